@@ -1,0 +1,285 @@
+#include "store/Database.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "store/Errors.h"
+#include "store/UtilityComponent.h"
+
+namespace {
+
+const QString kDbLog = QStringLiteral("db");
+constexpr int kMaxPrepared = 256;
+
+// Client error numbers and ODBC states that mean the connection itself is gone.
+bool IsConnectionLost(const QSqlError& error) {
+    static const QStringList kLostCodes = {QStringLiteral("2002"), QStringLiteral("2003"),
+                                           QStringLiteral("2006"), QStringLiteral("2013"),
+                                           QStringLiteral("2055"), QStringLiteral("1927"),
+                                           QStringLiteral("4031")};
+    const QString code = error.nativeErrorCode();
+    for (const QString& part : code.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString c = part.trimmed();
+        if (kLostCodes.contains(c) || c.startsWith(QLatin1String("08"))) return true;
+    }
+    const QString text = error.text();
+    return text.contains(QLatin1String("gone away"), Qt::CaseInsensitive) ||
+           text.contains(QLatin1String("Lost connection"), Qt::CaseInsensitive) ||
+           text.contains(QLatin1String("Communication link failure"), Qt::CaseInsensitive);
+}
+
+bool IsRead(const QString& sql) {
+    const QString head = sql.trimmed().left(8).toUpper();
+    return head.startsWith(QLatin1String("SELECT")) || head.startsWith(QLatin1String("SHOW"));
+}
+
+QString Description(const QSqlError& error) {
+    const QString db = error.databaseText().trimmed();
+    const QString driver = error.driverText().trimmed();
+    if (db.isEmpty()) return driver;
+    if (driver.isEmpty()) return db;
+    return driver + QLatin1Char(' ') + db;
+}
+
+// A null QString would bind as SQL NULL; the module's empty texts are empty strings.
+QVariant Bindable(const QVariant& v) {
+    if (v.userType() == QMetaType::QString && v.toString().isNull()) return QString("");
+    return v;
+}
+
+}  // namespace
+
+bool DbConnectionSpec::IsNative() const {
+    return driver.trimmed().compare(QLatin1String("QMYSQL"), Qt::CaseInsensitive) == 0;
+}
+
+QString OdbcConnectionString(const DbConnectionSpec& spec) {
+    QString s = QStringLiteral("DRIVER=") + spec.driver + QStringLiteral(";") +
+                QStringLiteral("SERVER=") + spec.server + QStringLiteral(";") +
+                QStringLiteral("DATABASE=") + spec.database + QStringLiteral(";") +
+                QStringLiteral("UID=") + spec.uid + QStringLiteral(";") + QStringLiteral("PWD=") +
+                spec.password + QStringLiteral(";") + QStringLiteral("OPTION=") +
+                QString::number(18475);
+    if (!spec.port.trimmed().isEmpty()) s += QStringLiteral(";PORT=") + spec.port.trimmed();
+    return s;
+}
+
+// ---------------------------------------------------------------- DbResult
+
+int DbResult::ColumnIndex(const QString& column) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_[i].compare(column, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVariant DbResult::Value(int row, const QString& column) const {
+    const int col = ColumnIndex(column);
+    if (col < 0) throw DbError(QStringLiteral("Item cannot be found: %1").arg(column));
+    if (row < 0 || row >= rows_.size())
+        throw DbError(QStringLiteral("Either BOF or EOF is True (%1)").arg(column));
+    return rows_[row][col];
+}
+
+QString DbResult::Text(int row, const QString& column) const {
+    const QVariant v = Value(row, column);
+    if (v.isNull()) return QString("");
+    switch (v.userType()) {
+        case QMetaType::QDateTime:
+            return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        case QMetaType::QDate:
+            return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        case QMetaType::QByteArray:
+            return QString::fromUtf8(v.toByteArray());
+        case QMetaType::Double:
+            return QString::number(v.toDouble(), 'g', 15);
+        default:
+            return v.toString();
+    }
+}
+
+qint64 DbResult::Int(int row, const QString& column) const {
+    const QVariant v = Value(row, column);
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok) return n;
+    const double d = v.toString().trimmed().toDouble(&ok);
+    return ok ? static_cast<qint64>(d) : 0;
+}
+
+double DbResult::Double(int row, const QString& column) const {
+    bool ok = false;
+    const double d = Value(row, column).toDouble(&ok);
+    return ok ? d : 0.0;
+}
+
+// ---------------------------------------------------------------- Database
+
+Database::Database(UtilityComponent* util, QString connectionName)
+    : util_(util), connectionName_(std::move(connectionName)) {}
+
+Database::~Database() { Close(); }
+
+bool Database::Open(const DbConnectionSpec& spec) {
+    spec_ = spec;
+    return OpenConnection();
+}
+
+bool Database::OpenConnection() {
+    DropPrepared();
+    if (QSqlDatabase::contains(connectionName_)) {
+        QSqlDatabase::database(connectionName_, false).close();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+    QSqlDatabase db;
+    if (spec_.IsNative()) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), connectionName_);
+        db.setHostName(spec_.server);
+        db.setDatabaseName(spec_.database);
+        db.setUserName(spec_.uid);
+        db.setPassword(spec_.password);
+        if (!spec_.port.trimmed().isEmpty()) db.setPort(spec_.port.trimmed().toInt());
+        // Matched rather than changed rows, as the ODBC option set asks for.
+        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=10"));
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName_);
+        db.setDatabaseName(OdbcConnectionString(spec_));
+    }
+    if (db.open()) {
+        // The native client asks for 3-byte utf8; the tables hold any Unicode text.
+        if (spec_.IsNative()) QSqlQuery(QStringLiteral("SET NAMES utf8mb4"), db);
+        lastOpenError_.clear();
+        lost_ = false;
+        return true;
+    }
+    const QString description = Description(db.lastError());
+    if (lastOpenError_ != description && util_ != nullptr)
+        util_->WriteLog(kDbLog, QStringLiteral("Konek RLV ") + description);
+    lastOpenError_ = description;
+    return false;
+}
+
+bool Database::IsOpen() const {
+    return QSqlDatabase::contains(connectionName_) &&
+           QSqlDatabase::database(connectionName_, false).isOpen() && !lost_;
+}
+
+void Database::Close() {
+    DropPrepared();
+    if (!QSqlDatabase::contains(connectionName_)) return;
+    QSqlDatabase::database(connectionName_, false).close();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void Database::DropPrepared() { prepared_.clear(); }
+
+void Database::EnsureConnected() {
+    if (IsOpen()) return;
+    if (transactionDepth_ > 0) throw DbError(QStringLiteral("connection lost in transaction"));
+    if (!Reconnect()) throw DbError(lastOpenError_);
+}
+
+bool Database::Reconnect() {
+    if (!OpenConnection()) return false;
+    if (util_ != nullptr) util_->WriteLog(kDbLog, QStringLiteral("Konek ulang RLV"));
+    return true;
+}
+
+QSqlQuery& Database::Prepared(const QString& sql) {
+    auto it = prepared_.find(sql);
+    if (it != prepared_.end()) return **it;
+    if (prepared_.size() >= kMaxPrepared) DropPrepared();
+    auto query = std::make_shared<QSqlQuery>(QSqlDatabase::database(connectionName_, false));
+    query->setForwardOnly(true);
+    if (!query->prepare(sql)) {
+        const QSqlError error = query->lastError();
+        if (IsConnectionLost(error)) lost_ = true;
+        throw DbError(Description(error));
+    }
+    return **prepared_.insert(sql, query);
+}
+
+DbResult Database::Exec(const QString& sql, const QVariantList& params) {
+    return Run(sql, [&params](QSqlQuery& q) {
+        for (int i = 0; i < params.size(); ++i) q.bindValue(i, Bindable(params[i]));
+    });
+}
+
+DbResult Database::Exec(const QString& sql, const QVariantMap& named) {
+    return Run(sql, [&named](QSqlQuery& q) {
+        for (auto it = named.cbegin(); it != named.cend(); ++it) {
+            const QString name = it.key().startsWith(QLatin1Char(':')) ? it.key()
+                                                                       : QLatin1Char(':') + it.key();
+            q.bindValue(name, Bindable(it.value()));
+        }
+    });
+}
+
+DbResult Database::Run(const QString& sql, const Binder& bind) {
+    EnsureConnected();
+    try {
+        return RunOnce(sql, bind);
+    } catch (const DbError&) {
+        // A read changes nothing, so it may go again on a fresh connection; a write may have
+        // been done before the connection dropped, so it is reported, not repeated.
+        if (!lost_ || transactionDepth_ > 0 || !IsRead(sql)) throw;
+        if (!Reconnect()) throw DbError(lastOpenError_);
+        return RunOnce(sql, bind);
+    }
+}
+
+DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
+    QSqlQuery& query = Prepared(sql);
+    bind(query);
+    ++statements_;
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        if (IsConnectionLost(error)) {
+            lost_ = true;
+            if (util_ != nullptr)
+                util_->WriteLog(kDbLog, QStringLiteral("Konek RLV ") + Description(error));
+        }
+        query.finish();
+        throw DbError(Description(error));
+    }
+    DbResult result;
+    if (query.isSelect()) {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i) result.columns_.append(record.fieldName(i));
+        while (query.next()) {
+            QVector<QVariant> row(record.count());
+            for (int i = 0; i < record.count(); ++i) row[i] = query.value(i);
+            result.rows_.append(std::move(row));
+        }
+    } else {
+        result.rowsAffected_ = query.numRowsAffected();
+        result.lastInsertId_ = query.lastInsertId();
+    }
+    query.finish();
+    return result;
+}
+
+void Database::Transaction(const std::function<void()>& body) {
+    if (transactionDepth_ > 0) {
+        body();
+        return;
+    }
+    EnsureConnected();
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (!db.transaction()) throw DbError(Description(db.lastError()));
+    ++transactionDepth_;
+    try {
+        body();
+    } catch (...) {
+        --transactionDepth_;
+        db.rollback();
+        throw;
+    }
+    --transactionDepth_;
+    if (!db.commit()) {
+        const QString description = Description(db.lastError());
+        db.rollback();
+        throw DbError(description);
+    }
+}

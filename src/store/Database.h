@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+class QSqlQuery;
+class UtilityComponent;
+
+// Where the database is and how to reach it. With an ODBC driver name the connection string
+// is built from these fields; "QMYSQL" selects the native driver with the same fields.
+struct DbConnectionSpec {
+    QString driver;
+    QString server;
+    QString database;
+    QString uid;
+    QString password;
+    QString port;  // optional
+
+    bool IsNative() const;
+};
+
+// The ODBC connection string: "DRIVER=..;SERVER=..;DATABASE=..;UID=..;PWD=..;OPTION=18475",
+// with ";PORT=.." after it when a port is given.
+QString OdbcConnectionString(const DbConnectionSpec& spec);
+
+// A fully read result: every row in memory, fields by column name (any letter case).
+class DbResult {
+public:
+    int RecordCount() const { return rows_.size(); }
+    bool IsEmpty() const { return rows_.isEmpty(); }
+    int RowsAffected() const { return rowsAffected_; }
+    QVariant LastInsertId() const { return lastInsertId_; }
+    const QStringList& Columns() const { return columns_; }
+
+    // Raises DbError for a row past the end or an unknown column.
+    QVariant Value(int row, const QString& column) const;
+    // NULL reads as the empty text; date-times as "yyyy-mm-dd hh:mm:ss".
+    QString Text(int row, const QString& column) const;
+    // NULL and non-numbers read as 0.
+    qint64 Int(int row, const QString& column) const;
+    double Double(int row, const QString& column) const;
+
+private:
+    friend class Database;
+    int ColumnIndex(const QString& column) const;
+
+    QStringList columns_;
+    QVector<QVector<QVariant>> rows_;
+    int rowsAffected_ = 0;
+    QVariant lastInsertId_;
+};
+
+// The one door to the shared database. Values are always bound as parameters; a failing
+// statement raises DbError with the driver's description. A connection found lost is opened
+// again before the next statement; a read is repeated once on the new connection, a write
+// never (its outcome is unknown).
+class Database {
+public:
+    explicit Database(UtilityComponent* util, QString connectionName = QStringLiteral("relvane"));
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the connection; a failure is logged to the "db" log as "Konek RLV " and the
+    // description, and false is returned.
+    bool Open(const DbConnectionSpec& spec);
+    bool IsOpen() const;
+    void Close();
+    QString LastOpenError() const { return lastOpenError_; }
+    const DbConnectionSpec& Spec() const { return spec_; }
+
+    // Positional "?" placeholders.
+    DbResult Exec(const QString& sql, const QVariantList& params = {});
+    // Named ":name" placeholders; keys with or without the ":".
+    DbResult Exec(const QString& sql, const QVariantMap& named);
+
+    // Runs body inside one database transaction: committed when it returns, rolled back when
+    // it raises (the error goes on to the caller).
+    void Transaction(const std::function<void()>& body);
+
+    // Counts statements sent, for benchmarks and the idle-load figures.
+    quint64 StatementCount() const { return statements_; }
+
+private:
+    using Binder = std::function<void(QSqlQuery&)>;
+    DbResult Run(const QString& sql, const Binder& bind);
+    DbResult RunOnce(const QString& sql, const Binder& bind);
+    void EnsureConnected();
+    bool Reconnect();
+    bool OpenConnection();
+    QSqlQuery& Prepared(const QString& sql);
+    void DropPrepared();
+
+    UtilityComponent* util_;
+    QString connectionName_;
+    DbConnectionSpec spec_;
+    QString lastOpenError_;
+    bool lost_ = false;
+    int transactionDepth_ = 0;
+    quint64 statements_ = 0;
+    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+};

@@ -1,0 +1,174 @@
+#include "store/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QTextCodec>
+
+#include "store/Errors.h"
+
+namespace {
+
+// The file as lines, with what is needed to write it back the way it was.
+struct IniText {
+    QStringList lines;
+    bool crlf = false;
+    bool bom = false;
+};
+
+QString DecodeBytes(const QByteArray& bytes) {
+    QTextCodec::ConverterState state;
+    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(),
+                                                                       bytes.size(), &state);
+    // Files written by older Windows tools are in the ANSI code page, not UTF-8.
+    if (state.invalidChars > 0) return QString::fromLatin1(bytes);
+    return text;
+}
+
+IniText Load(const QString& path) {
+    IniText ini;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return ini;
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        ini.bom = true;
+        bytes.remove(0, 3);
+    }
+    ini.crlf = bytes.contains("\r\n");
+    QString text = DecodeBytes(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    ini.lines = text.split(QLatin1Char('\n'));
+    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) ini.lines.removeLast();
+    return ini;
+}
+
+std::optional<QString> SectionName(const QString& line) {
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('['))) return std::nullopt;
+    const int close = t.indexOf(QLatin1Char(']'));
+    if (close < 0) return std::nullopt;
+    return t.mid(1, close - 1).trimmed();
+}
+
+// Splits "key=value" lines; comments and lines without "=" are not entries.
+bool SplitEntry(const QString& line, QString* key, QString* value) {
+    const QString t = line.trimmed();
+    if (t.isEmpty() || t.startsWith(QLatin1Char(';'))) return false;
+    const int eq = t.indexOf(QLatin1Char('='));
+    if (eq <= 0) return false;
+    *key = t.left(eq).trimmed();
+    QString v = t.mid(eq + 1).trimmed();
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    *value = v;
+    return true;
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Walks the entries of one section, in file order, with their line index.
+template <typename Visit>
+void ForEachEntry(const IniText& ini, const QString& section, Visit visit) {
+    bool inSection = false;
+    for (int i = 0; i < ini.lines.size(); ++i) {
+        if (auto name = SectionName(ini.lines[i])) {
+            inSection = SameName(*name, section);
+            continue;
+        }
+        QString key, value;
+        if (inSection && SplitEntry(ini.lines[i], &key, &value)) {
+            if (!visit(i, key, value)) return;
+        }
+    }
+}
+
+void Save(const QString& path, const IniText& ini) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString eol = ini.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString& line : ini.lines) bytes += (line + eol).toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw RelvaneError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+}
+
+}  // namespace
+
+namespace IniFile {
+
+std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key) {
+    std::optional<QString> found;
+    ForEachEntry(Load(path), section.trimmed(), [&](int, const QString& k, const QString& v) {
+        if (!SameName(k, key.trimmed())) return true;
+        found = v;
+        return false;
+    });
+    return found;
+}
+
+QString Read(const QString& path, const QString& section, const QString& key) {
+    return Lookup(path, section, key).value_or(QString(""));
+}
+
+void Write(const QString& path, const QString& section, const QString& key,
+           const QString& value) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(10000))
+        throw RelvaneError(QStringLiteral("cannot lock %1").arg(path));
+
+    IniText ini = Load(path);
+    const QString entry = key + QLatin1Char('=') + value;
+    int keyLine = -1;
+    ForEachEntry(ini, section.trimmed(), [&](int i, const QString& k, const QString&) {
+        if (!SameName(k, key.trimmed())) return true;
+        keyLine = i;
+        return false;
+    });
+    if (keyLine >= 0) {
+        ini.lines[keyLine] = entry;
+    } else {
+        // Append after the last non-blank line of the section, or add the section at the end.
+        int sectionStart = -1, insertAt = -1;
+        for (int i = 0; i < ini.lines.size(); ++i) {
+            if (auto name = SectionName(ini.lines[i])) {
+                if (sectionStart >= 0) break;
+                if (SameName(*name, section.trimmed())) sectionStart = insertAt = i;
+            } else if (sectionStart >= 0 && !ini.lines[i].trimmed().isEmpty()) {
+                insertAt = i;
+            }
+        }
+        if (sectionStart >= 0) {
+            ini.lines.insert(insertAt + 1, entry);
+        } else {
+            if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
+                ini.lines.append(QString());
+            ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            ini.lines.append(entry);
+        }
+    }
+    Save(path, ini);
+}
+
+QStringList Sections(const QString& path) {
+    QStringList names;
+    for (const QString& line : Load(path).lines)
+        if (auto name = SectionName(line)) names.append(*name);
+    return names;
+}
+
+QList<std::pair<QString, QString>> Entries(const QString& path, const QString& section) {
+    QList<std::pair<QString, QString>> entries;
+    ForEachEntry(Load(path), section.trimmed(), [&](int, const QString& k, const QString& v) {
+        entries.append({k, v});
+        return true;
+    });
+    return entries;
+}
+
+}  // namespace IniFile

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// INI files with the profile semantics the host's files were written for: section and key
+// names compare without regard to letter case, surrounding blanks are trimmed, lines starting
+// with ";" are comments, a ";" inside a value belongs to the value, and matching quotes around
+// a value are removed. Writing a key keeps every other line of the file as it was, and the file
+// is replaced atomically under a lock, so instances writing the same file lose nothing.
+namespace IniFile {
+
+// The value, or nothing when the file, the section or the key is missing.
+std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key);
+
+// The value, empty when absent.
+QString Read(const QString& path, const QString& section, const QString& key);
+
+// Stores the value, creating the file and the section when needed. Throws RelvaneError when
+// the file cannot be written.
+void Write(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// Section names in file order, and the "key=value" entries of one section (keys as written).
+QStringList Sections(const QString& path);
+QList<std::pair<QString, QString>> Entries(const QString& path, const QString& section);
+
+}  // namespace IniFile

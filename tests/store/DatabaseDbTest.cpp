@@ -1,0 +1,124 @@
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "store/ConnectDatabase.h"
+#include "store/Errors.h"
+#include "support/DbFixture.h"
+
+namespace {
+
+class DatabaseTest : public DbTest {
+protected:
+    void WriteSettingIni(const QByteArray& text) {
+        QFile f(Home() + "/Setting.ini");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+};
+
+const QString kAwkward = QString::fromUtf8("O'Brien \\ \"quoted\" `tick` ; -- é ñ 中文 😀");
+
+}  // namespace
+
+TEST_F(DatabaseTest, ConnectionStringFromFullAndEmptySettingIni) {
+    WriteSettingIni("[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\n");
+    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "s3cret")),
+              "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=s3cret;OPTION=18475");
+    WriteSettingIni("[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\nPort=33061\n");
+    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
+              "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=;OPTION=18475;PORT=33061");
+    WriteSettingIni("");
+    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
+              "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");
+}
+
+TEST_F(DatabaseTest, FailedOpenIsLoggedAndStatementsFailWithoutCrash) {
+    WriteSettingIni("");
+    Database db(&Util(), "failing");
+    EXPECT_FALSE(ConnectDatabase(Util(), db, ""));
+    const QStringList lines = LogLines("db");
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(" Konek RLV ")) << lines[0].toStdString();
+    EXPECT_GT(lines[0].size(), QString("2025-01-01 00:00:00 Konek RLV ").size());
+    EXPECT_THROW(db.Exec("SELECT 1"), DbError);
+    EXPECT_EQ(LogLines("db").size(), 1);  // the same failure is not logged again
+}
+
+TEST_F(DatabaseTest, BothDriversOpenFromSettingIniAndBindTheSameStatement) {
+    for (const QString& driver : {QStringLiteral("QMYSQL"), OdbcDriver()}) {
+        SCOPED_TRACE(driver.toStdString());
+        WriteSettingIni(QStringLiteral("[Database]\nDriver=%1\nServer=127.0.0.1\nDatabase=%2\n"
+                                       "UID=%3\nPort=%4\n")
+                            .arg(driver, DbName(), TestServers::DbUser(), TestServers::DbPort())
+                            .toUtf8());
+        Database db(&Util(), "door-" + driver);
+        ASSERT_TRUE(ConnectDatabase(Util(), db, TestServers::DbPassword())) << db.LastOpenError().toStdString();
+        const QString code = "R-" + driver;
+        db.Exec("INSERT INTO reseller (kode_reseller, nama_reseller, deposit) VALUES (?, ?, ?)",
+                {code, kAwkward, 125000});
+        // the stored text is exactly the value, and a quote in a value cannot change the statement
+        EXPECT_EQ(Scalar("SELECT nama_reseller FROM reseller WHERE kode_reseller = ?", {code}), kAwkward);
+        const DbResult r = db.Exec("SELECT Nama_Reseller, deposit FROM reseller WHERE kode_reseller = :k",
+                                   QVariantMap{{"k", code}});
+        ASSERT_EQ(r.RecordCount(), 1);
+        EXPECT_EQ(r.Text(0, "nama_reseller"), kAwkward);
+        EXPECT_EQ(r.Int(0, "DEPOSIT"), 125000);
+        const DbResult none = db.Exec("SELECT deposit FROM reseller WHERE kode_reseller = ?",
+                                      {QString("x' OR '1'='1")});
+        EXPECT_EQ(none.RecordCount(), 0);
+        EXPECT_THROW(none.Text(0, "deposit"), DbError);
+        const DbResult upd = db.Exec("UPDATE reseller SET deposit = deposit + ? WHERE kode_reseller = ?",
+                                     {0, code});
+        EXPECT_EQ(upd.RowsAffected(), 1);  // matched rows, as the connection options ask
+    }
+}
+
+TEST_F(DatabaseTest, ResultsReadByNameWithTheirTypes) {
+    Db().Exec("INSERT INTO outbox (tujuan, pesan, `datetime`, status) VALUES (?, ?, ?, ?)",
+              {"0812", QString(), "2025-01-31 09:05:03", 1});
+    const DbResult r = Db().Exec("SELECT tujuan, pesan, `datetime`, status FROM outbox");
+    ASSERT_EQ(r.RecordCount(), 1);
+    EXPECT_EQ(r.Text(0, "pesan"), "");  // an empty text is stored as '', not NULL
+    EXPECT_EQ(Scalar("SELECT pesan IS NULL FROM outbox"), "0");
+    EXPECT_EQ(r.Text(0, "datetime"), "2025-01-31 09:05:03");
+    EXPECT_EQ(r.Int(0, "status"), 1);
+    EXPECT_THROW(r.Value(0, "no_such_column"), DbError);
+    EXPECT_THROW(Db().Exec("SELECT nothing FROM nowhere"), DbError);
+}
+
+TEST_F(DatabaseTest, TransactionIsAllOrNothing) {
+    Insert("reseller", {{"kode_reseller", "R1"}, {"deposit", 1000}});
+    EXPECT_THROW(Db().Transaction([&] {
+        Db().Exec("UPDATE reseller SET deposit = deposit - ? WHERE kode_reseller = ?", {400, "R1"});
+        Db().Exec("INSERT INTO no_such_table VALUES (1)");
+    }),
+                 DbError);
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "1000");
+    Db().Transaction([&] {
+        Db().Exec("UPDATE reseller SET deposit = deposit - ? WHERE kode_reseller = ?", {400, "R1"});
+    });
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "600");
+}
+
+TEST_F(DatabaseTest, LostConnectionIsOpenedAgainAndWritesAreNotRepeated) {
+    for (const QString& driver : {QStringLiteral("QMYSQL"), OdbcDriver()}) {
+        SCOPED_TRACE(driver.toStdString());
+        Database db(&Util(), "lost-" + driver);
+        ASSERT_TRUE(db.Open(SpecFor(driver)));
+        auto killDoor = [&] {
+            const QString id = db.Exec("SELECT CONNECTION_ID() AS id").Text(0, "id");
+            Query("KILL CONNECTION " + QString::number(id.toLongLong()));
+        };
+        // a read on a dropped connection is served on a new one
+        killDoor();
+        EXPECT_EQ(db.Exec("SELECT 7 AS n").Int(0, "n"), 7);
+        // a write on a dropped connection reports the failure; the next statement reconnects
+        killDoor();
+        EXPECT_THROW(db.Exec("INSERT INTO inbox (pengirim, pesan) VALUES (?, ?)", {"x", driver}), DbError);
+        db.Exec("INSERT INTO inbox (pengirim, pesan) VALUES (?, ?)", {"y", driver});
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox WHERE pesan = ?", {driver}), "1");
+    }
+    const QStringList log = LogLines("db");
+    EXPECT_GE(log.filter(" Konek ulang RLV").size(), 4);
+}

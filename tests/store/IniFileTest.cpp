@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "store/IniFile.h"
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    QString Path() const { return dir_.filePath(QStringLiteral("Setting.ini")); }
+    void WriteRaw(const QByteArray& bytes) {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray ReadRaw() const {
+        QFile f(Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, ReadsWithProfileRules) {
+    WriteRaw(
+        "; database of the reseller server\r\n"
+        "[ DataBase ]\r\n"
+        "  driver = MariaDB Unicode  \r\n"
+        ";Server=commented.out\r\n"
+        "Server=127.0.0.1\r\n"
+        "UID=\"quoted user\"\r\n"
+        "Note=first;second ; third\r\n"
+        "[Other]\r\n"
+        "Server=wrong\r\n");
+    EXPECT_EQ(IniFile::Read(Path(), "database", "DRIVER"), "MariaDB Unicode");
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "Server"), "127.0.0.1");
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "UID"), "quoted user");
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "Note"), "first;second ; third");
+    EXPECT_EQ(IniFile::Read(Path(), "Other", "Server"), "wrong");
+    // Missing key, section and file all read as the empty text; Lookup tells them apart.
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "PWD"), "");
+    EXPECT_FALSE(IniFile::Lookup(Path(), "Nowhere", "Server").has_value());
+    EXPECT_EQ(IniFile::Read(dir_.filePath("absent.ini"), "Database", "Server"), "");
+}
+
+TEST_F(IniFileTest, WritingOneKeyKeepsEveryOtherLine) {
+    WriteRaw(
+        "; keep me\r\n"
+        "[Database]\r\n"
+        "Driver=MariaDB Unicode\r\n"
+        "server = old\r\n"
+        "\r\n"
+        "[Software]\r\n"
+        "Boster=Terminal #1\r\n");
+    IniFile::Write(Path(), "DATABASE", "Server", "127.0.0.1");
+    IniFile::Write(Path(), "Database", "Port", "33061");
+    IniFile::Write(Path(), "Log", "7", "Terminal #5");
+    EXPECT_EQ(ReadRaw(),
+              "; keep me\r\n"
+              "[Database]\r\n"
+              "Driver=MariaDB Unicode\r\n"
+              "Server=127.0.0.1\r\n"
+              "Port=33061\r\n"
+              "\r\n"
+              "[Software]\r\n"
+              "Boster=Terminal #1\r\n"
+              "\r\n"
+              "[Log]\r\n"
+              "7=Terminal #5\r\n");
+}
+
+TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
+    IniFile::Write(Path(), "Setting", "SERVER HBV #5", "supplier@example.test");
+    IniFile::Write(Path(), "Setting", "SERVER HBV #3", "other@example.test");
+    IniFile::Write(Path(), "Setting", "MSG IGNORE #5", "di terima mohon di;sabar dalam proses");
+    EXPECT_EQ(IniFile::Read(Path(), "Setting", "server hbv #5"), "supplier@example.test");
+    EXPECT_EQ(IniFile::Read(Path(), "Setting", "SERVER HBV #3"), "other@example.test");
+    EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"),
+              "di terima mohon di;sabar dalam proses");
+    EXPECT_EQ(IniFile::Entries(Path(), "Setting").size(), 3);
+}
+
+TEST_F(IniFileTest, AnsiFilesAreReadAsLatin1) {
+    WriteRaw("[Pesan]\nPesan4=Pengalihan ke terminal lain \xE9\n");
+    EXPECT_EQ(IniFile::Read(Path(), "Pesan", "Pesan4"),
+              QString::fromUtf8("Pengalihan ke terminal lain \xC3\xA9"));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <memory>
+
+#include "store/Database.h"
+#include "store/SettingsStore.h"
+#include "store/UtilityComponent.h"
+
+// Where the private servers that ./run starts are; the same defaults as ./run.
+namespace TestServers {
+QString DbHost();
+QString DbPort();
+QString DbUser();
+QString DbPassword();
+}  // namespace TestServers
+
+// Each test gets its own fresh database loaded from db/schema.sql on the private MariaDB, a
+// program folder and a settings folder of its own, and the database door opened on it
+// (native driver unless the test opens another).
+class DbTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Connection details of this test's database for the given driver ("QMYSQL" or an ODBC
+    // driver name such as "MariaDB Unicode").
+    DbConnectionSpec SpecFor(const QString& driver) const;
+    static QString OdbcDriver() { return QStringLiteral("MariaDB Unicode"); }
+
+    Database& Db() { return *db_; }
+    UtilityComponent& Util() { return *util_; }
+    SettingsStore& Settings() { return *settings_; }
+    QString Home() const { return home_.path(); }
+    const QString& DbName() const { return dbName_; }
+
+    // Direct access to the test database, independent of the door under test.
+    void Insert(const QString& table, const QVariantMap& row);
+    DbResult Query(const QString& sql, const QVariantList& params = {});
+    QString Scalar(const QString& sql, const QVariantList& params = {});
+    // The lines of a log file in the program's Log folder.
+    QStringList LogLines(const QString& logName) const;
+
+private:
+    QTemporaryDir home_;
+    QTemporaryDir config_;
+    QString dbName_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<UtilityComponent> util_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Database> direct_;
+};
