@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "app/ConfigCommand.h"
 #include "store/ConnectDatabase.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
@@ -36,6 +37,8 @@ Options ParseOptions(const QStringList& args) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("config"))
+        return RunConfigCommand(app.arguments().mid(2));
     const Options options = ParseOptions(app.arguments());
     const QStringList fields = options.commandLine.split(QStringLiteral("@@"));
     const QString password = fields.size() > 3 ? fields[3] : QString("");

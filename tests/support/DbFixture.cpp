@@ -84,6 +84,9 @@ void DbTest::SetUp() {
     } catch (const RelvaneError& e) {
         FAIL() << e.Description().toStdString();
     }
+    values_.TerminalName = QStringLiteral("Terminal #5");
+    values_.TerminalNo = 5;
+    values_.ModuleName = QStringLiteral("Relvane");
     settings_ = std::make_unique<SettingsStore>(config_.path());
     util_ = std::make_unique<UtilityComponent>(home_.path(), settings_.get());
     direct_ = std::make_unique<Database>(nullptr, QStringLiteral("fixture-direct"));

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 #include <memory>
 
+#include "store/Context.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
@@ -36,6 +37,9 @@ protected:
     SettingsStore& Settings() { return *settings_; }
     QString Home() const { return home_.path(); }
     const QString& DbName() const { return dbName_; }
+    // The context routines run in; the values start as terminal 5's ("Terminal #5").
+    Context Ctx() { return Context{*db_, *util_, *settings_, values_}; }
+    ProcessValues& Values() { return values_; }
 
     // Direct access to the test database, independent of the door under test.
     void Insert(const QString& table, const QVariantMap& row);
@@ -52,4 +56,5 @@ private:
     std::unique_ptr<UtilityComponent> util_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<Database> direct_;
+    ProcessValues values_;
 };

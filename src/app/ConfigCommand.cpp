@@ -1,0 +1,74 @@
+#include "app/ConfigCommand.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "store/Errors.h"
+#include "store/IniFile.h"
+#include "store/SettingsKeys.h"
+#include "store/SettingsStore.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: relvane config get APP SECTION KEY\n"
+    "       relvane config set APP SECTION KEY VALUE\n"
+    "       relvane config list [APP]\n";
+
+int Get(const SettingsStore& store, const QStringList& a, QTextStream& out, QTextStream& err) {
+    const auto stored = IniFile::Lookup(store.FileOf(a[0]), a[1], a[2]);
+    if (stored) {
+        out << *stored << Qt::endl;
+        return 0;
+    }
+    if (const Keys::Definition* d = Keys::Find(a[0], a[1], a[2])) {
+        out << QString::fromUtf8(d->defaultValue) << Qt::endl;
+        return 0;
+    }
+    err << "not set: [" << a[0] << "] [" << a[1] << "] " << a[2] << Qt::endl;
+    return 1;
+}
+
+void ListApplication(const SettingsStore& store, const QString& app, QTextStream& out) {
+    const QString file = store.FileOf(app);
+    out << "# " << app << " (" << file << ")" << Qt::endl;
+    for (const QString& section : IniFile::Sections(file)) {
+        out << "[" << section << "]" << Qt::endl;
+        for (const auto& [key, value] : IniFile::Entries(file, section))
+            out << key << "=" << value << Qt::endl;
+    }
+}
+
+int List(const SettingsStore& store, const QStringList& a, QTextStream& out) {
+    if (!a.isEmpty()) {
+        ListApplication(store, a[0], out);
+        return 0;
+    }
+    const QFileInfoList files =
+        QDir(store.Folder()).entryInfoList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+    for (const QFileInfo& f : files) ListApplication(store, f.completeBaseName(), out);
+    return 0;
+}
+
+}  // namespace
+
+int RunConfigCommand(const QStringList& args) {
+    QTextStream out(stdout), err(stderr);
+    const SettingsStore store;
+    const QString verb = args.value(0);
+    const QStringList rest = args.mid(1);
+    try {
+        if (verb == QLatin1String("get") && rest.size() == 3) return Get(store, rest, out, err);
+        if (verb == QLatin1String("set") && rest.size() == 4) {
+            store.SaveSetting(rest[0], rest[1], rest[2], rest[3]);
+            return 0;
+        }
+        if (verb == QLatin1String("list") && rest.size() <= 1) return List(store, rest, out);
+    } catch (const RelvaneError& e) {
+        err << e.Description() << Qt::endl;
+        return 1;
+    }
+    err << kUsage;
+    return 2;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// One job of the queue as the host wrote it.
+struct Job {
+    qint64 id = 0;
+    QString kodeProduk;
+    QString tujuan;
+    QString pesan;
+    QString kodeReseller;
+    QString hpReseller;
+    QString trxId;
+    qint16 terminal = 0;
+    qint32 lineGate = 0;
+
+    // The ";;"-joined job record: id, kode_produk, tujuan, pesan, kode_reseller, hp_reseller,
+    // trx_id, terminal, line_gate.
+    QString ToRecord() const;
+};
+
+// The record returned when no job is waiting; its fourth field is "pesan".
+inline constexpr char kEmptyJobRecord[] =
+    "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate";

@@ -1,0 +1,83 @@
+#include <QStringList>
+
+#include "settlement/Configuration.h"
+#include "store/Database.h"
+#include "store/Stamps.h"
+
+QString Job::ToRecord() const {
+    return QStringList{QString::number(id), kodeProduk, tujuan, pesan, kodeReseller, hpReseller,
+                       trxId, QString::number(terminal), QString::number(lineGate)}
+        .join(QStringLiteral(";;"));
+}
+
+QString Configuration::QueueTable() const {
+    return ctx_.values.AltQueueOn ? QStringLiteral("job_quenue_") : QStringLiteral("job_quenue");
+}
+
+std::optional<Job> Configuration::FetchJob(qint16 terminal) {
+    const DayRange today = TodayRange();
+    QVariantList params = {today.from, today.to};
+    QString filter;
+    if (!ctx_.values.TerminalList.isEmpty()) {
+        // The merged list is rebuilt from numbers, so nothing but digits reaches the statement.
+        QStringList numbers;
+        for (const QString& t : ctx_.values.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            numbers.append(QString::number(t.trimmed().toInt()));
+        filter = QStringLiteral("terminal in (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
+    } else {
+        filter = QStringLiteral("terminal =?");
+        params.append(terminal);
+    }
+    // A row without a message can never be sent; it is passed over so that it does not hold
+    // up the jobs queued after it.
+    const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM ") + QueueTable() +
+                                        QStringLiteral(" where datetime between ? and ? and ") +
+                                        filter +
+                                        QStringLiteral(" and pesan <> '' order by id asc limit 0,1"),
+                                    params);
+    if (r.IsEmpty()) return std::nullopt;
+    Job job;
+    job.id = r.Int(0, QStringLiteral("id"));
+    job.kodeProduk = r.Text(0, QStringLiteral("kode_produk"));
+    job.tujuan = r.Text(0, QStringLiteral("tujuan"));
+    job.pesan = r.Text(0, QStringLiteral("pesan"));
+    job.kodeReseller = r.Text(0, QStringLiteral("kode_reseller"));
+    job.hpReseller = r.Text(0, QStringLiteral("hp_reseller"));
+    job.trxId = r.Text(0, QStringLiteral("trx_id"));
+    job.terminal = static_cast<qint16>(r.Int(0, QStringLiteral("terminal")));
+    job.lineGate = static_cast<qint32>(r.Int(0, QStringLiteral("line_gate")));
+    return job;
+}
+
+QString Configuration::GetQueue(qint16 terminal) {
+    const std::optional<Job> job = FetchJob(terminal);
+    return job ? job->ToRecord() : QString::fromUtf8(kEmptyJobRecord);
+}
+
+void Configuration::DelQueue(qint64 id) {
+    ctx_.db.Exec(QStringLiteral("DELETE from ") + QueueTable() + QStringLiteral(" where id =?"), {id});
+}
+
+void Configuration::InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status,
+                                   qint16 terminal, const QString& kdProduk,
+                                   const QString& kdReseller) {
+    ctx_.db.Exec(QStringLiteral("insert into outbox (datetime, tujuan, pesan, status, terminal, "
+                                "kode_produk, kode_reseller)values(?,?,?,?,?,?,?)"),
+                 {NowStamp(), tujuan, pesan, status, terminal, kdProduk, kdReseller});
+}
+
+void Configuration::InsertToInbox(const QString& pengirim, const QString& pesan, quint8 status,
+                                  qint16 terminal) {
+    try {
+        ctx_.db.Exec(QStringLiteral("insert into inbox (datetime, pengirim, pesan, status, "
+                                    "terminal)values(?,?,?,?,?)"),
+                     {NowStamp(), pengirim, pesan, status, terminal});
+    } catch (const std::exception& e) {
+        ctx_.LogError(QStringLiteral("InsertToInbox ") + pesan, e);
+    }
+}
+
+void Configuration::OnOffTerminal(const QString& modul, qint16 terminal, bool onOff) {
+    ctx_.db.Exec(QStringLiteral("update terminal set status =? where  terminal=? and modul=?"),
+                 {onOff ? QStringLiteral("1") : QStringLiteral("0"), terminal, modul});
+}

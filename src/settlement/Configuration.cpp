@@ -1,0 +1,3 @@
+#include "settlement/Configuration.h"
+
+Configuration::Configuration(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}

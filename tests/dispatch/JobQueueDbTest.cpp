@@ -1,0 +1,138 @@
+#include "settlement/Configuration.h"
+#include "store/Stamps.h"
+#include "store/mdlNX.h"
+#include "support/DbFixture.h"
+
+namespace {
+
+class JobQueueTest : public DbTest {
+protected:
+    void Job(const QString& table, int terminal, const QString& pesan, const QString& when = NowStamp(),
+             const QString& tujuan = "08123") {
+        Insert(table, {{"datetime", when}, {"kode_produk", "S5"}, {"tujuan", tujuan}, {"pesan", pesan},
+                       {"kode_reseller", "R1"}, {"hp_reseller", "0811"}, {"trx_id", "T9"},
+                       {"terminal", terminal}, {"line_gate", 3}});
+    }
+    QString Yesterday() { return NowStamp(QDateTime::currentDateTime().addDays(-1)); }
+};
+
+}  // namespace
+
+TEST_F(JobQueueTest, EmptyQueueGivesThePlaceholderRecord) {
+    Configuration config(Ctx());
+    const QString record = config.GetQueue(5);
+    EXPECT_EQ(record, "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate");
+    EXPECT_EQ(record.split(";;").value(3), "pesan");
+}
+
+TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
+    Job("job_quenue", 5, "S5.08123.1111", Yesterday());
+    Job("job_quenue", 6, "S5.08123.6666");
+    Job("job_quenue", 5, "S5.08123.2222");
+    Job("job_quenue", 5, "S5.08123.3333");
+    Configuration config(Ctx());
+    const QStringList f = config.GetQueue(5).split(";;");
+    ASSERT_EQ(f.size(), 9);
+    EXPECT_EQ(f.mid(1), (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
+    config.DelQueue(f[0].toLongLong());
+    EXPECT_EQ(config.GetQueue(5).split(";;").value(3), "S5.08123.3333");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "3");  // yesterday's job stays untouched
+}
+
+TEST_F(JobQueueTest, JobWithoutMessageDoesNotHoldUpTheQueue) {
+    Job("job_quenue", 5, "");
+    Job("job_quenue", 5, "S5.08123.2222");
+    Configuration config(Ctx());
+    EXPECT_EQ(config.GetQueue(5).split(";;").value(3), "S5.08123.2222");
+}
+
+TEST_F(JobQueueTest, AlternativeQueueTableForOrdersButNotForMessageJobs) {
+    Values().AltQueueOn = true;
+    Job("job_quenue", 5, "main table");
+    Job("job_quenue_", 5, "alternative table");
+    Configuration config(Ctx());
+    const QStringList f = config.GetQueue(5).split(";;");
+    EXPECT_EQ(f.value(3), "alternative table");
+    config.DelQueue(f[0].toLongLong());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
+    mdlNX nx(Ctx());
+    qint16 terminal = 5;
+    nx.QueueAdminJob("R1", "Saldo anda kurang", terminal);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "2");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
+}
+
+TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
+    Values().TerminalList = "3,5,9";
+    Job("job_quenue", 7, "not merged");
+    Job("job_quenue", 9, "oldest of the three");
+    Job("job_quenue", 3, "second");
+    Job("job_quenue", 5, "third");
+    Configuration config(Ctx());
+    const QStringList f = config.GetQueue(5).split(";;");
+    EXPECT_EQ(f.value(3), "oldest of the three");
+    EXPECT_EQ(f.value(7), "9");
+}
+
+TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
+    Configuration config(Ctx());
+    config.InsertToOutbox("08123", "S5.08123.1234", 1, 5, "S5", "R1");
+    config.InsertToInbox("supplier1@localhost", "SUKSES SN:1", 1, 5);
+    EXPECT_EQ(Query("SELECT tujuan, pesan, status, terminal, kode_produk, kode_reseller FROM outbox").Columns().size(), 6);
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', tujuan, pesan, status, terminal, kode_produk, kode_reseller) FROM outbox"),
+              "08123|S5.08123.1234|1|5|S5|R1");
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan, status, terminal) FROM inbox"),
+              "supplier1@localhost|SUKSES SN:1|1|5");
+    EXPECT_EQ(Scalar("SELECT LEFT(`datetime`, 10) FROM inbox"), QDate::currentDate().toString("yyyy-MM-dd"));
+
+    Insert("terminal", {{"terminal", 5}, {"modul", "Relvane"}, {"status", "1"}});
+    Insert("terminal", {{"terminal", 6}, {"modul", "Relvane"}, {"status", "1"}});
+    config.OnOffTerminal("Relvane", 5, false);
+    config.OnOffTerminal("Hubvane", 6, false);  // another module's terminal 6: no row matches
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY terminal) FROM terminal"), "0,1");
+}
+
+TEST_F(JobQueueTest, FailedInboxWriteIsLoggedNotRaised) {
+    Query("DROP TABLE inbox");
+    Configuration config(Ctx());
+    EXPECT_NO_THROW(config.InsertToInbox("s@x", "SUKSES", 1, 5));
+    const QStringList log = LogLines("Terminal #5");
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains(" InsertToInbox SUKSES")) << log[0].toStdString();
+}
+
+TEST_F(JobQueueTest, AdminJobReplacesApostrophesAndGoesToTheResellersPhone) {
+    Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
+    mdlNX nx(Ctx());
+    qint16 terminal = 4;
+    nx.QueueAdminJob("R1", "Trx '5rb' gagal", terminal);
+    nx.QueueAdminJob("R2", "tanpa hp", terminal);
+    const DbResult r = Query("SELECT * FROM job_quenue ORDER BY id");
+    ASSERT_EQ(r.RecordCount(), 2);
+    EXPECT_EQ(r.Text(0, "pesan"), "Trx `5rb` gagal");
+    EXPECT_EQ(r.Text(0, "tujuan"), "08111");
+    EXPECT_EQ(r.Text(1, "tujuan"), "R2");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(r.Text(i, "kode_produk"), "-");
+        EXPECT_EQ(r.Text(i, "kode_reseller"), "ADMIN");
+        EXPECT_EQ(r.Text(i, "hp_reseller"), "ADMIN");
+        EXPECT_EQ(r.Int(i, "terminal"), 4);
+    }
+}
+
+TEST_F(JobQueueTest, AdminJobOnAnSmsCenterTerminalAsksTheSenderSelection) {
+    Values().SmsCenterList = ";3;;0";
+    Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}, {"status", "1"}});
+    Insert("terminal", {{"terminal", 12}, {"modul", "SMS Sender"}, {"status", "1"}});
+    mdlNX nx(Ctx());
+    qint16 terminal = 3;
+    nx.QueueAdminJob("08123", "Saldo kurang", terminal);
+    EXPECT_EQ(terminal, 12);  // passed back to the caller
+    EXPECT_EQ(Scalar("SELECT terminal FROM job_quenue"), "12");
+    // with no candidate at all the message stays on its terminal instead of being lost
+    Query("DELETE FROM terminal WHERE terminal = 12");
+    terminal = 3;
+    nx.QueueAdminJob("08123", "Saldo kurang", terminal);
+    EXPECT_EQ(terminal, 3);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue WHERE terminal = 3"), "1");
+}
