@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "chat/mdlEnc.h"
 #include "store/Errors.h"
 #include "store/IniFile.h"
 #include "store/SettingsKeys.h"
@@ -14,6 +15,7 @@ namespace {
 const char kUsage[] =
     "usage: relvane config get APP SECTION KEY\n"
     "       relvane config set APP SECTION KEY VALUE\n"
+    "       relvane config password TERMINAL PASSWORD   (stores the chat password scrambled)\n"
     "       relvane config list [APP]\n";
 
 int Get(const SettingsStore& store, const QStringList& a, QTextStream& out, QTextStream& err) {
@@ -62,6 +64,12 @@ int RunConfigCommand(const QStringList& args) {
         if (verb == QLatin1String("get") && rest.size() == 3) return Get(store, rest, out, err);
         if (verb == QLatin1String("set") && rest.size() == 4) {
             store.SaveSetting(rest[0], rest[1], rest[2], rest[3]);
+            return 0;
+        }
+        if (verb == QLatin1String("password") && rest.size() == 2) {
+            store.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                              Keys::PerTerminal(Keys::kPwdHbv, rest[0].toInt()),
+                              ScrambleText(rest[1], Keys::kPasswordKey));
             return 0;
         }
         if (verb == QLatin1String("list") && rest.size() <= 1) return List(store, rest, out);

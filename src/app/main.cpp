@@ -1,56 +1,74 @@
-#include <QCoreApplication>
-#include <QDir>
+#include <QApplication>
+#include <QSocketNotifier>
 #include <QTextStream>
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include "app/CommandLine.h"
 #include "app/ConfigCommand.h"
-#include "store/ConnectDatabase.h"
-#include "store/Database.h"
-#include "store/SettingsStore.h"
-#include "store/UtilityComponent.h"
+#include "chat/Output.h"
+#include "dispatch/Core.h"
+#include "gui/frmRLV.h"
 
 namespace {
 
-struct Options {
-    QString home;
-    QString commandLine;  // the host's one string, joined back with single blanks
-};
+int signalPipe[2] = {-1, -1};
 
-Options ParseOptions(const QStringList& args) {
-    Options o;
-    QStringList rest;
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--headless")) continue;
-        if (args[i] == QLatin1String("--home") && i + 1 < args.size()) {
-            o.home = args[++i];
-            continue;
-        }
-        rest.append(args[i]);
-    }
-    o.commandLine = rest.join(QLatin1Char(' '));
-    if (o.home.isEmpty()) o.home = qEnvironmentVariable("RELVANE_HOME");
-    if (o.home.isEmpty()) o.home = QCoreApplication::applicationDirPath();
-    o.home = QDir(o.home).absolutePath();
-    return o;
+void OnSignal(int) {
+    const char one = 1;
+    [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &one, 1);
+}
+
+// SIGTERM and SIGINT end the terminal through its normal shutdown (terminal marked off).
+void EndOnSignals(Core& core) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &core);
+    QObject::connect(notifier, &QSocketNotifier::activated, &core, [&core] { core.FormUnload(); });
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+}
+
+void PrintHeadless(Core& core) {
+    auto* out = new QTextStream(stdout);
+    auto* err = new QTextStream(stderr);
+    QObject::connect(&core.Out(), &Output::Line, &core, [out](const QString& label, const QString& text) {
+        *out << Output::LineText(label, text) << Qt::endl;
+    });
+    QObject::connect(&core.Out(), &Output::Block, &core,
+                     [out](const MessageBlock& block) { *out << Output::BlockText(block) << Qt::flush; });
+    QObject::connect(&core.Out(), &Output::Box, &core, [err](const QString& title, const QString& text) {
+        *err << title << ": " << text << Qt::endl;
+    });
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    if (app.arguments().value(1) == QLatin1String("config"))
+    if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("config")) {
+        QCoreApplication app(argc, argv);
         return RunConfigCommand(app.arguments().mid(2));
-    const Options options = ParseOptions(app.arguments());
-    const QStringList fields = options.commandLine.split(QStringLiteral("@@"));
-    const QString password = fields.size() > 3 ? fields[3] : QString("");
-
-    SettingsStore settings;
-    UtilityComponent util(options.home, &settings);
-    Database db(&util);
-    QTextStream err(stderr);
-    if (!ConnectDatabase(util, db, password)) {
-        err << "Konek RLV " << db.LastOpenError() << Qt::endl;
-        return 1;
     }
-    QTextStream(stdout) << "connected to " << db.Spec().database << Qt::endl;
-    return 0;
+    bool headless = qEnvironmentVariable("RELVANE_HEADLESS") == QLatin1String("1");
+    for (int i = 1; i < argc; ++i) headless = headless || QLatin1String(argv[i]) == QLatin1String("--headless");
+    std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv)
+                                                   : new QApplication(argc, argv));
+    const CommandLine line = CommandLine::Parse(app->arguments(), QCoreApplication::applicationDirPath());
+
+    Core core(line.home);
+    std::unique_ptr<frmRLV> window;
+    if (line.headless) {
+        PrintHeadless(core);
+    } else {
+        window = std::make_unique<frmRLV>(core);
+    }
+    QObject::connect(&core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },
+                     Qt::QueuedConnection);
+    if (!core.FormLoad(line.hostLine)) return core.ExitCode();
+    if (window) window->show();
+    EndOnSignals(core);
+    const int code = app->exec();
+    core.FormUnload();
+    return code;
 }

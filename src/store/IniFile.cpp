@@ -44,26 +44,37 @@ IniText Load(const QString& path) {
     return ini;
 }
 
+QString TrimBlanks(const QString& s);
+
 std::optional<QString> SectionName(const QString& line) {
-    const QString t = line.trimmed();
+    const QString t = TrimBlanks(line);
     if (!t.startsWith(QLatin1Char('['))) return std::nullopt;
     const int close = t.indexOf(QLatin1Char(']'));
     if (close < 0) return std::nullopt;
-    return t.mid(1, close - 1).trimmed();
+    return TrimBlanks(t.mid(1, close - 1));
 }
 
 // Splits "key=value" lines; comments and lines without "=" are not entries.
 bool SplitEntry(const QString& line, QString* key, QString* value) {
-    const QString t = line.trimmed();
+    const QString t = TrimBlanks(line);
     if (t.isEmpty() || t.startsWith(QLatin1Char(';'))) return false;
     const int eq = t.indexOf(QLatin1Char('='));
     if (eq <= 0) return false;
-    *key = t.left(eq).trimmed();
-    QString v = t.mid(eq + 1).trimmed();
+    *key = TrimBlanks(t.left(eq));
+    QString v = TrimBlanks(t.mid(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
     *value = v;
     return true;
+}
+
+// Only blanks and tabs are trimmed: a value may start or end with any other character (a
+// scrambled password can hold a no-break space).
+QString TrimBlanks(const QString& s) {
+    int from = 0, to = s.size();
+    while (from < to && (s[from] == QLatin1Char(' ') || s[from] == QLatin1Char('\t'))) ++from;
+    while (to > from && (s[to - 1] == QLatin1Char(' ') || s[to - 1] == QLatin1Char('\t'))) --to;
+    return s.mid(from, to - from);
 }
 
 bool SameName(const QString& a, const QString& b) {

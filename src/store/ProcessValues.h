@@ -12,6 +12,43 @@ struct ProcessValues {
     QString ModuleName;
     qint16 NodeNo = 0;
 
+    // database access as opened at start-up (the booster program gets them on its command line)
+    QString DatabaseName;
+    QString DatabasePassword;
+
+    // chat session and output
+    QString ChatPort = QStringLiteral("5222");
+    quint8 AutoLoginOn = 1;
+    quint8 BoosterMode = 0;
+    bool ReplaceDenomOn = false;
+    bool MonitorDebugOn = false;
+    bool TrxIdMatching = false;    // "mnTrxID #": settle replies by transaction id
+    bool OpenSettlement = false;   // "TERIMA SEMUA #": settle replies from any contact
+    QString IgnoreList;
+    QString AdminNumber;
+
+    // switches shown in the settings panel and read by settlement and re-routing
+    bool PromoOn = false;
+    QString PromoTemplate;
+    quint8 Pintar = 0;
+    quint8 OffParsing = 0;
+    qint16 OffCekSaldo = 1;
+    qint32 LimitDeposit = 100;
+    bool FilterOn = false;
+    qint16 LimitPending = 0;
+    quint8 Prioritas = 1;
+    int PrioritasAktif = 1;
+    int PriorityLevels = 0;  // items of opcode.ini [Reseller] "Prioritas"
+    QString SnMulti0;
+    QString SnMulti1;
+    QStringList DischargeList;
+    QString ModulRules;  // Log/Modul.txt lines, each followed by "%|%", lower-cased
+
+    // configuration flags (table configuration, level 11)
+    quint8 SeparatePackageRebate = 0;  // "Pisahkan rebat Paket Harga dari penambahan deposit langsung"
+    quint8 DebitAtOrder = 0;           // "Potong deposit reseller di awal transaksi"
+    quint8 SmallestQueueFilter = 0;    // "Selalu mencari antrian terkecil untuk tiap terminal"
+
     // job queue
     QString TerminalList;     // merged terminals "3,5,9"; empty when merging is off
     bool AltQueueOn = false;  // "setQueue": the queue is job_quenue_

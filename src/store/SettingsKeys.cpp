@@ -22,6 +22,7 @@ const QVector<Definition>& Vocabulary() {
         {kAppHbvGate, kSecSetting, kAutoLogin, true, kNone, kAutoLoginDefault},
         {kAppHbvGate, kSecSetting, kYConsole, true, kNone, kYConsoleDefault},
         {kAppHbvGate, kSecSetting, kMnTrxId, true, kNone, kMnTrxIdDefault},
+        {kAppHbvGate, kSecSetting, kTerimaSemua, true, kNone, kTerimaSemuaDefault},
         {kAppHbvGate, kSecSetting, kYMerger, false, kNone, kYMergerDefault},
         {kAppNxEngine, kSecSetting, kLimitDeposit, false, kNone, kLimitDepositDefault},
         {kAppNxEngine, kAnyTerminal, kLimitPending, false, kNone, kLimitPendingDefault},

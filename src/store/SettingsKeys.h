@@ -42,6 +42,9 @@ inline constexpr char kYConsole[] = "yConsole #";
 inline constexpr char kYConsoleDefault[] = "0";
 inline constexpr char kMnTrxId[] = "mnTrxID #";
 inline constexpr char kMnTrxIdDefault[] = "0";
+// Off: only the terminal's own supplier accounts settle transactions; on: any contact.
+inline constexpr char kTerimaSemua[] = "TERIMA SEMUA #";
+inline constexpr char kTerimaSemuaDefault[] = "0";
 inline constexpr char kYMerger[] = "yMerger";
 inline constexpr char kYMergerDefault[] = "0";
 
@@ -115,6 +118,8 @@ inline constexpr char kPromoDefault[] =
     "Terima Kasih Anda telah berhasil mengisi pulsa <namaproduk>di toko <namaagen>. Sering isi "
     "pulsa terus ya..";
 inline constexpr char kSecHpAdmin[] = "HP Admin";  // key "Value", no number configured by default
+inline constexpr char kPasswordKey[] = "sorentika";  // scrambles the stored chat password
+inline constexpr char kYmQueueKey[] = "kvrtn7302";   // encodes ym_queue texts
 inline constexpr char kSecRebat[] = "Rebat";
 inline constexpr char kSetQueue[] = "setQueue";
 inline constexpr char kSetQueueDefault[] = "0";

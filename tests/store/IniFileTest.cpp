@@ -81,6 +81,10 @@ TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
     EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"),
               "di terima mohon di;sabar dalam proses");
     EXPECT_EQ(IniFile::Entries(Path(), "Setting").size(), 3);
+    // only blanks and tabs are trimmed: other characters at the ends belong to the value
+    const QString scrambled = QString(QChar(0xA0)) + "x" + QChar(0xA0);
+    IniFile::Write(Path(), "Setting", "PWD HBV #5", scrambled);
+    EXPECT_EQ(IniFile::Read(Path(), "Setting", "PWD HBV #5"), scrambled);
 }
 
 TEST_F(IniFileTest, AnsiFilesAreReadAsLatin1) {

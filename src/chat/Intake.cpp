@@ -1,0 +1,92 @@
+#include "chat/Intake.h"
+
+#include "chat/MonitorSocket.h"
+#include "chat/Output.h"
+#include "dispatch/Core.h"
+#include "settlement/Configuration.h"
+#include "store/Database.h"
+#include "store/SettingsKeys.h"
+#include "store/SettingsStore.h"
+#include "store/Stamps.h"
+
+namespace {
+// Longer messages are shown and forwarded, but neither settled nor stored.
+constexpr int kMaxSettledLength = 400;
+}  // namespace
+
+Intake::Intake(Core& core, QObject* parent) : QObject(parent), core_(core) {}
+
+QString Intake::CleanText(const QString& body) {
+    QString text = body;
+    text.replace(QLatin1Char('|'), QLatin1Char('-'));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+QString Intake::BareAccount(const QString& jid) {
+    const int slash = jid.indexOf(QLatin1Char('/'));
+    return (slash < 0 ? jid : jid.left(slash)).trimmed().toLower();
+}
+
+void Intake::IncomingMessage(const QString& contact, const QString& body) {
+    // The contact is the account, without the resource it happens to write from.
+    const int slash = contact.indexOf(QLatin1Char('/'));
+    txtPm(slash < 0 ? contact : contact.left(slash), CleanText(body) + QLatin1Char('.'));
+}
+
+bool Intake::IsIgnoredMessage(const QString& text) const {
+    const QString lower = text.toLower();
+    for (const QString& phrase : core_.Values().IgnoreList.toLower().split(QLatin1Char(';')))
+        if (lower.contains(phrase)) return true;
+    return false;
+}
+
+bool Intake::IsKnownSupplier(const QString& sender) {
+    const ProcessValues& v = core_.Values();
+    if (v.OpenSettlement) return true;
+    const QString who = BareAccount(sender);
+    QStringList known = {core_.State().LblTarget};
+    known += core_.State().LblTarget2.split(QLatin1Char(';'));
+    known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                         Keys::PerTerminal(Keys::kServerHbv, v.TerminalNo));
+    for (const QString& t : v.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                             QString::fromUtf8(Keys::kServerHbv) + t.trimmed());
+    for (const QString& account : known)
+        if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
+    const DbResult r = core_.Db().Exec(
+        QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND LOWER(target) = ? LIMIT 1"),
+        {who});
+    return !r.IsEmpty();
+}
+
+void Intake::txtPm(const QString& msisdn, const QString& pesan) {
+    if (pesan.isEmpty()) return;
+    ProcessValues& v = core_.Values();
+    QString text = pesan;
+    try {
+        text.replace(QLatin1Char('\''), QLatin1Char('`'));
+        const QString service = QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo);
+        core_.Out().ShowMessageBlock(service + QLatin1Char(',') + v.TerminalList, msisdn, msisdn, text,
+                                     NowStamp(), 2);
+        if (text.size() <= kMaxSettledLength) {
+            text += QLatin1Char('.');
+            if (!IsIgnoredMessage(text)) {
+                if (IsKnownSupplier(msisdn)) {
+                    // Settlement of the reply is handed over here once it is in place.
+                } else {
+                    const QString line = QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") + msisdn;
+                    core_.Out().SendBox(QStringLiteral("Info"), line);
+                    core_.Log(line);
+                }
+            }
+            core_.Config().InsertToInbox(msisdn, text, 1, v.TerminalNo);
+            core_.Monitor().SendMonitorRecord(service, msisdn, msisdn, text, NowStamp(), 2);
+            core_.State().idleCounter = -1;
+        }
+    } catch (const std::exception& e) {
+        core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text + QStringLiteral(") ") +
+                  Describe(e));
+    }
+}

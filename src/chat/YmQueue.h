@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Core;
+
+// Table ym_queue, the mailbox shared with the booster program: outgoing texts ("GetQueue")
+// wait there to be sent by it, texts it received ("GetSupplierRecv") wait there for this
+// terminal. Texts are stored encoded.
+class YmQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit YmQueue(Core& core, QObject* parent = nullptr);
+
+    // Probes the table and creates it when it is missing.
+    void CheckYmQueue();
+    void CreateYm_queue();
+    // Queues one outgoing text unless the same text is already queued for the terminal.
+    // False when it was a duplicate.
+    bool InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,
+                       qint16 terminal);
+    void DelPesanExpired();
+    // Takes the oldest received row of this terminal into the intake, then removes it.
+    void ProcessSupplierRecv();
+    // Starts the booster program beside the program; a missing program is logged.
+    void StartBooster();
+
+private:
+    Core& core_;
+};

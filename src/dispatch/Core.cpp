@@ -1,0 +1,55 @@
+#include "dispatch/Core.h"
+
+#include "chat/ChatSession.h"
+#include "chat/Intake.h"
+#include "chat/MonitorSocket.h"
+#include "chat/Output.h"
+#include "chat/YmQueue.h"
+#include "dispatch/DispatchLoop.h"
+#include "dispatch/Lifecycle.h"
+#include "settlement/Configuration.h"
+#include "store/Database.h"
+#include "store/SettingsStore.h"
+#include "store/UtilityComponent.h"
+#include "store/mdlNX.h"
+
+Core::Core(const QString& home, QObject* parent) : QObject(parent) {
+    settings_ = std::make_unique<SettingsStore>();
+    util_ = std::make_unique<UtilityComponent>(home, settings_.get());
+    db_ = std::make_unique<Database>(util_.get());
+    out_ = std::make_unique<Output>();
+    monitor_ = std::make_unique<MonitorSocket>(*out_, *util_, values_);
+    chat_ = std::make_unique<ChatSession>(*this);
+    intake_ = std::make_unique<Intake>(*this);
+    ym_ = std::make_unique<YmQueue>(*this);
+    dispatch_ = std::make_unique<DispatchLoop>(*this);
+    life_ = std::make_unique<Lifecycle>(*this);
+    // Message boxes also go to the terminal's log, so a headless run keeps them.
+    connect(out_.get(), &Output::Box, this,
+            [this](const QString& title, const QString& text) { Log(title + QLatin1Char(' ') + text); });
+}
+
+Core::~Core() = default;
+
+Context Core::Ctx() { return Context{*db_, *util_, *settings_, values_}; }
+
+Configuration& Core::Config() {
+    if (!config_) config_ = std::make_unique<Configuration>(Ctx());
+    return *config_;
+}
+
+mdlNX& Core::Nx() {
+    if (!nx_) {
+        nx_ = std::make_unique<mdlNX>(Ctx());
+        connect(nx_.get(), &mdlNX::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
+    }
+    return *nx_;
+}
+
+bool Core::FormLoad(const QString& commandLine) { return life_->Form_Load(commandLine); }
+
+void Core::FormUnload() { life_->Form_Unload(); }
+
+void Core::Log(const QString& text) {
+    util_->WriteLog(values_.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : values_.TerminalName, text);
+}

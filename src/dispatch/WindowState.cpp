@@ -1,0 +1,1 @@
+#include "dispatch/WindowState.h"

@@ -1,0 +1,110 @@
+#include "gui/frmRLV.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "chat/ChatSession.h"
+#include "chat/Output.h"
+#include "dispatch/Core.h"
+
+namespace {
+constexpr int kTwipsPerPixel = 15;
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+}  // namespace
+
+frmRLV::frmRLV(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    auto* top = new QHBoxLayout();
+    CmdLoginYM_ = new QPushButton(this);
+    LblTarget_ = new QLabel(this);
+    lblCounter_ = new QLabel(this);
+    top->addWidget(CmdLoginYM_);
+    top->addWidget(LblTarget_, 1);
+    top->addWidget(lblCounter_);
+    TextBox_ = new QTextEdit(this);
+    TextBox_->setReadOnly(true);
+    layout->addLayout(top);
+    layout->addWidget(TextBox_, 1);
+    setCentralWidget(central);
+
+    connect(CmdLoginYM_, &QPushButton::clicked, this, [this] { core_.Chat().CmdLoginYM_Click(); });
+    connect(&core_.Out(), &Output::Line, this, &frmRLV::AppendLine);
+    connect(&core_.Out(), &Output::Block, this, &frmRLV::AppendBlock);
+    connect(&core_.Out(), &Output::Box, this,
+            [this](const QString& title, const QString& text) { QMessageBox::information(this, title, text); });
+    connect(&core_.State(), &WindowState::Changed, this, &frmRLV::Refresh);
+    connect(&core_, &Core::Finished, this, [this] { hide(); });
+    core_.State().WindowShown = true;
+    Refresh();
+}
+
+void frmRLV::Refresh() {
+    const WindowState& s = core_.State();
+    setWindowTitle(s.Caption);
+    CmdLoginYM_->setText(s.CmdLoginYM);
+    LblTarget_->setText(s.LblTarget);
+    lblCounter_->setText(s.lblCounter);
+    statusBar()->showMessage(s.StatusBar);
+}
+
+void frmRLV::AppendLine(const QString& label, const QString& text) {
+    QTextCursor c(TextBox_->document());
+    c.movePosition(QTextCursor::End);
+    QTextCharFormat labelFormat;
+    labelFormat.setForeground(kRed);
+    labelFormat.setFontPointSize(10);
+    c.insertText(label + QLatin1Char(':'), labelFormat);
+    c.insertText(QLatin1Char(' ') + text + QLatin1Char('\n'), QTextCharFormat());
+    TrimLog();
+}
+
+void frmRLV::AppendBlock(const MessageBlock& block) {
+    QTextCursor c(TextBox_->document());
+    c.movePosition(QTextCursor::End);
+    QTextCharFormat labelFormat;
+    labelFormat.setForeground(block.direction == 1 ? kBlue : kRed);
+    labelFormat.setFontPointSize(9);
+    QTextCharFormat messageFormat;
+    messageFormat.setForeground(Qt::black);
+    messageFormat.setFontWeight(QFont::Bold);
+    for (int i = 0; i < block.lines.size(); ++i) {
+        c.insertText(block.lines[i].first + QLatin1Char('\t'), labelFormat);
+        c.insertText(block.lines[i].second, i == 3 ? messageFormat : QTextCharFormat());
+        c.insertText(QStringLiteral("\n"), QTextCharFormat());
+    }
+    c.insertText(QStringLiteral("\n"), QTextCharFormat());
+    TrimLog();
+}
+
+void frmRLV::TrimLog() {
+    QTextDocument* doc = TextBox_->document();
+    if (doc->characterCount() > kLogLimit) {
+        QTextCursor c(doc);
+        c.movePosition(QTextCursor::Start);
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, kLogTrim);
+        c.removeSelectedText();
+    }
+    TextBox_->moveCursor(QTextCursor::End);
+}
+
+void frmRLV::StorePosition() {
+    WindowState& s = core_.State();
+    s.Minimized = isMinimized();
+    s.Maximized = isMaximized();
+    s.MainLeft = x() * kTwipsPerPixel;
+    s.MainTop = y() * kTwipsPerPixel;
+    s.MainWidth = width() * kTwipsPerPixel;
+    s.MainHeight = height() * kTwipsPerPixel;
+}
+
+void frmRLV::closeEvent(QCloseEvent* event) {
+    StorePosition();
+    core_.FormUnload();
+    event->accept();
+}

@@ -1,0 +1,130 @@
+#include <QFile>
+#include <QRegularExpression>
+
+#include "chat/ChatSession.h"
+#include "chat/Intake.h"
+#include "chat/YmQueue.h"
+#include "dispatch/DispatchLoop.h"
+#include "store/SettingsKeys.h"
+#include "store/UtilityComponent.h"
+#include "support/TerminalFixture.h"
+
+namespace {
+
+// A terminal whose chat account is not configured: nothing connects, and the tests drive the
+// dispatch tick themselves.
+class OfflineTerminalTest : public TerminalTest {
+protected:
+    void StartOffline(int n, bool booster = false) {
+        Prepare(n);
+        SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n), "");
+        if (booster) SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kYConsole, n), "1");
+        ASSERT_TRUE(Start());
+    }
+    void ShowLoggedIn() { Term().State().Set(Term().State().CmdLoginYM, QStringLiteral("Log Out")); }
+    void Tick() { Term().Dispatch().tmOut_Timer(); }
+    QString Encoded(const QString& text) { return UtilityComponent::Encode(text, "kvrtn7302"); }
+};
+
+}  // namespace
+
+TEST_F(OfflineTerminalTest, LoggedOutTerminalLeavesTheQueueAlone) {
+    StartOffline(9);
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "0");
+}
+
+TEST_F(OfflineTerminalTest, JobTheChatClientCannotSendStaysQueued) {
+    StartOffline(9);
+    ShowLoggedIn();  // the caption says online, but the client has no session
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "0");
+    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: S5.08123.1, ")).size(), 2);
+}
+
+TEST_F(OfflineTerminalTest, JobWithNobodyToSendToIsDroppedAndRecordedAsNotSent) {
+    StartOffline(10);
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 10), "");
+    Term().State().Set(Term().State().LblTarget, QString());
+    ShowLoggedIn();
+    QueueJob("", "S5..1");            // empty destination, no recipient
+    QueueJob("08123", "S5.08123.2");  // the job behind it
+    Tick();
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S5..1|0");
+    EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
+    EXPECT_EQ(Lines().filter("dibuang").size(), 1);
+}
+
+TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) {
+    StartOffline(11, true);
+    Query("DROP TABLE ym_queue");
+    Term().Chat().LoginYM_Click();
+    EXPECT_EQ(Term().State().CmdLoginYM, "Log Out");
+    EXPECT_EQ(Util().ReadIni(Home() + "/Setting.ini", "Software", "Boster"), "Terminal #11");
+    EXPECT_EQ(Lines().filter("Boster tidak bisa dijalankan").size(), 1);  // no booster program here
+    EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 11"), "1");
+
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    const DbResult rows = Query("SELECT msisdn, pesan, terminal, trx_id FROM ym_queue");
+    ASSERT_EQ(rows.RecordCount(), 1);
+    EXPECT_EQ(rows.Text(0, "msisdn"), Supplier());
+    EXPECT_EQ(rows.Text(0, "pesan"), Encoded("S5.08123.1"));
+    EXPECT_EQ(rows.Text(0, "trx_id"), "GetQueue");
+    EXPECT_EQ(Lines().filter("Info: Duplicate Detected :S5.08123.1").size(), 1);
+
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"msisdn", Supplier()},
+                        {"pesan", Encoded("SUKSES SN 77")}, {"terminal", 11}, {"trx_id", "GetSupplierRecv"}});
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"msisdn", Supplier()},
+                        {"pesan", Encoded("for another terminal")}, {"terminal", 12}, {"trx_id", "GetSupplierRecv"}});
+    Tick();
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan) FROM inbox"), Supplier() + "|SUKSES SN 77.");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue WHERE trx_id = 'GetSupplierRecv'"), "1");
+}
+
+TEST_F(OfflineTerminalTest, QueueTableIsCreatedWhenMissingAndNeverDropped) {
+    StartOffline(12);
+    Term().Ym().CheckYmQueue();
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"pesan", "x"}, {"terminal", 12}, {"trx_id", "GetSupplierRecv"}});
+    Term().Ym().CheckYmQueue();
+    Term().Ym().CreateYm_queue();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
+    // yesterday's unsent texts go at start-up, received ones stay
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"pesan", "y"}, {"terminal", 12}, {"trx_id", "GetQueue"}});
+    Term().Ym().DelPesanExpired();
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(trx_id) FROM ym_queue"), "GetSupplierRecv");
+}
+
+TEST_F(OfflineTerminalTest, LongMessagesAreShownButNotStored) {
+    StartOffline(9);
+    Term().In().txtPm(Supplier(), QString(399, 'a'));  // 400 with the final "."
+    Term().In().txtPm(Supplier(), QString(401, 'b'));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox"), "1");
+    EXPECT_EQ(Scalar("SELECT LENGTH(pesan) FROM inbox"), "400");
+    Term().In().txtPm(Supplier(), "harga 'promo'");
+    EXPECT_EQ(Scalar("SELECT pesan FROM inbox WHERE pesan LIKE 'harga%'"), "harga `promo`.");
+}
+
+TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
+    SaveSetting(Keys::kAppKzdSql, Keys::kSecNxEngineMedia, "ValueTerminal #4", "1");
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::kYMerger, "1");
+    Insert("terminal", {{"terminal", 3}, {"modul", "Relvane"}});
+    Insert("terminal", {{"terminal", 4}, {"modul", "Relvane"}});
+    Insert("terminal", {{"terminal", 7}, {"modul", "Relvane"}});
+    StartOffline(10);
+    EXPECT_EQ(Term().Values().TerminalList, "3,7,10");
+    EXPECT_EQ(Lines().filter("Merger RLV: Terminal 3,7,10").size(), 1);
+    EXPECT_EQ(Term().State().Caption, "[Relvane] 10-> " + Supplier());
+    EXPECT_EQ(Term().State().Pass, XmppPeer::Password());
+    EXPECT_EQ(Term().Values().IgnoreList, "di terima mohon di;sabar dalam proses");
+    EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "Terminal #10");
+    EXPECT_TRUE(QFile::exists(Home() + "/Log/Terminal #10.log"));
+}

@@ -1,0 +1,85 @@
+#include <QSignalSpy>
+
+#include "dispatch/Core.h"
+#include "store/SettingsKeys.h"
+#include "support/TerminalFixture.h"
+
+namespace {
+
+QString Secondary(int n) { return QStringLiteral("supplier%1@").arg(n + 6) + XmppPeer::Domain(); }
+
+}  // namespace
+
+TEST_F(TerminalTest, LogsInMarksActiveAndSendsEachJobToItsRecipient) {
+    Prepare(1);
+    XmppPeer supplier("supplier1"), other("supplier7");
+    ASSERT_TRUE(supplier.Login());
+    ASSERT_TRUE(other.Login());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 1"), "1");
+
+    QueueJob("08123", "S5.08123.1234");                       // a number: the main target
+    QueueJob(Secondary(1), "PESAN.CEK", "-");                  // a chat ID: itself
+    QueueJob("08777", "S10.08777.99@" + Secondary(1));         // the recipient after "@"
+    ASSERT_TRUE(WaitUntil([&] { return supplier.Received().size() >= 1 && other.Received().size() >= 2; }));
+    EXPECT_EQ(supplier.Received(), QStringList{"S5.08123.1234"});
+    EXPECT_EQ(other.Received(), (QStringList{"PESAN.CEK", "S10.08777.99"}));
+
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT_WS('|', tujuan, pesan, status, terminal, kode_produk) ORDER BY id)"
+                     " FROM outbox"),
+              "08123|S5.08123.1234|1|1|S5," + Secondary(1) + "|PESAN.CEK|1|1|-,08777|S10.08777.99@" +
+                  Secondary(1) + "|1|1|S5");
+    const QStringList datagrams = Datagrams();
+    ASSERT_FALSE(datagrams.isEmpty());
+    EXPECT_EQ(datagrams.first(), "NODE@=2@=True");
+    const QStringList sent = datagrams.filter("S5.08123.1234");
+    ASSERT_EQ(sent.size(), 1);
+    const QStringList f = sent.first().split("@=");
+    ASSERT_EQ(f.size(), 6);
+    EXPECT_EQ(f[0], "RLV #1:> (1->" + supplier.Jid() + ") TrxID:T1");
+    EXPECT_EQ(f.mid(1, 3), (QStringList{"0811", "R1", "S5.08123.1234"}));
+    EXPECT_EQ(f[5], "1");
+}
+
+TEST_F(TerminalTest, RepliesAreCleanedStoredAndOnlySuppliersAreTrusted) {
+    Prepare(2);
+    XmppPeer supplier("supplier2"), stranger("stranger");
+    ASSERT_TRUE(supplier.Login());
+    ASSERT_TRUE(stranger.Login());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    const QString me = QStringLiteral("terminal2@") + XmppPeer::Domain();
+    supplier.Say(me, "OK|SN 123\nSaldo ");  // XML turns a CR LF into LF on the way
+    ASSERT_TRUE(WaitUntil([&] { return Scalar("SELECT COUNT(*) FROM inbox") == "1"; }));
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan, status, terminal) FROM inbox"),
+              supplier.Jid() + "|OK-SN 123 Saldo..|1|2");
+    EXPECT_TRUE(WaitUntil([&] { return !Datagrams().filter("@=OK-SN 123 Saldo..@=").isEmpty(); }));
+    EXPECT_TRUE(Datagrams().filter("OK-SN").first().endsWith("@=2"));
+    EXPECT_TRUE(Lines().filter("Bukan akun supplier").isEmpty());
+
+    stranger.Say(me, "SUKSES 08123 SN 999");
+    ASSERT_TRUE(WaitUntil([&] { return Scalar("SELECT COUNT(*) FROM inbox") == "2"; }));
+    EXPECT_EQ(Lines().filter("Bukan akun supplier").size(), 1);
+    EXPECT_TRUE(Lines().filter("Bukan akun supplier").first().endsWith(stranger.Jid()));
+}
+
+class TerminalCloseTest : public TerminalTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TerminalCloseTest, HostClosesTheInstanceThroughKodeKelompok) {
+    Prepare(3 + GetParam());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    QSignalSpy finished(&Term(), &Core::Finished);
+    if (GetParam() == 0)
+        Query("UPDATE terminal SET kode_kelompok = 'NC' WHERE terminal = ?", {N()});
+    else
+        Insert("terminal", {{"terminal", 0}, {"modul", "Relvane"}, {"kode_kelompok", "NC"}});
+    ASSERT_TRUE(WaitUntil([&] { return finished.count() == 1; }, 5000));
+    EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = ?", {N()}), "0");
+    EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "NC");
+    EXPECT_TRUE(WaitUntil([&] { return Datagrams().contains("NODE@=2@=False"); }, 2000));
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnRowAndTerminalZero, TerminalCloseTest, ::testing::Values(0, 1));

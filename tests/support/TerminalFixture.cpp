@@ -1,0 +1,73 @@
+#include "support/TerminalFixture.h"
+
+#include <QFile>
+
+#include "chat/Output.h"
+#include "chat/mdlEnc.h"
+#include "store/SettingsKeys.h"
+#include "store/Stamps.h"
+
+void TerminalTest::SetUp() {
+    DbTest::SetUp();
+    if (HasFatalFailure()) return;
+    QFile ini(Home() + "/Setting.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
+                  .arg(TestServers::DbHost(), TestServers::DbPort(), DbName(), TestServers::DbUser())
+                  .toUtf8());
+    ini.close();
+    qputenv("RELVANE_CONFIG_DIR", Settings().Folder().toUtf8());
+    ASSERT_TRUE(monitor_.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    qputenv("RELVANE_MONITOR_PORT", QByteArray::number(monitor_.localPort()));
+}
+
+void TerminalTest::TearDown() {
+    if (core_) core_->FormUnload();
+    core_.reset();
+    DbTest::TearDown();
+}
+
+void TerminalTest::SaveSetting(const char* app, const char* section, const QString& key,
+                               const QString& value) {
+    Settings().SaveSetting(app, section, key, value);
+}
+
+void TerminalTest::Prepare(int n) {
+    n_ = n;
+    auto own = [n](const char* stem) { return Keys::PerTerminal(stem, n); };
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kUidHbv),
+                QStringLiteral("terminal%1@").arg(n) + XmppPeer::Domain());
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kPwdHbv),
+                ScrambleText(XmppPeer::Password(), Keys::kPasswordKey));
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJHostname), "127.0.0.1");
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJPort), XmppPeer::Port());
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kServerHbv), Supplier());
+    Insert("terminal", {{"terminal", n}, {"modul", "Relvane"}, {"status", "0"}});
+}
+
+bool TerminalTest::Start() {
+    core_ = std::make_unique<Core>(Home());
+    QObject::connect(&core_->Out(), &Output::Line, [this](const QString& label, const QString& text) {
+        lines_.append(Output::LineText(label, text));
+    });
+    return core_->FormLoad(QStringLiteral("Terminal #%1@@Relvane@@2@@%2").arg(n_).arg(TestServers::DbPassword()));
+}
+
+bool TerminalTest::WaitOnline(int timeoutMs) {
+    return WaitUntil([this] { return core_->State().CmdLoginYM == QLatin1String("Log Out"); }, timeoutMs);
+}
+
+void TerminalTest::QueueJob(const QString& tujuan, const QString& pesan, const QString& produk) {
+    Insert("job_quenue", {{"datetime", NowStamp()}, {"kode_produk", produk}, {"tujuan", tujuan},
+                          {"pesan", pesan}, {"kode_reseller", "R1"}, {"hp_reseller", "0811"},
+                          {"trx_id", "T1"}, {"terminal", n_}});
+}
+
+QStringList TerminalTest::Datagrams() {
+    while (monitor_.hasPendingDatagrams()) {
+        QByteArray d(static_cast<int>(monitor_.pendingDatagramSize()), '\0');
+        monitor_.readDatagram(d.data(), d.size());
+        datagrams_.append(QString::fromUtf8(d));
+    }
+    return datagrams_;
+}

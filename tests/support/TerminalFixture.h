@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QUdpSocket>
+#include <memory>
+
+#include "dispatch/Core.h"
+#include "support/DbFixture.h"
+#include "support/XmppPeer.h"
+
+// A running terminal on the private servers: its own database (see DbTest), a program folder
+// with Setting.ini, its settings, a monitor listener on a free loopback port, and the chat
+// account terminal<N>@domain whose supplier is supplier<N>@domain. Each test uses its own N,
+// so tests running side by side never share a chat account.
+class TerminalTest : public DbTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Configures terminal n (settings, terminal row); call before Start().
+    void Prepare(int n);
+    // Form_Load with the host's command line for terminal n; false when it ended the program.
+    bool Start();
+    bool WaitOnline(int timeoutMs = 15000);
+
+    Core& Term() { return *core_; }
+    int N() const { return n_; }
+    QString Supplier() const { return QStringLiteral("supplier%1@").arg(n_) + XmppPeer::Domain(); }
+    void SaveSetting(const char* app, const char* section, const QString& key, const QString& value);
+    void QueueJob(const QString& tujuan, const QString& pesan, const QString& produk = "S5");
+
+    // What the terminal showed (label ": " text) and sent to the monitor.
+    QStringList Lines() const { return lines_; }
+    QStringList Datagrams();
+
+private:
+    int n_ = 0;
+    std::unique_ptr<Core> core_;
+    QUdpSocket monitor_;
+    QStringList lines_;
+    QStringList datagrams_;
+};

@@ -1,0 +1,55 @@
+#include "support/XmppPeer.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QCoreApplication>
+#include <QXmppMessage.h>
+
+namespace {
+QString Env(const char* name, const char* fallback) {
+    const QString v = qEnvironmentVariable(name);
+    return v.isEmpty() ? QString::fromUtf8(fallback) : v;
+}
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QString XmppPeer::Domain() { return Env("RELVANE_XMPP_DOMAIN", "localhost"); }
+QString XmppPeer::Port() { return Env("RELVANE_XMPP_PORT", "52220"); }
+QString XmppPeer::Password() { return Env("RELVANE_XMPP_PASSWORD", "relvane"); }
+
+XmppPeer::XmppPeer(const QString& user) : user_(user) {
+    QObject::connect(&client_, &QXmppClient::messageReceived, [this](const QXmppMessage& m) {
+        if (!m.body().isEmpty()) received_.append(m.body());
+    });
+}
+
+XmppPeer::~XmppPeer() { client_.disconnectFromServer(); }
+
+QString XmppPeer::Jid() const { return user_ + QLatin1Char('@') + Domain(); }
+
+bool XmppPeer::Login(int timeoutMs) {
+    QXmppConfiguration config;
+    config.setJid(Jid());
+    config.setPassword(Password());
+    config.setHost(QStringLiteral("127.0.0.1"));
+    config.setPort(Port().toInt());
+    config.setResource(QStringLiteral("test"));
+    client_.connectToServer(config);
+    return WaitUntil([this] { return client_.isConnected(); }, timeoutMs);
+}
+
+void XmppPeer::Say(const QString& to, const QString& body) {
+    QXmppMessage m(QString(), to, body);
+    m.setType(QXmppMessage::Chat);
+    client_.sendPacket(m);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringList>
+#include <QXmppClient.h>
+#include <functional>
+
+// A chat account on the private Prosody that plays a supplier or a stranger in tests.
+class XmppPeer {
+public:
+    explicit XmppPeer(const QString& user);
+    ~XmppPeer();
+
+    bool Login(int timeoutMs = 10000);
+    void Say(const QString& to, const QString& body);
+    const QStringList& Received() const { return received_; }
+    QString Jid() const;
+
+    static QString Domain();
+    static QString Port();
+    static QString Password();
+
+private:
+    QString user_;
+    QXmppClient client_;
+    QStringList received_;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
