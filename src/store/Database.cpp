@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include <QDateTime>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -254,7 +255,8 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
         }
     } else {
         result.rowsAffected_ = query.numRowsAffected();
-        result.lastInsertId_ = query.lastInsertId();
+        if (query.driver()->hasFeature(QSqlDriver::LastInsertId))
+            result.lastInsertId_ = query.lastInsertId();
     }
     query.finish();
     return result;

@@ -35,6 +35,7 @@ public:
     int RecordCount() const { return rows_.size(); }
     bool IsEmpty() const { return rows_.isEmpty(); }
     int RowsAffected() const { return rowsAffected_; }
+    // The new row's id where the driver reports it (native driver); invalid otherwise.
     QVariant LastInsertId() const { return lastInsertId_; }
     const QStringList& Columns() const { return columns_; }
 

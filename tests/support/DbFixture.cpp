@@ -5,8 +5,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTextStream>
 
+#include "Schema.h"
 #include "store/Errors.h"
 
 namespace {
@@ -14,22 +14,6 @@ namespace {
 QString Env(const char* name, const char* fallback) {
     const QString v = qEnvironmentVariable(name);
     return v.isEmpty() ? QString::fromUtf8(fallback) : v;
-}
-
-QStringList SchemaStatements() {
-    QFile file(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    QStringList statements;
-    QString current;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (line.trimmed().startsWith(QLatin1String("--"))) continue;
-        current += line + QLatin1Char('\n');
-        if (line.trimmed().endsWith(QLatin1Char(';'))) {
-            statements.append(current.trimmed());
-            current.clear();
-        }
-    }
-    return statements;
 }
 
 // One server-level connection per test process, for creating and dropping databases.
@@ -74,7 +58,7 @@ QString DbPassword() { return Env("RELVANE_DB_PASSWORD", "relvane"); }
 void DbTest::SetUp() {
     static int counter = 0;
     dbName_ = QStringLiteral("rlvtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-    const QStringList schema = SchemaStatements();
+    const QStringList schema = SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql"));
     ASSERT_FALSE(schema.isEmpty()) << "db/schema.sql not found";
     try {
         AdminExec(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(dbName_));
