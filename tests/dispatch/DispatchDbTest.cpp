@@ -113,6 +113,18 @@ TEST_F(OfflineTerminalTest, LongMessagesAreShownButNotStored) {
     EXPECT_EQ(Scalar("SELECT pesan FROM inbox WHERE pesan LIKE 'harga%'"), "harga `promo`.");
 }
 
+TEST_F(OfflineTerminalTest, IgnoreListPhrasesAreMatchedWithoutRegardToCase) {
+    StartOffline(9);
+    const Intake& in = Term().In();
+    EXPECT_TRUE(in.IsIgnoredMessage("Trx anda SABAR DALAM PROSES."));
+    EXPECT_FALSE(in.IsIgnoredMessage("SUKSES SN 123."));
+    Term().Values().IgnoreList = "antri; sedang diproses";  // phrases keep their blanks
+    EXPECT_TRUE(in.IsIgnoredMessage("trx sedang diproses"));
+    EXPECT_FALSE(in.IsIgnoredMessage("trx-sedang diproses"));
+    Term().Values().IgnoreList = "antri;;";  // an empty phrase is in every text
+    EXPECT_TRUE(in.IsIgnoredMessage("SUKSES SN 123."));
+}
+
 TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     SaveSetting(Keys::kAppKzdSql, Keys::kSecNxEngineMedia, "ValueTerminal #4", "1");
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::kYMerger, "1");
