@@ -34,7 +34,10 @@ Core::~Core() = default;
 Context Core::Ctx() { return Context{*db_, *util_, *settings_, values_}; }
 
 Configuration& Core::Config() {
-    if (!config_) config_ = std::make_unique<Configuration>(Ctx());
+    if (!config_) {
+        config_ = std::make_unique<Configuration>(Ctx());
+        connect(config_.get(), &Configuration::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
+    }
     return *config_;
 }
 

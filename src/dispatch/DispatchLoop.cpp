@@ -7,6 +7,7 @@
 #include "chat/YmQueue.h"
 #include "dispatch/Core.h"
 #include "settlement/Configuration.h"
+#include "store/Convert.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -110,4 +111,7 @@ void DispatchLoop::Tick() {
     core_.Monitor().SendMonitorRecord(QStringLiteral("RLV #") + QString::number(v.TerminalNo) +
                                           QStringLiteral(":> (") + route,
                                       job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
+    if (job.kodeProduk == QLatin1String("-")) return;  // a plain message: nobody waits for it
+    core_.Config().ExecuteMenunggu(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
+                                   Convert::CheckedInt16(job.lineGate), job.terminal, job.trxId);
 }

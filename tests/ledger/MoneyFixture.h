@@ -1,0 +1,51 @@
+#pragma once
+
+#include "settlement/Configuration.h"
+#include "support/DbFixture.h"
+
+// Resellers, products and price groups for the money tests. Terminal 5 is this instance's.
+class MoneyTest : public DbTest {
+protected:
+    // Inserts rows whose values follow the order of `columns` ("a,b,c"); missing values at
+    // the end keep their defaults.
+    void Rows(const QString& table, const QString& columns, const QList<QVariantList>& rows) {
+        const QStringList names = columns.split(',');
+        for (const QVariantList& values : rows) {
+            QVariantMap row;
+            for (int i = 0; i < values.size(); ++i) row[names[i]] = values[i];
+            Insert(table, row);
+        }
+    }
+    void Reseller(const QString& kode, int level, const QString& kelompok = "G",
+                  const QString& upline = "", qint64 deposit = 100000) {
+        Rows("reseller", "kode_reseller,level,kode_kelompok,kode_upline,deposit",
+             {{kode, level, kelompok, upline, deposit}});
+    }
+    // Prices master, dealer, agent, then rebates master, dealer, agent.
+    void Kelompok(const QString& kelompok, const QString& produk, const QVariantList& v) {
+        Rows("kelompok",
+             "kode_kelompok,kode_produk,harga_master,harga_dealer,harga,rebat_master,"
+             "rebat_dealer,rebat",
+             {QVariantList{kelompok, produk} + v});
+    }
+    // `member` earns `rebat` on every sale of `reseller` in the group's chain.
+    void Chain(const QString& reseller, const QString& member, qint64 rebat) {
+        Rows("harga_agen", "kode_kelompok,kode_reseller,kode_produk,rebat",
+             {{"G", reseller, member, rebat}});
+    }
+    qint64 Deposit(const QString& kode) {
+        return Scalar("SELECT deposit FROM reseller WHERE kode_reseller = ?", {kode}).toLongLong();
+    }
+    // One text per row of the statement's first column.
+    QStringList Column(const QString& sql) {
+        const DbResult r = Query(sql);
+        QStringList texts;
+        for (int i = 0; i < r.RecordCount(); ++i) texts.append(r.Text(i, r.Columns().first()));
+        return texts;
+    }
+    QStringList Ledger() {
+        return Column(
+            "SELECT CONCAT_WS('|', kredit, kode_reseller, uraian) FROM rekening "
+            "ORDER BY id");
+    }
+};
