@@ -171,7 +171,7 @@ CREATE TABLE IF NOT EXISTS `reseller_log` (
   PRIMARY KEY (`id`),
   UNIQUE KEY `id` (`id`),
   KEY `id_2` (`id`)
-) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+) ENGINE=InnoDB DEFAULT CHARSET=utf8;
 
 -- ---------------------------------------------------------------------------
 -- Products, terminals' product rows and routing

@@ -3,14 +3,19 @@
 // The balance is read from the reseller's latest entry and written with the new one. Several
 // terminals credit the same reseller at once, so the read and the insert are done under a
 // named lock per reseller (and per database): the next writer reads the entry this one wrote.
+// The lock is released when the entry is written, so an entry must never be written inside a
+// database transaction: the next writer would read the balance before this entry's commit.
 #include "ledger/Amounts.h"
 #include "settlement/Configuration.h"
 #include "store/Stamps.h"
 
 namespace {
 
-const QString kLockName = QStringLiteral("CONCAT('rekening ', MD5(CONCAT(DATABASE(), '/', ?)))");
-constexpr int kLockWaitSeconds = 10;
+// Named as the table compares codes: letter case and trailing blanks do not make another ledger.
+const QString kLockName =
+    QStringLiteral("CONCAT('rekening ', MD5(CONCAT(DATABASE(), '/', UPPER(TRIM(?)))))");
+// Entries take milliseconds; a wait this long means a writer is stuck, not busy.
+constexpr int kLockWaitSeconds = 60;
 
 // Holds the reseller's ledger lock for as long as it lives.
 class LedgerLock {
@@ -54,6 +59,8 @@ void Configuration::InsertToRekening(const QString& kodeRek, qint32 debet, qint3
         return description.contains(QLatin1String("duplicate entry"));
     };
     try {
+        if (ctx_.db.InTransaction())
+            throw RelvaneError(QStringLiteral("ledger entry inside a transaction"));
         LedgerLock lock(ctx_.db, kodeRS);
         const DbResult latest = ctx_.db.Exec(
             QStringLiteral(

@@ -92,6 +92,9 @@ private:
     // Writes the row and raises on failure; LogTransaksiError writes InsertToTransaksi's line.
     void WriteTransaksi(const TransaksiRow& row);
     void LogTransaksiError(const TransaksiRow& row, const std::exception& e);
+    // The waiting row and the debit at order time, in one transaction.
+    void WriteWaiting(const ResellerRecord& r, qint32 harga, TransaksiRow& row,
+                      const QString& kdReseller, bool& insertLogged);
     void CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian);
 
 private:

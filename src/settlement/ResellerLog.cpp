@@ -1,5 +1,6 @@
 // One activity row per reseller: points gathered, first activity, and a note of the last one.
 #include <QDate>
+#include <cmath>
 
 #include "settlement/Configuration.h"
 #include "store/Convert.h"
@@ -8,7 +9,7 @@
 
 namespace {
 
-void Record(Database& db, const QString& kdReseller, qint32 points) {
+void Record(Database& db, const QString& kdReseller, double points) {
     const QString now = NowStamp();
     const DbResult r =
         db.Exec(QStringLiteral("SELECT id,hit,datetime FROM reseller_log WHERE kode_reseller= ?"),
@@ -16,7 +17,7 @@ void Record(Database& db, const QString& kdReseller, qint32 points) {
     if (r.IsEmpty()) {
         db.Exec(QStringLiteral("insert into reseller_log (hit,kode_reseller,datetime,"
                                "pesan_terakhir,realtimenow)values(?,?,?,?,?)"),
-                {points, kdReseller, now, now, now});
+                {std::nearbyint(points), kdReseller, now, now, now});
         return;
     }
     // Calendar days since the first activity; a row the host made without one counts 0.
@@ -26,8 +27,8 @@ void Record(Database& db, const QString& kdReseller, qint32 points) {
     const QString note =
         QLatin1Char('<') + now + QStringLiteral(">=[") + QString::number(days) + QLatin1Char(']');
     // Added at the database, so two terminals counting for one reseller lose nothing.
-    db.Exec(QStringLiteral("update reseller_log set hit=hit+?,pesan_terakhir=?,realtimenow=? "
-                           "where id=?"),
+    db.Exec(QStringLiteral("update reseller_log set hit=ROUND(ROUND(hit)+?),pesan_terakhir=?,"
+                           "realtimenow=? where id=?"),
             {points, note, now, r.Value(0, QStringLiteral("id"))});
 }
 
@@ -35,8 +36,8 @@ void Record(Database& db, const QString& kdReseller, qint32 points) {
 
 void Configuration::UpdateResellerLog(const QString& kdReseller, const QString& poin) {
     try {
-        // Whole points: the leading number of the points text, 0 when it has none.
-        const qint32 points = Convert::ToInt32(poin);
+        // The leading number of the points text, 0 when it has none; the new total is whole.
+        const double points = Convert::Val(poin);
         try {
             Record(ctx_.db, kdReseller, points);
         } catch (const DbError& e) {
@@ -62,5 +63,5 @@ void Configuration::CreateResellerLog() {
                        "`biaya` FLOAT(12) NOT NULL DEFAULT '0', "
                        "`realtimenow` datetime NULL DEFAULT NULL, "
                        "PRIMARY KEY (`id`), UNIQUE KEY `id` (`id`), KEY `id_2` (`id`)"
-                       ") ENGINE=InnoDB DEFAULT CHARSET=utf8mb4"));
+                       ") ENGINE=InnoDB DEFAULT CHARSET=utf8"));
 }

@@ -18,7 +18,9 @@ void Configuration::ExecuteMenunggu(const QString& kdReseller, const QString& hp
         qint32 hargaDasar = GetHargaBeli(kdProduk, QString::number(terminal));
         // Open-amount products ("?") carry the amount in the third field of the order's id.
         if (kdProduk.contains(QLatin1Char('?'))) {
-            const qint32 extra = Convert::ToInt32(trxId.split(QLatin1Char('#')).value(2));
+            bool isNumber = false;
+            qint32 extra = trxId.split(QLatin1Char('#')).value(2).trimmed().toInt(&isNumber);
+            if (!isNumber) extra = 0;
             hargaDasar = Amounts::Add(hargaDasar, extra);
             harga = Amounts::Add(harga, extra);
         }
@@ -38,24 +40,18 @@ void Configuration::ExecuteMenunggu(const QString& kdReseller, const QString& hp
                          QStringLiteral(") Status: MENUNGGU Dari RLV #") +
                          QString::number(terminal);
 
-        // The debit and the row that records it are written together: both or neither.
-        ctx_.db.Transaction([&] {
-            qint32 awal = Convert::ToInt32(r.deposit);
-            qint32 akhir = awal;
-            if (ctx_.values.DebitAtOrder != 0) {
-                akhir = UpdateDeposit(kdReseller, harga, QStringLiteral("-"));
-                awal = Amounts::Add(akhir, harga);
-            }
-            row.depositAwal = QString::number(awal);
-            row.depositAkhir = QString::number(akhir);
+        // The debit and the row that records it are written together: both or neither. The
+        // order is with the supplier already, so a transaction the server rolled back on a
+        // deadlock is run once more rather than leaving the order unpaid.
+        for (int attempt = 1;; ++attempt) {
             try {
-                WriteTransaksi(row);
-            } catch (const std::exception& e) {
-                LogTransaksiError(row, e);
-                insertLogged = true;
-                throw;
+                WriteWaiting(r, harga, row, kdReseller, insertLogged);
+                break;
+            } catch (const DbError& e) {
+                if (attempt == 2 || !e.RolledBack()) throw;
+                insertLogged = false;
             }
-        });
+        }
     } catch (const std::exception& e) {
         if (!insertLogged)
             ctx_.LogError(QStringLiteral("ExecuteMenunggu KodeProduk=") + kdProduk +
@@ -64,4 +60,25 @@ void Configuration::ExecuteMenunggu(const QString& kdReseller, const QString& hp
                           e);
     }
     LastRebat = 0;
+}
+
+void Configuration::WriteWaiting(const ResellerRecord& r, qint32 harga, TransaksiRow& row,
+                                 const QString& kdReseller, bool& insertLogged) {
+    ctx_.db.Transaction([&] {
+        qint32 awal = Convert::ToInt32(r.deposit);
+        qint32 akhir = awal;
+        if (ctx_.values.DebitAtOrder != 0) {
+            akhir = UpdateDeposit(kdReseller, harga, QStringLiteral("-"));
+            awal = Amounts::Add(akhir, harga);
+        }
+        row.depositAwal = QString::number(awal);
+        row.depositAkhir = QString::number(akhir);
+        try {
+            WriteTransaksi(row);
+        } catch (const std::exception& e) {
+            LogTransaksiError(row, e);
+            insertLogged = true;
+            throw;
+        }
+    });
 }

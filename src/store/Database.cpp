@@ -196,7 +196,7 @@ QSqlQuery& Database::Prepared(const QString& sql) {
     if (!query->prepare(sql)) {
         const QSqlError error = query->lastError();
         if (IsConnectionLost(error)) lost_ = true;
-        throw DbError(Description(error));
+        throw DbError(Description(error), error.nativeErrorCode());
     }
     return **prepared_.insert(sql, query);
 }
@@ -242,7 +242,7 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
                 util_->WriteLog(kDbLog, QStringLiteral("Konek RLV ") + Description(error));
         }
         query.finish();
-        throw DbError(Description(error));
+        throw DbError(Description(error), error.nativeErrorCode());
     }
     DbResult result;
     if (query.isSelect()) {

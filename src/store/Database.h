@@ -85,6 +85,8 @@ public:
     // it raises (the error goes on to the caller).
     void Transaction(const std::function<void()>& body);
 
+    bool InTransaction() const { return transactionDepth_ > 0; }
+
     // Counts statements sent, for benchmarks and the idle-load figures.
     quint64 StatementCount() const { return statements_; }
 

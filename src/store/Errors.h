@@ -15,10 +15,24 @@ private:
     QString description_;
 };
 
-// A statement failed; carries the driver's description.
+// A statement failed; carries the driver's description and the server's error code.
 class DbError : public RelvaneError {
 public:
-    using RelvaneError::RelvaneError;
+    explicit DbError(const QString& description, QString code = QString())
+        : RelvaneError(description), code_(std::move(code)) {}
+    const QString& Code() const { return code_; }
+    // A deadlock or a lock wait that ran out: the transaction was rolled back whole, so it
+    // may safely run again.
+    bool RolledBack() const {
+        for (const QString& c : code_.split(QLatin1Char(';')))
+            if (c.trimmed() == QLatin1String("1213") || c.trimmed() == QLatin1String("1205") ||
+                c.trimmed() == QLatin1String("40001"))
+                return true;
+        return false;
+    }
+
+private:
+    QString code_;
 };
 
 // Description of any exception, for the one-line error logs.
