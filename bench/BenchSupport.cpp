@@ -9,13 +9,13 @@ QString Env(const char* name, const char* fallback) {
 }
 }  // namespace
 
-DbConnectionSpec BenchSpec(const QString& driver) {
-    DbConnectionSpec spec;
-    spec.driver = driver;
-    spec.server = Env("RELVANE_DB_HOST", "127.0.0.1");
-    spec.port = Env("RELVANE_DB_PORT", "33061");
-    spec.uid = Env("RELVANE_DB_USER", "relvane");
-    spec.password = Env("RELVANE_DB_PASSWORD", "relvane");
-    spec.database = QStringLiteral("relvane_demo");  // ./run services start loads its schema
-    return spec;
+DbTarget BenchTarget(const QString& driver) {
+    DbTarget target;
+    target.driver = driver;
+    target.server = Env("RELVANE_DB_HOST", "127.0.0.1");
+    target.port = Env("RELVANE_DB_PORT", "33061");
+    target.uid = Env("RELVANE_DB_USER", "relvane");
+    target.password = Env("RELVANE_DB_PASSWORD", "relvane");
+    target.database = QStringLiteral("relvane_demo");  // ./run services start loads its schema
+    return target;
 }

@@ -4,4 +4,4 @@
 
 // Connection details of the benchmark database on the private MariaDB (./run services start),
 // created from db/schema.sql when missing.
-DbConnectionSpec BenchSpec(const QString& driver);
+DbTarget BenchTarget(const QString& driver);

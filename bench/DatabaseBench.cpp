@@ -15,14 +15,14 @@ const QString kSelect = QStringLiteral("SELECT deposit FROM reseller WHERE kode_
 
 void Seed() {
     Database db(nullptr, QStringLiteral("bench-seed"));
-    if (!db.Open(BenchSpec(QStringLiteral("QMYSQL")))) return;
+    if (!db.Open(BenchTarget(QStringLiteral("QMYSQL")))) return;
     db.Exec(QStringLiteral("INSERT IGNORE INTO reseller (kode_reseller, nama_reseller, deposit) "
                            "VALUES ('BENCH1', 'Bench', 100000)"));
 }
 
 void Door(benchmark::State& state, const QString& driver) {
     Database db(nullptr, QStringLiteral("bench-door"));
-    if (!db.Open(BenchSpec(driver))) {
+    if (!db.Open(BenchTarget(driver))) {
         state.SkipWithError(db.LastOpenError().toStdString().c_str());
         return;
     }
@@ -34,7 +34,7 @@ void Door(benchmark::State& state, const QString& driver) {
 
 void Raw(benchmark::State& state, const QString& driver) {
     Database door(nullptr, QStringLiteral("bench-raw"));
-    if (!door.Open(BenchSpec(driver))) {
+    if (!door.Open(BenchTarget(driver))) {
         state.SkipWithError(door.LastOpenError().toStdString().c_str());
         return;
     }

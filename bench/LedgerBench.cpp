@@ -17,10 +17,10 @@ namespace {
 
 const QString kBenchDb = QStringLiteral("relvane_bench_ledger");
 
-DbConnectionSpec Connection(const QString& driver, const QString& database) {
-    DbConnectionSpec spec = BenchSpec(driver);
-    spec.database = database;
-    return spec;
+DbTarget Connection(const QString& driver, const QString& database) {
+    DbTarget target = BenchTarget(driver);
+    target.database = database;
+    return target;
 }
 
 // A fresh database with the schema and the resellers, prices and chains of the runs.

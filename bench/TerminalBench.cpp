@@ -68,10 +68,10 @@ int main(int argc, char* argv[]) {
     const QString password = Env("RELVANE_XMPP_PASSWORD", "relvane");
     const int xmppPort = Env("RELVANE_XMPP_PORT", "52220").toInt();
 
-    DbConnectionSpec spec = BenchSpec(QStringLiteral("QMYSQL"));
+    DbTarget target = BenchTarget(QStringLiteral("QMYSQL"));
     Database admin(nullptr, QStringLiteral("bench-admin"));
-    spec.database = QStringLiteral("mysql");
-    if (!admin.Open(spec)) {
+    target.database = QStringLiteral("mysql");
+    if (!admin.Open(target)) {
         std::fprintf(stderr, "private MariaDB not reachable: %s\n", qPrintable(admin.LastOpenError()));
         return 1;
     }
@@ -86,7 +86,7 @@ int main(int argc, char* argv[]) {
     QFile ini(home.filePath(QStringLiteral("Setting.ini")));
     ini.open(QIODevice::WriteOnly);
     ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
-                  .arg(spec.server, spec.port, kDatabase, spec.uid).toUtf8());
+                  .arg(target.server, target.port, kDatabase, target.uid).toUtf8());
     ini.close();
     SettingsStore settings(config.path());
     const QString supplierJid = QStringLiteral("supplier%1@").arg(kTerminal) + domain;
@@ -115,7 +115,7 @@ int main(int argc, char* argv[]) {
     terminal.setStandardOutputFile(QProcess::nullDevice());
     terminal.start(QStringLiteral(RELVANE_BINARY),
                    {QStringLiteral("--headless"), QStringLiteral("--home"), home.path(),
-                    QStringLiteral("Terminal #%1@@Relvane@@1@@%2").arg(kTerminal).arg(spec.password)});
+                    QStringLiteral("Terminal #%1@@Relvane@@1@@%2").arg(kTerminal).arg(target.password)});
     const bool online = Wait([&] {
         return supplier.IsOnline() &&
                admin.Exec(QStringLiteral("SELECT status FROM terminal WHERE terminal = ?"), {kTerminal})

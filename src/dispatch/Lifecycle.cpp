@@ -62,7 +62,7 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
         core_.State().Set(core_.State().LoginInProgress, false);
         v.DatabasePassword = fields.size() > 3 ? fields[3] : QString("");
         ConnectDatabase(core_.Util(), core_.Db(), v.DatabasePassword);
-        v.DatabaseName = core_.Db().Spec().database;
+        v.DatabaseName = core_.Db().Target().database;
         v.SeparatePackageRebate = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
             return core_.Nx().GetConfigFlag(
                 QStringLiteral("Pisahkan rebat Paket Harga dari penambahan deposit langsung"));

@@ -2,17 +2,17 @@
 
 #include "store/UtilityComponent.h"
 
-DbConnectionSpec ReadDatabaseSettings(const UtilityComponent& util, const QString& password) {
+DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password) {
     const QString path = util.ProgramFile(QStringLiteral("Setting.ini"));
     const QString section = QStringLiteral("Database");
-    DbConnectionSpec spec;
-    spec.driver = util.ReadIni(path, section, QStringLiteral("Driver"));
-    spec.server = util.ReadIni(path, section, QStringLiteral("Server"));
-    spec.database = util.ReadIni(path, section, QStringLiteral("Database"));
-    spec.uid = util.ReadIni(path, section, QStringLiteral("UID"));
-    spec.port = util.ReadIni(path, section, QStringLiteral("Port"));
-    spec.password = password;
-    return spec;
+    DbTarget target;
+    target.driver = util.ReadIni(path, section, QStringLiteral("Driver"));
+    target.server = util.ReadIni(path, section, QStringLiteral("Server"));
+    target.database = util.ReadIni(path, section, QStringLiteral("Database"));
+    target.uid = util.ReadIni(path, section, QStringLiteral("UID"));
+    target.port = util.ReadIni(path, section, QStringLiteral("Port"));
+    target.password = password;
+    return target;
 }
 
 bool ConnectDatabase(const UtilityComponent& util, Database& db, const QString& password) {

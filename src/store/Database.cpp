@@ -52,18 +52,18 @@ QVariant Bindable(const QVariant& v) {
 
 }  // namespace
 
-bool DbConnectionSpec::IsNative() const {
+bool DbTarget::IsNative() const {
     return driver.trimmed().compare(QLatin1String("QMYSQL"), Qt::CaseInsensitive) == 0;
 }
 
-QString OdbcConnectionString(const DbConnectionSpec& spec) {
-    QString s = QStringLiteral("DRIVER=") + spec.driver + QStringLiteral(";") +
-                QStringLiteral("SERVER=") + spec.server + QStringLiteral(";") +
-                QStringLiteral("DATABASE=") + spec.database + QStringLiteral(";") +
-                QStringLiteral("UID=") + spec.uid + QStringLiteral(";") + QStringLiteral("PWD=") +
-                spec.password + QStringLiteral(";") + QStringLiteral("OPTION=") +
+QString OdbcConnectionString(const DbTarget& target) {
+    QString s = QStringLiteral("DRIVER=") + target.driver + QStringLiteral(";") +
+                QStringLiteral("SERVER=") + target.server + QStringLiteral(";") +
+                QStringLiteral("DATABASE=") + target.database + QStringLiteral(";") +
+                QStringLiteral("UID=") + target.uid + QStringLiteral(";") + QStringLiteral("PWD=") +
+                target.password + QStringLiteral(";") + QStringLiteral("OPTION=") +
                 QString::number(18475);
-    if (!spec.port.trimmed().isEmpty()) s += QStringLiteral(";PORT=") + spec.port.trimmed();
+    if (!target.port.trimmed().isEmpty()) s += QStringLiteral(";PORT=") + target.port.trimmed();
     return s;
 }
 
@@ -122,8 +122,8 @@ Database::Database(UtilityComponent* util, QString connectionName)
 
 Database::~Database() { Close(); }
 
-bool Database::Open(const DbConnectionSpec& spec) {
-    spec_ = spec;
+bool Database::Open(const DbTarget& target) {
+    target_ = target;
     return OpenConnection();
 }
 
@@ -134,22 +134,22 @@ bool Database::OpenConnection() {
         QSqlDatabase::removeDatabase(connectionName_);
     }
     QSqlDatabase db;
-    if (spec_.IsNative()) {
+    if (target_.IsNative()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), connectionName_);
-        db.setHostName(spec_.server);
-        db.setDatabaseName(spec_.database);
-        db.setUserName(spec_.uid);
-        db.setPassword(spec_.password);
-        if (!spec_.port.trimmed().isEmpty()) db.setPort(spec_.port.trimmed().toInt());
+        db.setHostName(target_.server);
+        db.setDatabaseName(target_.database);
+        db.setUserName(target_.uid);
+        db.setPassword(target_.password);
+        if (!target_.port.trimmed().isEmpty()) db.setPort(target_.port.trimmed().toInt());
         // Matched rather than changed rows, as the ODBC option set asks for.
         db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=10"));
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName_);
-        db.setDatabaseName(OdbcConnectionString(spec_));
+        db.setDatabaseName(OdbcConnectionString(target_));
     }
     if (db.open()) {
         // The native client asks for 3-byte utf8; the tables hold any Unicode text.
-        if (spec_.IsNative()) QSqlQuery(QStringLiteral("SET NAMES utf8mb4"), db);
+        if (target_.IsNative()) QSqlQuery(QStringLiteral("SET NAMES utf8mb4"), db);
         lastOpenError_.clear();
         lost_ = false;
         return true;

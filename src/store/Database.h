@@ -14,7 +14,7 @@ class UtilityComponent;
 
 // Where the database is and how to reach it. With an ODBC driver name the connection string
 // is built from these fields; "QMYSQL" selects the native driver with the same fields.
-struct DbConnectionSpec {
+struct DbTarget {
     QString driver;
     QString server;
     QString database;
@@ -27,7 +27,7 @@ struct DbConnectionSpec {
 
 // The ODBC connection string: "DRIVER=..;SERVER=..;DATABASE=..;UID=..;PWD=..;OPTION=18475",
 // with ";PORT=.." after it when a port is given.
-QString OdbcConnectionString(const DbConnectionSpec& spec);
+QString OdbcConnectionString(const DbTarget& target);
 
 // A fully read result: every row in memory, fields by column name (any letter case).
 class DbResult {
@@ -70,11 +70,11 @@ public:
 
     // Opens the connection; a failure is logged to the "db" log as "Konek RLV " and the
     // description, and false is returned.
-    bool Open(const DbConnectionSpec& spec);
+    bool Open(const DbTarget& target);
     bool IsOpen() const;
     void Close();
     QString LastOpenError() const { return lastOpenError_; }
-    const DbConnectionSpec& Spec() const { return spec_; }
+    const DbTarget& Target() const { return target_; }
 
     // Positional "?" placeholders.
     DbResult Exec(const QString& sql, const QVariantList& params = {});
@@ -102,7 +102,7 @@ private:
 
     UtilityComponent* util_;
     QString connectionName_;
-    DbConnectionSpec spec_;
+    DbTarget target_;
     QString lastOpenError_;
     bool lost_ = false;
     int transactionDepth_ = 0;

@@ -6,7 +6,6 @@
 #include "chat/Output.h"
 #include "chat/SendChat.h"
 #include "chat/mdlEnc.h"
-#include "dispatch/Lifecycle.h"
 
 TEST(ShortenDenom, DropsGroupsOfThreeZerosFromTheLeadingNominal) {
     EXPECT_EQ(ShortenDenom("10000.081234567890.1234"), "10.081234567890.1234");
@@ -45,8 +44,3 @@ TEST(Output, MessageBlockLinesByDirection) {
     EXPECT_EQ(Output::LineText("Info", "x"), "Info: x");
 }
 
-TEST(Lifecycle, IdleCounterText) {
-    EXPECT_EQ(Lifecycle::CounterText(0), "0:0:0:0");
-    EXPECT_EQ(Lifecycle::CounterText(1234), "0:2:3:4");
-    EXPECT_EQ(Lifecycle::CounterText(36000), "1:0:0:0");
-}

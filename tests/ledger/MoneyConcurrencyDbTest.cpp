@@ -24,7 +24,7 @@ TEST_F(MoneyConcurrencyTest, TwoTerminalsLoseNoMovementAndRepeatNoBalance) {
         try {
             UtilityComponent util(Home(), &Settings());
             Database db(&util, "race-" + QString::number(number));
-            if (!db.Open(SpecFor(driver))) throw RelvaneError(db.LastOpenError());
+            if (!db.Open(TargetFor(driver))) throw RelvaneError(db.LastOpenError());
             ProcessValues values;
             values.TerminalName = "Terminal #" + QString::number(number);
             values.TerminalNo = number;

@@ -2,7 +2,6 @@
 
 #include <QTemporaryDir>
 
-#include "store/Convert.h"
 #include "store/Errors.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -61,19 +60,3 @@ TEST(SettingsVocabulary, FindsDefinitionsOfConcreteKeys) {
     EXPECT_EQ(def("kzd_sql", "Settings", "Pintar5"), "0");
 }
 
-TEST(Convert, NumbersAndBooleansAsTheReadersTakeThem) {
-    EXPECT_EQ(Convert::Val(" 12abc"), 12);
-    EXPECT_EQ(Convert::Val("abc"), 0);
-    EXPECT_EQ(Convert::Val("-3.5"), -3.5);
-    EXPECT_TRUE(Convert::ToBool("True"));
-    EXPECT_TRUE(Convert::ToBool("1"));
-    EXPECT_TRUE(Convert::ToBool("-1"));
-    EXPECT_FALSE(Convert::ToBool("false"));
-    EXPECT_FALSE(Convert::ToBool("0"));
-    EXPECT_FALSE(Convert::ToBool(""));
-    EXPECT_EQ(Convert::ToByte("255"), 255);
-    EXPECT_THROW(Convert::ToByte("256"), RelvaneError);
-    EXPECT_THROW(Convert::ToInt16("40000"), RelvaneError);
-    EXPECT_THROW(Convert::CheckedInt32(2147483648LL), RelvaneError);
-    EXPECT_EQ(Convert::CheckedInt32(-2147483648LL), INT32_MIN);
-}

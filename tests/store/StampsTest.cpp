@@ -17,9 +17,3 @@ TEST(Stamps, ShortStampIsDayMonthHourMinute) {
     EXPECT_EQ(ShortStamp(QDateTime(QDate(2025, 1, 31), QTime(0, 0))), "31010000");
 }
 
-TEST(Stamps, DayRangeCoversTheWholeDay) {
-    const DayRange r = DayRangeOf(QDate(2025, 2, 28));
-    EXPECT_EQ(r.from, "2025-02-28 00:00:00");
-    EXPECT_EQ(r.to, "2025-02-28 23:59:59");
-    EXPECT_TRUE(TodayRange().from.startsWith(QDate::currentDate().toString("yyyy-MM-dd")));
-}

@@ -2,9 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <set>
 
 #include "store/Errors.h"
 #include "store/SettingsStore.h"
@@ -107,18 +105,6 @@ TEST_F(UtilityTest, SourceTerminalIsTheThirdField) {
     EXPECT_EQ(UtilityComponent::SourceTerminal("0#TRX991#abc"), 0);
 }
 
-TEST_F(UtilityTest, RandomIndexCoversZeroToLargest) {
-    std::set<int> seen;
-    for (int i = 0; i < 400; ++i) {
-        const int n = util_.RandomIndex(1, 3, 0);
-        ASSERT_GE(n, 0);
-        ASSERT_LE(n, 3);
-        seen.insert(n);
-    }
-    EXPECT_EQ(seen.size(), 4u);
-    EXPECT_EQ(util_.RandomIndex(1, 0, 0), 0);
-}
-
 TEST_F(UtilityTest, RegexIsCaseInsensitive) {
     EXPECT_EQ(UtilityComponent::RegexFirstMatch("\\bidpel\\b", "Cek IDPEL 5123"), "IDPEL");
     EXPECT_EQ(UtilityComponent::RegexCapture("harga\\s*(\\d+)", "HARGA 5100 ok"), "5100");
@@ -126,10 +112,3 @@ TEST_F(UtilityTest, RegexIsCaseInsensitive) {
     EXPECT_THROW(UtilityComponent::RegexFirstMatch("(unclosed", "x"), RelvaneError);
 }
 
-TEST_F(UtilityTest, PostToWindowLogsAndSignals) {
-    QSignalSpy spy(&util_, &UtilityComponent::Posted);
-    util_.PostToWindow(0, "5@=TRX@=0812");
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy.at(0).at(0).toString(), "5@=TRX@=0812");
-    EXPECT_TRUE(LogLines("debug").value(0).endsWith(" 5@=TRX@=0812"));
-}

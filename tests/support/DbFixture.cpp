@@ -74,9 +74,9 @@ void DbTest::SetUp() {
     settings_ = std::make_unique<SettingsStore>(config_.path());
     util_ = std::make_unique<UtilityComponent>(home_.path(), settings_.get());
     direct_ = std::make_unique<Database>(nullptr, QStringLiteral("fixture-direct"));
-    ASSERT_TRUE(direct_->Open(SpecFor(QStringLiteral("QMYSQL")))) << direct_->LastOpenError().toStdString();
+    ASSERT_TRUE(direct_->Open(TargetFor(QStringLiteral("QMYSQL")))) << direct_->LastOpenError().toStdString();
     db_ = std::make_unique<Database>(util_.get());
-    ASSERT_TRUE(db_->Open(SpecFor(QStringLiteral("QMYSQL")))) << db_->LastOpenError().toStdString();
+    ASSERT_TRUE(db_->Open(TargetFor(QStringLiteral("QMYSQL")))) << db_->LastOpenError().toStdString();
 }
 
 void DbTest::TearDown() {
@@ -88,15 +88,15 @@ void DbTest::TearDown() {
     }
 }
 
-DbConnectionSpec DbTest::SpecFor(const QString& driver) const {
-    DbConnectionSpec spec;
-    spec.driver = driver;
-    spec.server = TestServers::DbHost();
-    spec.port = TestServers::DbPort();
-    spec.database = dbName_;
-    spec.uid = TestServers::DbUser();
-    spec.password = TestServers::DbPassword();
-    return spec;
+DbTarget DbTest::TargetFor(const QString& driver) const {
+    DbTarget target;
+    target.driver = driver;
+    target.server = TestServers::DbHost();
+    target.port = TestServers::DbPort();
+    target.database = dbName_;
+    target.uid = TestServers::DbUser();
+    target.password = TestServers::DbPassword();
+    return target;
 }
 
 void DbTest::Insert(const QString& table, const QVariantMap& row) {

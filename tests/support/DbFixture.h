@@ -29,7 +29,7 @@ protected:
 
     // Connection details of this test's database for the given driver ("QMYSQL" or an ODBC
     // driver name such as "MariaDB Unicode").
-    DbConnectionSpec SpecFor(const QString& driver) const;
+    DbTarget TargetFor(const QString& driver) const;
     static QString OdbcDriver() { return QStringLiteral("MariaDB Unicode"); }
 
     Database& Db() { return *db_; }
