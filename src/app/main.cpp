@@ -65,8 +65,15 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },
                      Qt::QueuedConnection);
+    // Start-up errors reach stderr in both modes.
+    QObject::connect(&core.Out(), &Output::Box, &core, [&line](const QString& title, const QString& text) {
+        if (!line.headless) QTextStream(stderr) << title << ": " << text << Qt::endl;
+    });
     if (!core.FormLoad(line.hostLine)) return core.ExitCode();
-    if (window) window->show();
+    if (window) {
+        window->ApplyPosition();
+        window->show();
+    }
     EndOnSignals(core);
     const int code = app->exec();
     core.FormUnload();

@@ -41,6 +41,7 @@ void ChatSession::LogI() {
         core_.Out().SendBox(QStringLiteral("Login"),
                             QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Connecting. . ."));
         if (s.ID.isEmpty() || s.Pass.isEmpty()) {
+            attempt_ = false;
             Disconnect();
             core_.Out().SendBox(QStringLiteral("Login"),
                                 QStringLiteral("GAGAL, Silahkan cek username/pass anda..."));
@@ -53,6 +54,9 @@ void ChatSession::LogI() {
             Keys::kAppHbvGate, Keys::kSecSetting,
             Keys::PerTerminal(Keys::kRscHbv, core_.Values().TerminalNo), Keys::kRscHbvDefault));
         config.setPort(core_.Values().ChatPort.toInt());
+        // Re-login is the terminal's own (every five seconds while AUTOLOGIN is on), never the
+        // client library's.
+        config.setAutoReconnectionEnabled(false);
         // TLS whenever the server offers it.
         config.setStreamSecurityMode(QXmppConfiguration::TLSEnabled);
         const QString host = s.lblServer.toLower();
@@ -76,6 +80,7 @@ void ChatSession::CmdLoginYM_Click() {
     WindowState& s = core_.State();
     try {
         if (s.CmdLoginYM != kLogIn) {
+            attempt_ = false;  // a log-out by hand does not start the automatic re-login
             Disconnect();
             s.Set(s.StatusBar, QStringLiteral("Status : Disconnect."));
             s.Set(s.LoginInProgress, false);
@@ -188,6 +193,12 @@ void ChatSession::OnError(QXmppClient::Error error) {
 
 void ChatSession::OnMessage(const QXmppMessage& message) {
     if (message.body().isEmpty()) return;  // chat states, receipts and the like carry no text
+    if (message.type() == QXmppMessage::Error) {
+        // A bounce quotes our own order under the supplier's address: it is no reply.
+        core_.Log(QStringLiteral("Pesan gagal terkirim ke ") + message.from() + QStringLiteral(": ") +
+                  message.body());
+        return;
+    }
     core_.In().IncomingMessage(message.from(), message.body());
 }
 

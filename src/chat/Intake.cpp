@@ -56,7 +56,8 @@ bool Intake::IsKnownSupplier(const QString& sender) {
     for (const QString& account : known)
         if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
     const DbResult r = core_.Db().Exec(
-        QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND LOWER(target) = ? LIMIT 1"),
+        QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
+                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? LIMIT 1"),
         {who});
     return !r.IsEmpty();
 }

@@ -10,7 +10,7 @@ bool SendChat(Core& core, const QString& message, const QString& target) {
     const QString text = core.Values().ReplaceDenomOn ? ShortenDenom(message) : message;
     QString error;
     if (core.Chat().Send(target, text, &error)) return true;
-    core.Out().SendBox(QStringLiteral("SendChat"), message + QStringLiteral(", ") + error);
+    core.Out().SendBox(QStringLiteral("SendChat"), text + QStringLiteral(", ") + error);
     return false;
 }
 

@@ -7,13 +7,18 @@
 #include "chat/YmQueue.h"
 #include "dispatch/Core.h"
 #include "settlement/Configuration.h"
-#include "store/Convert.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
 
 namespace {
+
+// The order's line as the waiting record keeps it (16 bits); a line beyond that is recorded as
+// 0 rather than leaving an order that has gone out without its waiting record.
+qint16 LineGate(const Job& job) {
+    return job.lineGate >= INT16_MIN && job.lineGate <= INT16_MAX ? static_cast<qint16>(job.lineGate) : 0;
+}
 
 bool StartsWithLetter(const QString& text) {
     const QChar first = text.isEmpty() ? QChar() : text.at(0).toLower();
@@ -96,11 +101,11 @@ void DispatchLoop::Tick() {
         return;
     }
 
-    if (booster) {
-        core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal);
-    } else if (!SendChat(core_, message, recipient)) {
-        return;  // not handed to the server: the job stays queued for a later tick
-    }
+    // Not handed over (the chat client could not send it, or the same text still waits in
+    // the booster's mailbox): the job stays queued and goes out on a later tick.
+    if (booster ? !core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal)
+                : !SendChat(core_, message, recipient))
+        return;
 
     const QString route = QString::number(job.terminal) + QStringLiteral("->") + target +
                           QStringLiteral(") TrxID:") + job.trxId;
@@ -113,5 +118,5 @@ void DispatchLoop::Tick() {
                                       job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
     if (job.kodeProduk == QLatin1String("-")) return;  // a plain message: nobody waits for it
     core_.Config().ExecuteMenunggu(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
-                                   Convert::CheckedInt16(job.lineGate), job.terminal, job.trxId);
+                                   LineGate(job), job.terminal, job.trxId);
 }

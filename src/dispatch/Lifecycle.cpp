@@ -69,7 +69,8 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
         });
         core_.Monitor().InitMonitorSocket();
     } catch (const std::exception& e) {
-        core_.Out().MessageBox(QStringLiteral("HOME"), Describe(e));
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        core_.Out().MessageBox(QStringLiteral("HOME") + (db ? db->Code() : QString()), Describe(e));
         core_.exitCode_ = 1;
         return false;
     }

@@ -93,14 +93,38 @@ void frmRLV::TrimLog() {
     TextBox_->moveCursor(QTextCursor::End);
 }
 
+void frmRLV::ApplyPosition() {
+    const WindowState& s = core_.State();
+    setGeometry(s.MainLeft / kTwipsPerPixel, s.MainTop / kTwipsPerPixel,
+                s.MainWidth / kTwipsPerPixel, s.MainHeight / kTwipsPerPixel);
+}
+
+// The position is kept current, so a close asked for by the host saves it too; a minimised
+// window keeps the position it had before.
 void frmRLV::StorePosition() {
     WindowState& s = core_.State();
     s.Minimized = isMinimized();
+    if (s.Minimized) return;
     s.Maximized = isMaximized();
     s.MainLeft = x() * kTwipsPerPixel;
     s.MainTop = y() * kTwipsPerPixel;
     s.MainWidth = width() * kTwipsPerPixel;
     s.MainHeight = height() * kTwipsPerPixel;
+}
+
+void frmRLV::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    StorePosition();
+}
+
+void frmRLV::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    StorePosition();
+}
+
+void frmRLV::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) StorePosition();
 }
 
 void frmRLV::closeEvent(QCloseEvent* event) {

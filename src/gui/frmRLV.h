@@ -14,12 +14,18 @@ class frmRLV : public QMainWindow {
 public:
     explicit frmRLV(Core& core, QWidget* parent = nullptr);
 
+    // Puts the window where the terminal's settings say it was last closed.
+    void ApplyPosition();
+
     // The log view keeps about 10000 characters: past that its first 300 go.
     static constexpr int kLogLimit = 10000;
     static constexpr int kLogTrim = 300;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void AppendLine(const QString& label, const QString& text);

@@ -77,6 +77,15 @@ QString TrimBlanks(const QString& s) {
     return s.mid(from, to - from);
 }
 
+// A value whose ends would be trimmed or unquoted on reading is written inside quotes, which
+// the reader removes again: what is saved is what is read.
+QString Protected(const QString& value) {
+    if (value.isEmpty()) return value;
+    const QString ends = QStringLiteral(" \t\"'");
+    if (!ends.contains(value.front()) && !ends.contains(value.back())) return value;
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -134,7 +143,7 @@ void Write(const QString& path, const QString& section, const QString& key,
         throw RelvaneError(QStringLiteral("cannot lock %1").arg(path));
 
     IniText ini = Load(path);
-    const QString entry = key + QLatin1Char('=') + value;
+    const QString entry = key + QLatin1Char('=') + Protected(value);
     int keyLine = -1;
     ForEachEntry(ini, section.trimmed(), [&](int i, const QString& k, const QString&) {
         if (!SameName(k, key.trimmed())) return true;

@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 
+#include "chat/ChatSession.h"
 #include "dispatch/Core.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
@@ -71,6 +72,12 @@ TEST_F(TerminalTest, RepliesAreCleanedStoredAndOnlySuppliersAreTrusted) {
     ASSERT_TRUE(WaitUntil([&] { return Scalar("SELECT COUNT(*) FROM inbox") == "2"; }));
     EXPECT_EQ(Lines().filter("Bukan akun supplier").size(), 1);
     EXPECT_TRUE(Lines().filter("Bukan akun supplier").first().endsWith(stranger.Jid()));
+
+    // logging out by hand does not start the automatic re-login
+    Term().Chat().CmdLoginYM_Click();
+    EXPECT_EQ(Term().State().CmdLoginYM, "Log In");
+    WaitUntil([] { return false; }, 500);
+    EXPECT_FALSE(Term().Chat().tmAutoLogin().isActive());
 }
 
 class TerminalCloseTest : public TerminalTest, public ::testing::WithParamInterface<int> {};

@@ -85,6 +85,11 @@ TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
     const QString scrambled = QString(QChar(0xA0)) + "x" + QChar(0xA0);
     IniFile::Write(Path(), "Setting", "PWD HBV #5", scrambled);
     EXPECT_EQ(IniFile::Read(Path(), "Setting", "PWD HBV #5"), scrambled);
+    // what is saved is what is read, blanks and quotes at the ends included
+    for (const QString& v : {QStringLiteral(" antri ;proses "), QStringLiteral("\"x\""), QStringLiteral("'")}) {
+        IniFile::Write(Path(), "Setting", "MSG IGNORE #5", v);
+        EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"), v);
+    }
 }
 
 TEST_F(IniFileTest, AnsiFilesAreReadAsLatin1) {
