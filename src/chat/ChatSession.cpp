@@ -121,6 +121,9 @@ void ChatSession::LoginYM_Click() {
         emit core_.ExtraCommandDue();
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("LoginYM ") + Describe(e));
+        // The database was out of reach: try again with the automatic re-login rather than
+        // stay offline until someone clicks.
+        if (!tmAutoLogin_.isActive()) tmAutoLogin_.start();
     }
 }
 

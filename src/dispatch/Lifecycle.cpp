@@ -58,6 +58,8 @@ void Lifecycle::End(int exitCode) {
 bool Lifecycle::Form_Load(const QString& commandLine) {
     ProcessValues& v = core_.Values();
     const QStringList fields = commandLine.split(QStringLiteral("@@"));
+    // Errors before the settings are loaded already belong in the terminal's own log.
+    if (fields.size() > 1) v.TerminalName = fields[0];
     try {
         core_.State().Set(core_.State().LoginInProgress, false);
         v.DatabasePassword = fields.size() > 3 ? fields[3] : QString("");

@@ -92,6 +92,15 @@ TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) 
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue WHERE trx_id = 'GetSupplierRecv'"), "1");
 }
 
+TEST_F(OfflineTerminalTest, LoginThatCannotReachTheDatabaseIsTriedAgain) {
+    StartOffline(12);
+    Query("RENAME TABLE terminal TO terminal_away");
+    Term().Chat().LoginYM_Click();
+    Query("RENAME TABLE terminal_away TO terminal");
+    EXPECT_TRUE(Term().Chat().tmAutoLogin().isActive());
+    EXPECT_EQ(LogLines("Terminal #12").filter(" LoginYM ").size(), 1);
+}
+
 TEST_F(OfflineTerminalTest, QueueTableIsCreatedWhenMissingAndNeverDropped) {
     StartOffline(12);
     Term().Ym().CheckYmQueue();
