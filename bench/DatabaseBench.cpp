@@ -16,8 +16,9 @@ const QString kSelect = QStringLiteral("SELECT deposit FROM reseller WHERE kode_
 void Seed() {
     Database db(nullptr, QStringLiteral("bench-seed"));
     if (!db.Open(BenchTarget(QStringLiteral("QMYSQL")))) return;
-    db.Exec(QStringLiteral("INSERT IGNORE INTO reseller (kode_reseller, nama_reseller, deposit) "
-                           "VALUES ('BENCH1', 'Bench', 100000)"));
+    db.Exec(
+        QStringLiteral("INSERT IGNORE INTO reseller (kode_reseller, nama_reseller, deposit) "
+                       "VALUES ('BENCH1', 'Bench', 100000)"));
 }
 
 void Door(benchmark::State& state, const QString& driver) {

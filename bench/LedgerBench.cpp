@@ -33,7 +33,8 @@ bool CreateBenchDatabase() {
     }
     Database db(nullptr, QStringLiteral("bench-seed"));
     if (!db.Open(Connection(QStringLiteral("QMYSQL"), kBenchDb))) return false;
-    for (const QString& statement : SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
+    for (const QString& statement :
+         SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
         db.Exec(statement);
     const QString reseller = QStringLiteral(
         "INSERT INTO reseller (kode_reseller, deposit, kode_upline, level, kode_kelompok) "

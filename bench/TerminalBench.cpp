@@ -1,6 +1,8 @@
 // A real headless terminal against the private servers: what it costs while idle (statements
 // per second, CPU share, resident memory over a minute) and how long a job takes from its row
 // in the queue to the message at the supplier's account. Prints figures; asserts nothing.
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -10,7 +12,6 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 #include "BenchSupport.h"
 #include "FakeSupplier.h"
@@ -42,7 +43,8 @@ bool Wait(const std::function<bool()>& done, int ms) {
 }
 
 qint64 Questions(Database& db) {
-    return db.Exec(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Questions'")).Int(0, QStringLiteral("Value"));
+    return db.Exec(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Questions'"))
+        .Int(0, QStringLiteral("Value"));
 }
 
 // utime + stime in clock ticks, and the resident set in kB, of a process.
@@ -72,26 +74,33 @@ int main(int argc, char* argv[]) {
     Database admin(nullptr, QStringLiteral("bench-admin"));
     target.database = QStringLiteral("mysql");
     if (!admin.Open(target)) {
-        std::fprintf(stderr, "private MariaDB not reachable: %s\n", qPrintable(admin.LastOpenError()));
+        std::fprintf(stderr, "private MariaDB not reachable: %s\n",
+                     qPrintable(admin.LastOpenError()));
         return 1;
     }
     admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS ") + kDatabase);
-    admin.Exec(QStringLiteral("CREATE DATABASE ") + kDatabase + QStringLiteral(" CHARACTER SET utf8mb4"));
+    admin.Exec(QStringLiteral("CREATE DATABASE ") + kDatabase +
+               QStringLiteral(" CHARACTER SET utf8mb4"));
     admin.Exec(QStringLiteral("USE ") + kDatabase);
-    for (const QString& statement : SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
+    for (const QString& statement :
+         SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
         admin.Exec(statement);
-    admin.Exec(QStringLiteral("INSERT INTO terminal (terminal, modul, status) VALUES (?, 'Relvane', '0')"), {kTerminal});
+    admin.Exec(
+        QStringLiteral("INSERT INTO terminal (terminal, modul, status) VALUES (?, 'Relvane', '0')"),
+        {kTerminal});
 
     QTemporaryDir home, config;
     QFile ini(home.filePath(QStringLiteral("Setting.ini")));
     ini.open(QIODevice::WriteOnly);
     ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
-                  .arg(target.server, target.port, kDatabase, target.uid).toUtf8());
+                  .arg(target.server, target.port, kDatabase, target.uid)
+                  .toUtf8());
     ini.close();
     SettingsStore settings(config.path());
     const QString supplierJid = QStringLiteral("supplier%1@").arg(kTerminal) + domain;
     auto save = [&](const char* stem, const QString& value) {
-        settings.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(stem, kTerminal), value);
+        settings.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                             Keys::PerTerminal(stem, kTerminal), value);
     };
     save(Keys::kUidHbv, QStringLiteral("terminal%1@").arg(kTerminal) + domain);
     save(Keys::kPwdHbv, ScrambleText(password, Keys::kPasswordKey));
@@ -103,9 +112,11 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     QHash<QString, qint64> sentAt;
     QVector<qint64> latencies;
-    QObject::connect(&supplier, &FakeSupplier::OrderReceived, [&](const QString&, const QString& body) {
-        if (sentAt.contains(body)) latencies.append(clock.elapsed() - sentAt.take(body));
-    });
+    QObject::connect(&supplier, &FakeSupplier::OrderReceived,
+                     [&](const QString&, const QString& body) {
+                         if (sentAt.contains(body))
+                             latencies.append(clock.elapsed() - sentAt.take(body));
+                     });
     supplier.Start();
 
     QProcess terminal;
@@ -113,14 +124,18 @@ int main(int argc, char* argv[]) {
     env.insert(QStringLiteral("RELVANE_CONFIG_DIR"), config.path());
     terminal.setProcessEnvironment(env);
     terminal.setStandardOutputFile(QProcess::nullDevice());
-    terminal.start(QStringLiteral(RELVANE_BINARY),
-                   {QStringLiteral("--headless"), QStringLiteral("--home"), home.path(),
-                    QStringLiteral("Terminal #%1@@Relvane@@1@@%2").arg(kTerminal).arg(target.password)});
-    const bool online = Wait([&] {
-        return supplier.IsOnline() &&
-               admin.Exec(QStringLiteral("SELECT status FROM terminal WHERE terminal = ?"), {kTerminal})
-                       .Text(0, QStringLiteral("status")) == QLatin1String("1");
-    }, 20000);
+    terminal.start(
+        QStringLiteral(RELVANE_BINARY),
+        {QStringLiteral("--headless"), QStringLiteral("--home"), home.path(),
+         QStringLiteral("Terminal #%1@@Relvane@@1@@%2").arg(kTerminal).arg(target.password)});
+    const bool online = Wait(
+        [&] {
+            return supplier.IsOnline() &&
+                   admin.Exec(QStringLiteral("SELECT status FROM terminal WHERE terminal = ?"),
+                              {kTerminal})
+                           .Text(0, QStringLiteral("status")) == QLatin1String("1");
+        },
+        20000);
     if (!online) {
         std::fprintf(stderr, "terminal did not log in\n");
         return 1;
@@ -135,29 +150,33 @@ int main(int argc, char* argv[]) {
     const auto after = ProcessUsage(terminal.processId());
     const double statements = double(q1 - q0 - 1) / idleSeconds;  // less our own SHOW STATUS
     const double cpu = 100.0 * double(after.first - before.first) / ticksPerSecond / idleSeconds;
-    std::printf("idle terminal over %d s: %.2f statements/s, CPU %.2f %%, resident memory %lld kB\n",
-                idleSeconds, statements, cpu, static_cast<long long>(after.second));
+    std::printf(
+        "idle terminal over %d s: %.2f statements/s, CPU %.2f %%, resident memory %lld kB\n",
+        idleSeconds, statements, cpu, static_cast<long long>(after.second));
 
     clock.start();
     const int jobs = 20;
     for (int i = 0; i < jobs; ++i) {
         const QString pesan = QStringLiteral("S5.0812%1.%2").arg(i, 6, 10, QLatin1Char('0')).arg(i);
         sentAt.insert(pesan, clock.elapsed());
-        admin.Exec(QStringLiteral("INSERT INTO job_quenue (datetime, kode_produk, tujuan, pesan, kode_reseller, "
-                                  "hp_reseller, trx_id, terminal) VALUES (?, 'S5', '0812', ?, 'R1', '0811', ?, ?)"),
-                   {NowStamp(), pesan, QString::number(i), kTerminal});
+        admin.Exec(
+            QStringLiteral(
+                "INSERT INTO job_quenue (datetime, kode_produk, tujuan, pesan, kode_reseller, "
+                "hp_reseller, trx_id, terminal) VALUES (?, 'S5', '0812', ?, 'R1', '0811', ?, ?)"),
+            {NowStamp(), pesan, QString::number(i), kTerminal});
         Wait([&] { return !sentAt.contains(pesan); }, 10000);
     }
     if (!latencies.isEmpty()) {
         std::sort(latencies.begin(), latencies.end());
         qint64 sum = 0;
         for (qint64 l : latencies) sum += l;
-        std::printf("job row to supplier message (%d jobs, one at a time): mean %lld ms, min %lld ms, "
-                    "median %lld ms, max %lld ms\n",
-                    int(latencies.size()), static_cast<long long>(sum / latencies.size()),
-                    static_cast<long long>(latencies.first()),
-                    static_cast<long long>(latencies[latencies.size() / 2]),
-                    static_cast<long long>(latencies.last()));
+        std::printf(
+            "job row to supplier message (%d jobs, one at a time): mean %lld ms, min %lld ms, "
+            "median %lld ms, max %lld ms\n",
+            int(latencies.size()), static_cast<long long>(sum / latencies.size()),
+            static_cast<long long>(latencies.first()),
+            static_cast<long long>(latencies[latencies.size() / 2]),
+            static_cast<long long>(latencies.last()));
     }
     terminal.terminate();
     terminal.waitForFinished(5000);

@@ -6,16 +6,16 @@
 // success reply that quotes it, after an optional delay.
 class FakeSupplier : public QObject {
     Q_OBJECT
-public:
+  public:
     FakeSupplier(const QString& jid, const QString& password, const QString& host, int port,
                  int replyDelayMs = 0, QObject* parent = nullptr);
     void Start();
     bool IsOnline() const { return client_.isConnected(); }
 
-signals:
+  signals:
     void OrderReceived(const QString& from, const QString& body);
 
-private:
+  private:
     QXmppClient client_;
     QString jid_, password_, host_;
     int port_;

@@ -8,7 +8,7 @@
 // not our flags are joined back with single blanks.
 struct CommandLine {
     bool headless = false;
-    QString home;      // --home DIR, else RELVANE_HOME, else the executable's folder
+    QString home;  // --home DIR, else RELVANE_HOME, else the executable's folder
     QString hostLine;
 
     static CommandLine Parse(const QStringList& arguments, const QString& executableFolder);

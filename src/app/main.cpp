@@ -1,10 +1,11 @@
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "app/CommandLine.h"
 #include "app/ConfigCommand.h"
@@ -33,14 +34,17 @@ void EndOnSignals(Core& core) {
 void PrintHeadless(Core& core) {
     auto* out = new QTextStream(stdout);
     auto* err = new QTextStream(stderr);
-    QObject::connect(&core.Out(), &Output::Line, &core, [out](const QString& label, const QString& text) {
-        *out << Output::LineText(label, text) << Qt::endl;
+    QObject::connect(&core.Out(), &Output::Line, &core,
+                     [out](const QString& label, const QString& text) {
+                         *out << Output::LineText(label, text) << Qt::endl;
+                     });
+    QObject::connect(&core.Out(), &Output::Block, &core, [out](const MessageBlock& block) {
+        *out << Output::BlockText(block) << Qt::flush;
     });
-    QObject::connect(&core.Out(), &Output::Block, &core,
-                     [out](const MessageBlock& block) { *out << Output::BlockText(block) << Qt::flush; });
-    QObject::connect(&core.Out(), &Output::Box, &core, [err](const QString& title, const QString& text) {
-        *err << title << ": " << text << Qt::endl;
-    });
+    QObject::connect(&core.Out(), &Output::Box, &core,
+                     [err](const QString& title, const QString& text) {
+                         *err << title << ": " << text << Qt::endl;
+                     });
 }
 
 }  // namespace
@@ -51,10 +55,12 @@ int main(int argc, char* argv[]) {
         return RunConfigCommand(app.arguments().mid(2));
     }
     bool headless = qEnvironmentVariable("RELVANE_HEADLESS") == QLatin1String("1");
-    for (int i = 1; i < argc; ++i) headless = headless || QLatin1String(argv[i]) == QLatin1String("--headless");
+    for (int i = 1; i < argc; ++i)
+        headless = headless || QLatin1String(argv[i]) == QLatin1String("--headless");
     std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv)
                                                    : new QApplication(argc, argv));
-    const CommandLine line = CommandLine::Parse(app->arguments(), QCoreApplication::applicationDirPath());
+    const CommandLine line =
+        CommandLine::Parse(app->arguments(), QCoreApplication::applicationDirPath());
 
     Core core(line.home);
     std::unique_ptr<frmRLV> window;
@@ -63,12 +69,15 @@ int main(int argc, char* argv[]) {
     } else {
         window = std::make_unique<frmRLV>(core);
     }
-    QObject::connect(&core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },
+        Qt::QueuedConnection);
     // Start-up errors reach stderr in both modes.
-    QObject::connect(&core.Out(), &Output::Box, &core, [&line](const QString& title, const QString& text) {
-        if (!line.headless) QTextStream(stderr) << title << ": " << text << Qt::endl;
-    });
+    QObject::connect(&core.Out(), &Output::Box, &core,
+                     [&line](const QString& title, const QString& text) {
+                         if (!line.headless)
+                             QTextStream(stderr) << title << ": " << text << Qt::endl;
+                     });
     if (!core.FormLoad(line.hostLine)) return core.ExitCode();
     if (window) {
         window->ApplyPosition();

@@ -1,9 +1,10 @@
 #include "chat/ChatSession.h"
 
-#include <QDateTime>
 #include <QXmppMessage.h>
 #include <QXmppRosterManager.h>
 #include <QXmppUtils.h>
+
+#include <QDateTime>
 
 #include "chat/Intake.h"
 #include "chat/Output.h"
@@ -17,7 +18,9 @@
 #include "store/Stamps.h"
 
 namespace {
-QString TimeNow() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")); }
+QString TimeNow() {
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
 const QString kLogIn = QStringLiteral("Log In");
 const QString kLogOut = QStringLiteral("Log Out");
 }  // namespace
@@ -38,8 +41,8 @@ ChatSession::ChatSession(Core& core, QObject* parent) : QObject(parent), core_(c
 void ChatSession::LogI() {
     WindowState& s = core_.State();
     try {
-        core_.Out().SendBox(QStringLiteral("Login"),
-                            QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Connecting. . ."));
+        core_.Out().SendBox(QStringLiteral("Login"), QStringLiteral("(") + NowStamp() +
+                                                         QStringLiteral(") :: Connecting. . ."));
         if (s.ID.isEmpty() || s.Pass.isEmpty()) {
             attempt_ = false;
             Disconnect();
@@ -117,7 +120,8 @@ void ChatSession::LoginYM_Click() {
         s.Set(s.CmdLoginYM, kLogOut);
         s.Set(s.LoginInProgress, false);
         s.Set(s.StatusBar, QStringLiteral("IRC Boster ON ") + TimeNow());
-        core_.Out().SendBox(QStringLiteral("Service"), QStringLiteral("Swit To IRC Boster ") + TimeNow());
+        core_.Out().SendBox(QStringLiteral("Service"),
+                            QStringLiteral("Swit To IRC Boster ") + TimeNow());
         emit core_.ExtraCommandDue();
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("LoginYM ") + Describe(e));
@@ -135,10 +139,12 @@ bool ChatSession::MergerLoginBlocked() {
         numbers.append(QString::number(t.trimmed().toInt()));
     if (numbers.isEmpty()) numbers.append(QStringLiteral("NULL"));
     const DbResult r = core_.Db().Exec(
-        QStringLiteral("SELECT * FROM terminal where modul='Relvane' and status='1' and terminal in (") +
+        QStringLiteral(
+            "SELECT * FROM terminal where modul='Relvane' and status='1' and terminal in (") +
         numbers.join(QLatin1Char(',')) + QLatin1Char(')'));
     if (r.RecordCount() <= 1) return false;
-    core_.Out().SendBox(QStringLiteral("1 RLV to ALL Supplier Actived"), QStringLiteral("Modul Tidak bisa Login"));
+    core_.Out().SendBox(QStringLiteral("1 RLV to ALL Supplier Actived"),
+                        QStringLiteral("Modul Tidak bisa Login"));
     s.Set(s.LoginYMBorder, 1);
     s.Set(s.CmdLoginYM, kLogIn);
     return true;
@@ -189,7 +195,8 @@ void ChatSession::OnStateChange(QXmppClient::State state) {
 }
 
 void ChatSession::OnError(QXmppClient::Error error) {
-    static const char* const kErrors[] = {"NoError", "SocketError", "KeepAliveError", "XmppStreamError"};
+    static const char* const kErrors[] = {"NoError", "SocketError", "KeepAliveError",
+                                          "XmppStreamError"};
     core_.Log(QStringLiteral("TreeView1_Error ") + QString::fromLatin1(kErrors[error]));
     if (client_.state() == QXmppClient::DisconnectedState) OnDisconnected();
 }
@@ -198,8 +205,8 @@ void ChatSession::OnMessage(const QXmppMessage& message) {
     if (message.body().isEmpty()) return;  // chat states, receipts and the like carry no text
     if (message.type() == QXmppMessage::Error) {
         // A bounce quotes our own order under the supplier's address: it is no reply.
-        core_.Log(QStringLiteral("Pesan gagal terkirim ke ") + message.from() + QStringLiteral(": ") +
-                  message.body());
+        core_.Log(QStringLiteral("Pesan gagal terkirim ke ") + message.from() +
+                  QStringLiteral(": ") + message.body());
         return;
     }
     core_.In().IncomingMessage(message.from(), message.body());
@@ -240,12 +247,16 @@ bool ChatSession::cmd_Login_Click(const QString& user, const QString& pass, cons
     }
     try {
         const SettingsStore& st = core_.Settings();
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n), user);
+        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n),
+                       user);
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kPwdHbv, n),
                        ScrambleText(pass, Keys::kPasswordKey));
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n), target);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv2, n), target2);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n), ignore);
+        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n),
+                       target);
+        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                       Keys::PerTerminal(Keys::kServerHbv2, n), target2);
+        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n),
+                       ignore);
         s.Set(s.ID, user);
         s.Set(s.LblTarget, target);
         s.Set(s.LblTarget2, target2);
@@ -278,8 +289,9 @@ bool ChatSession::mnBoster_Click() {
 }
 
 bool ChatSession::mnTrxID_Click() {
-    const bool stored = core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                                    Keys::PerTerminal(Keys::kMnTrxId, core_.Values().TerminalNo),
-                                                    Keys::kMnTrxIdDefault) == QLatin1String("1");
+    const bool stored =
+        core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                    Keys::PerTerminal(Keys::kMnTrxId, core_.Values().TerminalNo),
+                                    Keys::kMnTrxIdDefault) == QLatin1String("1");
     return Toggle(Keys::kMnTrxId, stored);
 }

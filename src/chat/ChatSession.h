@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QXmppClient.h>
+
 #include <QObject>
 #include <QTimer>
-#include <QXmppClient.h>
 
 class Core;
 class QXmppMessage;
@@ -12,7 +13,7 @@ class QXmppMessage;
 // the menu toggles. In booster mode an outside program carries the chat instead.
 class ChatSession : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ChatSession(Core& core, QObject* parent = nullptr);
 
     void LogI();
@@ -42,7 +43,7 @@ public:
     bool IsOnline() const { return client_.isConnected(); }
     void Disconnect();
 
-private:
+  private:
     void OnConnected();
     void OnDisconnected();
     void OnStateChange(QXmppClient::State state);

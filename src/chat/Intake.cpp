@@ -55,10 +55,10 @@ bool Intake::IsKnownSupplier(const QString& sender) {
                                              QString::fromUtf8(Keys::kServerHbv) + t.trimmed());
     for (const QString& account : known)
         if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
-    const DbResult r = core_.Db().Exec(
-        QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
-                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? LIMIT 1"),
-        {who});
+    const DbResult r =
+        core_.Db().Exec(QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
+                                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? LIMIT 1"),
+                        {who});
     return !r.IsEmpty();
 }
 
@@ -69,15 +69,17 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
     try {
         text.replace(QLatin1Char('\''), QLatin1Char('`'));
         const QString service = QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo);
-        core_.Out().ShowMessageBlock(service + QLatin1Char(',') + v.TerminalList, msisdn, msisdn, text,
-                                     NowStamp(), 2);
+        core_.Out().ShowMessageBlock(service + QLatin1Char(',') + v.TerminalList, msisdn, msisdn,
+                                     text, NowStamp(), 2);
         if (text.size() <= kMaxSettledLength) {
             text += QLatin1Char('.');
             if (!IsIgnoredMessage(text)) {
                 if (IsKnownSupplier(msisdn)) {
                     // Settlement of the reply is handed over here once it is in place.
                 } else {
-                    const QString line = QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") + msisdn;
+                    const QString line =
+                        QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") +
+                        msisdn;
                     core_.Out().SendBox(QStringLiteral("Info"), line);
                     core_.Log(line);
                 }
@@ -87,7 +89,7 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
             core_.State().idleCounter = -1;
         }
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text + QStringLiteral(") ") +
-                  Describe(e));
+        core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
+                  QStringLiteral(") ") + Describe(e));
     }
 }

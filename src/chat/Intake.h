@@ -9,7 +9,7 @@ class Core;
 // it in the inbox, reports it to the monitor and forwards it to the administrator.
 class Intake : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Intake(Core& core, QObject* parent = nullptr);
 
     // A chat message as the client delivers it.
@@ -24,6 +24,6 @@ public:
     static QString CleanText(const QString& body);
     static QString BareAccount(const QString& jid);
 
-private:
+  private:
     Core& core_;
 };

@@ -33,13 +33,15 @@ void MonitorSocket::KirimData(const QString& text) {
 void MonitorSocket::SendMonitorRecord(const QString& service, const QString& party,
                                       const QString& reference, const QString& message,
                                       const QString& time, int direction) {
-    const QString record = QStringList{service, party, reference, message, time,
-                                       QString::number(direction)}
-                               .join(QStringLiteral("@="));
+    const QString record =
+        QStringList{service, party, reference, message, time, QString::number(direction)}.join(
+            QStringLiteral("@="));
     if (values_.MonitorDebugOn)
         util_.PostToWindow(0, record);
     else
         KirimData(record);
 }
 
-void MonitorSocket::Close() { sock1_.close(); }
+void MonitorSocket::Close() {
+    sock1_.close();
+}

@@ -11,7 +11,7 @@ struct ProcessValues;
 // this machine (RELVANE_MONITOR_HOST and RELVANE_MONITOR_PORT name another place).
 class MonitorSocket : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr quint16 kPort = 8702;
 
     MonitorSocket(Output& out, UtilityComponent& util, const ProcessValues& values,
@@ -23,7 +23,7 @@ public:
                            const QString& message, const QString& time, int direction);
     void Close();
 
-private:
+  private:
     Output& out_;
     UtilityComponent& util_;
     const ProcessValues& values_;

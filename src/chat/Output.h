@@ -8,7 +8,7 @@
 
 // One block of the log view for a sent or received message: six labelled lines.
 struct MessageBlock {
-    int direction = 0;  // 1 sent, 2 received, other: USSD
+    int direction = 0;                         // 1 sent, 2 received, other: USSD
     QList<std::pair<QString, QString>> lines;  // label, value
 };
 
@@ -17,7 +17,7 @@ Q_DECLARE_METATYPE(MessageBlock)
 // The on-screen log. The window renders the lines in colour; headless mode prints them.
 class Output : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
 
     // One labelled line: label & ": " & text.
@@ -31,7 +31,7 @@ public:
     static QString LineText(const QString& oID, const QString& strMessage);
     static QString BlockText(const MessageBlock& block);
 
-signals:
+  signals:
     void Line(const QString& label, const QString& text);
     void Block(const MessageBlock& block);
     void Box(const QString& title, const QString& text);

@@ -19,7 +19,8 @@ YmQueue::YmQueue(Core& core, QObject* parent) : QObject(parent), core_(core) {}
 
 void YmQueue::CheckYmQueue() {
     try {
-        const DbResult r = core_.Db().Exec(QStringLiteral("SELECT * FROM ym_queue order by id asc limit 0,1"));
+        const DbResult r =
+            core_.Db().Exec(QStringLiteral("SELECT * FROM ym_queue order by id asc limit 0,1"));
         for (const char* column : {"id", "tanggal", "msisdn", "pesan", "terminal", "trx_id"})
             if (!r.Columns().contains(QLatin1String(column), Qt::CaseInsensitive))
                 throw DbError(QStringLiteral("ym_queue without ") + QLatin1String(column));
@@ -42,7 +43,8 @@ void YmQueue::CreateYm_queue() {
             "UNIQUE KEY id (`id`),"
             "KEY id_2 (`id`))"));
     } catch (const std::exception& e) {
-        core_.Out().MessageBox(QStringLiteral("Informasi"), QStringLiteral("CreateYm_queue ") + Describe(e));
+        core_.Out().MessageBox(QStringLiteral("Informasi"),
+                               QStringLiteral("CreateYm_queue ") + Describe(e));
     }
 }
 
@@ -65,22 +67,26 @@ bool YmQueue::InsertYmQueue(const QString& msisdn, const QString& pesan, const Q
 
 void YmQueue::DelPesanExpired() {
     try {
-        core_.Db().Exec(QStringLiteral(
-            "DELETE from ym_queue where trx_id='GetQueue' and tanggal <= DATE_SUB(CURDATE(),INTERVAL 0 DAY)"));
+        core_.Db().Exec(
+            QStringLiteral("DELETE from ym_queue where trx_id='GetQueue' and tanggal <= "
+                           "DATE_SUB(CURDATE(),INTERVAL 0 DAY)"));
     } catch (const std::exception& e) {
-        core_.Out().SendBox(QStringLiteral("Info"), QStringLiteral("DelPesanExpired ") + Describe(e));
+        core_.Out().SendBox(QStringLiteral("Info"),
+                            QStringLiteral("DelPesanExpired ") + Describe(e));
     }
 }
 
 void YmQueue::ProcessSupplierRecv() {
-    const DbResult r = core_.Db().Exec(
-        QStringLiteral("SELECT * FROM ym_queue where terminal =? and trx_id='GetSupplierRecv' ORDER BY id ASC LIMIT 1"),
-        {core_.Values().TerminalNo});
+    const DbResult r =
+        core_.Db().Exec(QStringLiteral("SELECT * FROM ym_queue where terminal =? and "
+                                       "trx_id='GetSupplierRecv' ORDER BY id ASC LIMIT 1"),
+                        {core_.Values().TerminalNo});
     if (r.IsEmpty()) return;
     const QString record =
-        QStringList{r.Text(0, "id"), r.Text(0, "tanggal"), r.Text(0, "msisdn"),
-                    UtilityComponent::Decode(r.Text(0, "pesan"), Keys::kYmQueueKey),
-                    r.Text(0, "terminal"), r.Text(0, "trx_id")}
+        QStringList{
+            r.Text(0, "id"),       r.Text(0, "tanggal"),
+            r.Text(0, "msisdn"),   UtilityComponent::Decode(r.Text(0, "pesan"), Keys::kYmQueueKey),
+            r.Text(0, "terminal"), r.Text(0, "trx_id")}
             .join(QStringLiteral(";;"));
     if (record == kRecvHeader) return;
     const QStringList f = record.split(QStringLiteral(";;"));
@@ -96,8 +102,12 @@ void YmQueue::StartBooster() {
 #else
     const QString program = core_.Util().ProgramFile(QStringLiteral("xmpp"));
 #endif
-    const QStringList args = {QString::number(v.TerminalNo), QStringLiteral("RLV"), v.DatabasePassword,
-                              v.DatabaseName, core_.State().ID, core_.State().Pass};
+    const QStringList args = {QString::number(v.TerminalNo),
+                              QStringLiteral("RLV"),
+                              v.DatabasePassword,
+                              v.DatabaseName,
+                              core_.State().ID,
+                              core_.State().Pass};
     if (!QFileInfo(program).isExecutable() ||
         !QProcess::startDetached(program, args, core_.Util().ProgramFolder())) {
         const QString line = QStringLiteral("Boster tidak bisa dijalankan: ") + program;

@@ -10,7 +10,7 @@ class Core;
 // terminal. Texts are stored encoded.
 class YmQueue : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit YmQueue(Core& core, QObject* parent = nullptr);
 
     // Probes the table and creates it when it is missing.
@@ -26,6 +26,6 @@ public:
     // Starts the booster program beside the program; a missing program is logged.
     void StartBooster();
 
-private:
+  private:
     Core& core_;
 };

@@ -17,5 +17,9 @@ QString Shift(const QString& text, const QString& key, int direction) {
 
 }  // namespace
 
-QString ScrambleText(const QString& text, const QString& key) { return Shift(text, key, +1); }
-QString UnscrambleText(const QString& text, const QString& key) { return Shift(text, key, -1); }
+QString ScrambleText(const QString& text, const QString& key) {
+    return Shift(text, key, +1);
+}
+QString UnscrambleText(const QString& text, const QString& key) {
+    return Shift(text, key, -1);
+}

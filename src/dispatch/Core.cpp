@@ -25,18 +25,22 @@ Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     dispatch_ = std::make_unique<DispatchLoop>(*this);
     life_ = std::make_unique<Lifecycle>(*this);
     // Message boxes also go to the terminal's log, so a headless run keeps them.
-    connect(out_.get(), &Output::Box, this,
-            [this](const QString& title, const QString& text) { Log(title + QLatin1Char(' ') + text); });
+    connect(out_.get(), &Output::Box, this, [this](const QString& title, const QString& text) {
+        Log(title + QLatin1Char(' ') + text);
+    });
 }
 
 Core::~Core() = default;
 
-Context Core::Ctx() { return Context{*db_, *util_, *settings_, values_}; }
+Context Core::Ctx() {
+    return Context{*db_, *util_, *settings_, values_};
+}
 
 Configuration& Core::Config() {
     if (!config_) {
         config_ = std::make_unique<Configuration>(Ctx());
-        connect(config_.get(), &Configuration::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
+        connect(config_.get(), &Configuration::MonitorRecord, monitor_.get(),
+                &MonitorSocket::KirimData);
     }
     return *config_;
 }
@@ -49,10 +53,16 @@ mdlNX& Core::Nx() {
     return *nx_;
 }
 
-bool Core::FormLoad(const QString& commandLine) { return life_->Form_Load(commandLine); }
+bool Core::FormLoad(const QString& commandLine) {
+    return life_->Form_Load(commandLine);
+}
 
-void Core::FormUnload() { life_->Form_Unload(); }
+void Core::FormUnload() {
+    life_->Form_Unload();
+}
 
 void Core::Log(const QString& text) {
-    util_->WriteLog(values_.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : values_.TerminalName, text);
+    util_->WriteLog(
+        values_.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : values_.TerminalName,
+        text);
 }

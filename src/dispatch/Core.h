@@ -26,7 +26,7 @@ class mdlNX;
 // headless mode runs it alone.
 class Core : public QObject {
     Q_OBJECT
-public:
+  public:
     // home: the program folder (Setting.ini, opcode.ini, Log/, the booster program).
     explicit Core(const QString& home, QObject* parent = nullptr);
     ~Core() override;
@@ -57,13 +57,13 @@ public:
     // The terminal's own log ("Terminal #5").
     void Log(const QString& text);
 
-signals:
+  signals:
     // The program is to end (the host asked, or shutdown ran).
     void Finished(int exitCode);
     // Connected or booster started: the extra command is due.
     void ExtraCommandDue();
 
-private:
+  private:
     friend class Lifecycle;
 
     int exitCode_ = 0;

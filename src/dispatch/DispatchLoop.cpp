@@ -17,7 +17,9 @@ namespace {
 // The order's line as the waiting record keeps it (16 bits); a line beyond that is recorded as
 // 0 rather than leaving an order that has gone out without its waiting record.
 qint16 LineGate(const Job& job) {
-    return job.lineGate >= INT16_MIN && job.lineGate <= INT16_MAX ? static_cast<qint16>(job.lineGate) : 0;
+    return job.lineGate >= INT16_MIN && job.lineGate <= INT16_MAX
+               ? static_cast<qint16>(job.lineGate)
+               : 0;
 }
 
 bool StartsWithLetter(const QString& text) {
@@ -53,11 +55,13 @@ QString DispatchLoop::TargetOf(const Job& job) const {
 
 bool DispatchLoop::TableProbeFails() {
     static const char* const kColumns[] = {
-        "id",          "kode_transaksi", "datetime_sms",  "datetime_transaksi", "kode_produk",
-        "tujuan",      "kode_reseller",  "hp_reseller",   "deposit_awal",       "deposit_akhir",
-        "harga_beli",  "harga_dasar",    "terminal",      "status",             "keterangan"};
+        "id",           "kode_transaksi", "datetime_sms",  "datetime_transaksi",
+        "kode_produk",  "tujuan",         "kode_reseller", "hp_reseller",
+        "deposit_awal", "deposit_akhir",  "harga_beli",    "harga_dasar",
+        "terminal",     "status",         "keterangan"};
     try {
-        const DbResult r = core_.Db().Exec(QStringLiteral("SELECT * FROM transaksi_ order by id asc limit 0,1"));
+        const DbResult r =
+            core_.Db().Exec(QStringLiteral("SELECT * FROM transaksi_ order by id asc limit 0,1"));
         // An empty table is sound; a missing column is not.
         for (const char* column : kColumns)
             if (!r.Columns().contains(QLatin1String(column), Qt::CaseInsensitive))
@@ -92,30 +96,35 @@ void DispatchLoop::Tick() {
     const bool booster = v.BoosterMode == 1;
     if ((booster ? target : recipient).isEmpty() || message.isEmpty()) {
         // Nothing to send or nobody to send it to: left alone it would hold up the queue.
-        const QString line = QStringLiteral("Trx ") + job.pesan + QStringLiteral(" dibuang, tujuan chat kosong (") +
-                             job.kodeReseller + QLatin1Char(')');
+        const QString line = QStringLiteral("Trx ") + job.pesan +
+                             QStringLiteral(" dibuang, tujuan chat kosong (") + job.kodeReseller +
+                             QLatin1Char(')');
         core_.Out().SendBox(QStringLiteral("Info"), line);
         core_.Log(line);
-        core_.Config().InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk, job.kodeReseller);
+        core_.Config().InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
+                                      job.kodeReseller);
         core_.Config().DelQueue(job.id);
         return;
     }
 
     // Not handed over (the chat client could not send it, or the same text still waits in
     // the booster's mailbox): the job stays queued and goes out on a later tick.
-    if (booster ? !core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal)
-                : !SendChat(core_, message, recipient))
+    if (booster
+            ? !core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal)
+            : !SendChat(core_, message, recipient))
         return;
 
     const QString route = QString::number(job.terminal) + QStringLiteral("->") + target +
                           QStringLiteral(") TrxID:") + job.trxId;
-    core_.Out().ShowMessageBlock(QStringLiteral("RLV#") + QString::number(v.TerminalNo) + QStringLiteral(":>(") + route,
-                                 job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
-    core_.Config().InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk, job.kodeReseller);
+    core_.Out().ShowMessageBlock(
+        QStringLiteral("RLV#") + QString::number(v.TerminalNo) + QStringLiteral(":>(") + route,
+        job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
+    core_.Config().InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk,
+                                  job.kodeReseller);
     core_.Config().DelQueue(job.id);
-    core_.Monitor().SendMonitorRecord(QStringLiteral("RLV #") + QString::number(v.TerminalNo) +
-                                          QStringLiteral(":> (") + route,
-                                      job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
+    core_.Monitor().SendMonitorRecord(
+        QStringLiteral("RLV #") + QString::number(v.TerminalNo) + QStringLiteral(":> (") + route,
+        job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
     if (job.kodeProduk == QLatin1String("-")) return;  // a plain message: nobody waits for it
     core_.Config().ExecuteMenunggu(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
                                    LineGate(job), job.terminal, job.trxId);

@@ -10,7 +10,7 @@ struct Job;
 // in booster mode, to ym_queue), is recorded in the outbox and leaves the queue.
 class DispatchLoop : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit DispatchLoop(Core& core, QObject* parent = nullptr);
 
     void Start() { tmOut_.start(); }
@@ -22,7 +22,7 @@ public:
     // target (of the job's terminal when terminals are merged).
     QString TargetOf(const Job& job) const;
 
-private:
+  private:
     void Tick();
     bool TableProbeFails();
 

@@ -5,8 +5,15 @@
 #include "store/Stamps.h"
 
 QString Job::ToRecord() const {
-    return QStringList{QString::number(id), kodeProduk, tujuan, pesan, kodeReseller, hpReseller,
-                       trxId, QString::number(terminal), QString::number(lineGate)}
+    return QStringList{QString::number(id),
+                       kodeProduk,
+                       tujuan,
+                       pesan,
+                       kodeReseller,
+                       hpReseller,
+                       trxId,
+                       QString::number(terminal),
+                       QString::number(lineGate)}
         .join(QStringLiteral(";;"));
 }
 
@@ -21,20 +28,22 @@ std::optional<Job> Configuration::FetchJob(qint16 terminal) {
     if (!ctx_.values.TerminalList.isEmpty()) {
         // The merged list is rebuilt from numbers, so nothing but digits reaches the statement.
         QStringList numbers;
-        for (const QString& t : ctx_.values.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        for (const QString& t :
+             ctx_.values.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
             numbers.append(QString::number(t.trimmed().toInt()));
-        filter = QStringLiteral("terminal in (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
+        filter =
+            QStringLiteral("terminal in (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
     } else {
         filter = QStringLiteral("terminal =?");
         params.append(terminal);
     }
     // A row without a message can never be sent; it is passed over so that it does not hold
     // up the jobs queued after it.
-    const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM ") + QueueTable() +
-                                        QStringLiteral(" where datetime between ? and ? and ") +
-                                        filter +
-                                        QStringLiteral(" and pesan <> '' order by id asc limit 0,1"),
-                                    params);
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT * FROM ") + QueueTable() +
+                         QStringLiteral(" where datetime between ? and ? and ") + filter +
+                         QStringLiteral(" and pesan <> '' order by id asc limit 0,1"),
+                     params);
     if (r.IsEmpty()) return std::nullopt;
     Job job;
     job.id = r.Int(0, QStringLiteral("id"));
@@ -55,7 +64,8 @@ QString Configuration::GetQueue(qint16 terminal) {
 }
 
 void Configuration::DelQueue(qint64 id) {
-    ctx_.db.Exec(QStringLiteral("DELETE from ") + QueueTable() + QStringLiteral(" where id =?"), {id});
+    ctx_.db.Exec(QStringLiteral("DELETE from ") + QueueTable() + QStringLiteral(" where id =?"),
+                 {id});
 }
 
 void Configuration::InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status,

@@ -81,7 +81,8 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
         return false;
     }
     if (commandLine.contains(QStringLiteral("@@"))) {
-        if (fields.value(1) != QLatin1String("Relvane")) {  // another module's instance: quietly end
+        if (fields.value(1) !=
+            QLatin1String("Relvane")) {  // another module's instance: quietly end
             core_.exitCode_ = 0;
             return false;
         }
@@ -103,7 +104,8 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
     return true;
 }
 
-void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalName, qint16 nodeNo) {
+void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalName,
+                             qint16 nodeNo) {
     ProcessValues& v = core_.Values();
     WindowState& s = core_.State();
     v.NodeNo = nodeNo;
@@ -114,18 +116,25 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
     auto own = [&](const char* stem) { return PerTerminal(stem, n); };
 
     s.Set(s.Caption, QStringLiteral("[") + moduleName + QStringLiteral("] ") + QString::number(n) +
-                         QStringLiteral("-> ") + Setting(kAppHbvGate, kSecSetting, own(kServerHbv), ""));
-    v.MonitorDebugOn = Convert::ToBool(Setting(kAppKzdSql, kSecSettings, kMnDebugApi, kMnDebugApiDefault));
-    v.ReplaceDenomOn = Convert::ToBool(Setting(kAppKzdSql, kSecSettings, own(kMnReplaceDenom), kMnReplaceDenomDefault));
-    core_.Monitor().KirimData(QStringLiteral("NODE@=") + QString::number(nodeNo) + QStringLiteral("@=True"));
+                         QStringLiteral("-> ") +
+                         Setting(kAppHbvGate, kSecSetting, own(kServerHbv), ""));
+    v.MonitorDebugOn =
+        Convert::ToBool(Setting(kAppKzdSql, kSecSettings, kMnDebugApi, kMnDebugApiDefault));
+    v.ReplaceDenomOn = Convert::ToBool(
+        Setting(kAppKzdSql, kSecSettings, own(kMnReplaceDenom), kMnReplaceDenomDefault));
+    core_.Monitor().KirimData(QStringLiteral("NODE@=") + QString::number(nodeNo) +
+                              QStringLiteral("@=True"));
 
     s.Set(s.ID, Setting(kAppHbvGate, kSecSetting, own(kUidHbv), ""));
-    s.Set(s.Pass, UnscrambleText(Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), ""), kPasswordKey));
+    s.Set(s.Pass,
+          UnscrambleText(Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), ""), kPasswordKey));
     s.Set(s.LblTarget, Setting(kAppHbvGate, kSecSetting, own(kServerHbv), ""));
     s.Set(s.LblTarget2, Setting(kAppHbvGate, kSecSetting, own(kServerHbv2), ""));
 
-    v.LimitDeposit = Convert::ToInt32(Setting(kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault));
-    v.FilterOn = Convert::ToBool(Setting(kAppNxEngineSetting, kSecSettingLain, kFilter, kFilterDefault));
+    v.LimitDeposit =
+        Convert::ToInt32(Setting(kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault));
+    v.FilterOn =
+        Convert::ToBool(Setting(kAppNxEngineSetting, kSecSettingLain, kFilter, kFilterDefault));
     s.Set(s.MainLeft, Convert::ToInt32(Setting(terminalName, kSecSetting, kMainLeft, "1000")));
     s.Set(s.MainTop, Convert::ToInt32(Setting(terminalName, kSecSetting, kMainTop, "1000")));
     s.Set(s.MainWidth, Convert::ToInt32(Setting(terminalName, kSecSetting, kMainWidth, "5820")));
@@ -134,25 +143,35 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
     s.Set(s.lblServer, Setting(kAppHbvGate, kSecSetting, own(kJHostname), kJHostnameDefault));
     v.ChatPort = Setting(kAppHbvGate, kSecSetting, own(kJPort), kJPortDefault);
     s.Set(s.ExtraCommand, Setting(kAppNxEngine2007, kSecSetting, own(kRlvCmd), kRlvCmdDefault));
-    v.AutoLoginOn = Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kAutoLogin), kAutoLoginDefault));
-    v.BoosterMode = Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kYConsole), kYConsoleDefault));
-    s.Set(s.chMerger, Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault)));
-    v.TrxIdMatching = Convert::Val(Setting(kAppHbvGate, kSecSetting, own(kMnTrxId), kMnTrxIdDefault)) == 1;
-    v.OpenSettlement = Convert::ToBool(Setting(kAppHbvGate, kSecSetting, own(kTerimaSemua), kTerimaSemuaDefault));
+    v.AutoLoginOn =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kAutoLogin), kAutoLoginDefault));
+    v.BoosterMode =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kYConsole), kYConsoleDefault));
+    s.Set(s.chMerger,
+          Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault)));
+    v.TrxIdMatching =
+        Convert::Val(Setting(kAppHbvGate, kSecSetting, own(kMnTrxId), kMnTrxIdDefault)) == 1;
+    v.OpenSettlement =
+        Convert::ToBool(Setting(kAppHbvGate, kSecSetting, own(kTerimaSemua), kTerimaSemuaDefault));
 
     v.PromoOn = Convert::ToBool(Setting(kAppKzdSql, kSecFiturPromo, kAktiv, kAktivDefault));
     v.PromoTemplate = Setting(kAppKzdSql, kSecFiturPromo, kValue, kPromoDefault);
     v.AdminNumber = Setting(kAppKzdSql, kSecHpAdmin, kValue, "");
     v.Pintar = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kPintar), kPintarDefault));
-    v.OffParsing = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kOffParsing), kOffParsingDefault));
-    v.OffCekSaldo = Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, own(kOffCekSaldo), kOffCekSaldoDefault));
+    v.OffParsing =
+        Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kOffParsing), kOffParsingDefault));
+    v.OffCekSaldo =
+        Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, own(kOffCekSaldo), kOffCekSaldoDefault));
     s.Set(s.FailureKeywordsText, Setting(kAppKzdSql, kSecSettings, own(kPintar2), kPintar2Default));
     v.IgnoreList = Setting(kAppHbvGate, kSecSetting, own(kMsgIgnore), kMsgIgnoreDefault);
     v.DebitAtOrder = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-        return core_.Nx().GetConfigFlag(QStringLiteral("Potong deposit reseller di awal transaksi"));
+        return core_.Nx().GetConfigFlag(
+            QStringLiteral("Potong deposit reseller di awal transaksi"));
     });
-    v.LimitPending = Convert::ToInt16(Setting(kAppNxEngine, terminalName, kLimitPending, kLimitPendingDefault));
-    v.AltQueueOn = Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
+    v.LimitPending =
+        Convert::ToInt16(Setting(kAppNxEngine, terminalName, kLimitPending, kLimitPendingDefault));
+    v.AltQueueOn =
+        Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
 
     v.TerminalList = s.chMerger ? CekAllRLV() : QString();
     core_.Ym().DelPesanExpired();
@@ -168,14 +187,18 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
                       }).split(QLatin1Char(';'));
 
     v.SmallestQueueFilter = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-        return core_.Nx().GetConfigFlag(QStringLiteral("Selalu mencari antrian terkecil untuk tiap terminal"));
+        return core_.Nx().GetConfigFlag(
+            QStringLiteral("Selalu mencari antrian terkecil untuk tiap terminal"));
     });
-    v.SenderCenterOn = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-        return core_.Nx().GetConfigFlag(QStringLiteral("Terminal Center sebagai Sender"));
-    }) == 1;
-    v.SmsCenterList = Tolerant<QString>(core_, "TerminalsByModul", QStringLiteral(";"), [&] {
-                          return core_.Nx().TerminalsByModul(QStringLiteral("SMS Center"));
-                      }) + QStringLiteral(";0");
+    v.SenderCenterOn =
+        Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
+            return core_.Nx().GetConfigFlag(QStringLiteral("Terminal Center sebagai Sender"));
+        }) == 1;
+    v.SmsCenterList =
+        Tolerant<QString>(
+            core_, "TerminalsByModul", QStringLiteral(";"),
+            [&] { return core_.Nx().TerminalsByModul(QStringLiteral("SMS Center")); }) +
+        QStringLiteral(";0");
     v.ReplayHbv[0] = ProgramFiles::ReadOpcode(core_.Util(), kSecReplayHbv, kReplayValue).trimmed();
     v.ReplayHbv[1] = ProgramFiles::ReadOpcode(core_.Util(), kSecReplayHbv, kReplayValue1).trimmed();
     v.ReplayHbv[2] = ProgramFiles::ReadOpcode(core_.Util(), kSecReplayHbv, kReplayValue2).trimmed();
@@ -187,12 +210,14 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
 
 QString Lifecycle::CekAllRLV() {
     try {
-        const DbResult r = core_.Db().Exec(QStringLiteral("select terminal from terminal where modul='Relvane'"));
+        const DbResult r =
+            core_.Db().Exec(QStringLiteral("select terminal from terminal where modul='Relvane'"));
         QString list;
         for (int i = 0; i < r.RecordCount(); ++i) {
             const QString t = r.Text(i, QStringLiteral("terminal"));
-            const QString value = Setting(kAppKzdSql, kSecNxEngineMedia,
-                                          QString::fromUtf8(kValueTerminal) + t, kValueTerminalMergeDefault);
+            const QString value =
+                Setting(kAppKzdSql, kSecNxEngineMedia, QString::fromUtf8(kValueTerminal) + t,
+                        kValueTerminalMergeDefault);
             if (Convert::Val(value) == 2) list += QLatin1Char(',') + t;
         }
         list = list.mid(1);
@@ -228,7 +253,11 @@ void Lifecycle::tmClose_Timer() {
 }
 
 QString Lifecycle::CounterText(int c) {
-    return QStringLiteral("%1:%2:%3:%4").arg(c / 10 / 3600).arg((c / 10 / 60) % 60).arg((c / 10) % 60).arg(c % 10);
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(c / 10 / 3600)
+        .arg((c / 10 / 60) % 60)
+        .arg((c / 10) % 60)
+        .arg(c % 10);
 }
 
 void Lifecycle::tmSendKeAne_Timer() {
@@ -239,7 +268,9 @@ void Lifecycle::tmSendKeAne_Timer() {
     if (s.lblCounter == QLatin1String("0:2:0:0")) s.idleCounter = -1;
 }
 
-void Lifecycle::Timer3_Timer() { core_.State().Set(core_.State().LoginYMImage, 1); }
+void Lifecycle::Timer3_Timer() {
+    core_.State().Set(core_.State().LoginYMImage, 1);
+}
 
 void Lifecycle::Form_Unload() {
     if (unloaded_) return;
@@ -268,7 +299,10 @@ void Lifecycle::Form_Unload() {
                                      s.Maximized ? QStringLiteral("Yes") : QStringLiteral("No"));
     });
     quietly([&] { core_.Config().OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, false); });
-    quietly([&] { core_.Monitor().KirimData(QStringLiteral("NODE@=") + QString::number(v.NodeNo) + QStringLiteral("@=False")); });
+    quietly([&] {
+        core_.Monitor().KirimData(QStringLiteral("NODE@=") + QString::number(v.NodeNo) +
+                                  QStringLiteral("@=False"));
+    });
     quietly([&] { CatatSetLog(QStringLiteral("Relvane"), QStringLiteral("NC"), v.NodeNo); });
     quietly([&] { core_.Monitor().Close(); });
     quietly([&] { core_.Db().Close(); });

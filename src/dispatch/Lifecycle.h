@@ -8,7 +8,7 @@ class Core;
 // Start-up, the housekeeping timers and shutdown of one terminal instance.
 class Lifecycle : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Lifecycle(Core& core, QObject* parent = nullptr);
 
     bool Form_Load(const QString& commandLine);
@@ -26,7 +26,7 @@ public:
     // "h:m:s:t" of the idle counter.
     static QString CounterText(int c);
 
-private:
+  private:
     void End(int exitCode);
     QString Setting(const QString& app, const QString& section, const QString& key,
                     const QString& def) const;

@@ -11,9 +11,9 @@ qint16 SenderTerminal(const Context& ctx, const QString& recipient, qint16 termi
     bool ok = false;
     const int chosen = clsAntriKecil(ctx).TSender(recipient).toInt(&ok);
     if (ok) return static_cast<qint16>(chosen);
-    ctx.util.WriteLog(ctx.values.TerminalName,
-                      QStringLiteral("QueueAdminJob Terminal pengirim tidak ditemukan untuk ") +
-                          recipient);
+    ctx.util.WriteLog(
+        ctx.values.TerminalName,
+        QStringLiteral("QueueAdminJob Terminal pengirim tidak ditemukan untuk ") + recipient);
     return terminal;
 }
 
@@ -24,12 +24,14 @@ QVariant mdlNX::QueueAdminJob(const QString& kodeReseller, const QString& pesan,
     text.replace(QLatin1Char('\''), QLatin1Char('`'));
     QString recipient = GetHpReseller(kodeReseller);
     if (recipient.isEmpty()) recipient = kodeReseller;
-    if (ctx_.values.SmsCenterList.contains(QLatin1Char(';') + QString::number(terminal) + QLatin1Char(';')))
+    if (ctx_.values.SmsCenterList.contains(QLatin1Char(';') + QString::number(terminal) +
+                                           QLatin1Char(';')))
         terminal = SenderTerminal(ctx_, recipient, terminal);
     if (!ctx_.values.ReplayHbv[0].isEmpty()) terminal = SenderTerminal(ctx_, recipient, terminal);
     // Message jobs always go to the main queue, whichever table the orders come from.
-    ctx_.db.Exec(QStringLiteral("insert into job_quenue (datetime, kode_produk, tujuan, pesan, "
-                                "kode_reseller, hp_reseller, terminal)values(?,'-',?,?,'ADMIN','ADMIN',?)"),
-                 {NowStamp(), recipient, text, terminal});
+    ctx_.db.Exec(
+        QStringLiteral("insert into job_quenue (datetime, kode_produk, tujuan, pesan, "
+                       "kode_reseller, hp_reseller, terminal)values(?,'-',?,?,'ADMIN','ADMIN',?)"),
+        {NowStamp(), recipient, text, terminal});
     return {};
 }

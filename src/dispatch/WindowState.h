@@ -7,26 +7,26 @@
 // Set(); the window redraws on Changed().
 class WindowState : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
 
-    QString Caption;                         // window caption
+    QString Caption;  // window caption
     QString CmdLoginYM = QStringLiteral("Log In");
-    int LoginYMImage = 1;                    // status image: 1 resting, 2 activity
+    int LoginYMImage = 1;  // status image: 1 resting, 2 activity
     int LoginYMBorder = 0;
-    QString ID;                              // chat account
-    QString Pass;                            // chat password (plain)
-    QString LblTarget;                       // main target
-    QString LblTarget2;                      // backup targets, ";"-separated
-    QString lblServer;                       // chat host, "NC" for the account's domain
+    QString ID;          // chat account
+    QString Pass;        // chat password (plain)
+    QString LblTarget;   // main target
+    QString LblTarget2;  // backup targets, ";"-separated
+    QString lblServer;   // chat host, "NC" for the account's domain
     QString lblCounter = QStringLiteral("0:0:0:0");
-    int idleCounter = 0;                     // tenths shown in lblCounter; -1 restarts it
+    int idleCounter = 0;  // tenths shown in lblCounter; -1 restarts it
     QString StatusBar;
-    QString ExtraCommand;                    // "RLV-CMD#"N
-    QString FailureKeywordsText;             // "Pintar2"N as typed
+    QString ExtraCommand;         // "RLV-CMD#"N
+    QString FailureKeywordsText;  // "Pintar2"N as typed
     bool chMerger = false;
     bool LoginInProgress = false;
-    bool WindowShown = false;                // headless: no window position to save
+    bool WindowShown = false;  // headless: no window position to save
     bool Minimized = false;
     bool Maximized = false;
     int MainLeft = 1000, MainTop = 1000, MainWidth = 5820, MainHeight = 5385;  // twips
@@ -38,6 +38,6 @@ public:
         emit Changed();
     }
 
-signals:
+  signals:
     void Changed();
 };

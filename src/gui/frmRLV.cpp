@@ -36,8 +36,9 @@ frmRLV::frmRLV(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
     connect(CmdLoginYM_, &QPushButton::clicked, this, [this] { core_.Chat().CmdLoginYM_Click(); });
     connect(&core_.Out(), &Output::Line, this, &frmRLV::AppendLine);
     connect(&core_.Out(), &Output::Block, this, &frmRLV::AppendBlock);
-    connect(&core_.Out(), &Output::Box, this,
-            [this](const QString& title, const QString& text) { QMessageBox::information(this, title, text); });
+    connect(&core_.Out(), &Output::Box, this, [this](const QString& title, const QString& text) {
+        QMessageBox::information(this, title, text);
+    });
     connect(&core_.State(), &WindowState::Changed, this, &frmRLV::Refresh);
     connect(&core_, &Core::Finished, this, [this] { hide(); });
     core_.State().WindowShown = true;

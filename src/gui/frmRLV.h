@@ -11,7 +11,7 @@ struct MessageBlock;
 // The terminal's window: the log view, the login button, the idle counter and the status bar.
 class frmRLV : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmRLV(Core& core, QWidget* parent = nullptr);
 
     // Puts the window where the terminal's settings say it was last closed.
@@ -21,13 +21,13 @@ public:
     static constexpr int kLogLimit = 10000;
     static constexpr int kLogTrim = 300;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void AppendLine(const QString& label, const QString& text);
     void AppendBlock(const MessageBlock& block);
     void TrimLog();

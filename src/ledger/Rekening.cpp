@@ -19,7 +19,7 @@ constexpr int kLockWaitSeconds = 60;
 
 // Holds the reseller's ledger lock for as long as it lives.
 class LedgerLock {
-public:
+  public:
     LedgerLock(Database& db, const QString& kodeReseller) : db_(db), kode_(kodeReseller) {
         const DbResult r =
             db_.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),
@@ -38,7 +38,7 @@ public:
     LedgerLock(const LedgerLock&) = delete;
     LedgerLock& operator=(const LedgerLock&) = delete;
 
-private:
+  private:
     Database& db_;
     QString kode_;
 };

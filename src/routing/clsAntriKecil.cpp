@@ -15,7 +15,7 @@ const QString kSms = QStringLiteral("SMS");
 struct ChannelRule {
     const char* marker;  // contained in the upper-cased destination
     const char* code;
-    int number;          // the "ValueTerminal #" value of the terminals serving the channel
+    int number;  // the "ValueTerminal #" value of the terminals serving the channel
 };
 
 // First match wins, in this order.
@@ -42,7 +42,8 @@ QString ReplaceItem(const QString& list, const QString& from, const QString& to)
 
 }  // namespace
 
-std::pair<QString, QString> clsAntriKecil::Channel(const QString& destination, bool senderCenterOn) {
+std::pair<QString, QString> clsAntriKecil::Channel(const QString& destination,
+                                                   bool senderCenterOn) {
     for (const ChannelRule& rule : kChannels)
         if (destination.contains(QLatin1String(rule.marker)))
             return {kHubvane, QLatin1String(rule.code)};
@@ -71,7 +72,8 @@ QString clsAntriKecil::CariTerminal(const QString& modul, const QString& channel
         // Ordered by number so that the first candidate, which the fallback prefers, is
         // always the same one.
         const DbResult rows = ctx_.db.Exec(
-            QStringLiteral("SELECT terminal FROM terminal WHERE modul= ? ORDER BY terminal"), {modul});
+            QStringLiteral("SELECT terminal FROM terminal WHERE modul= ? ORDER BY terminal"),
+            {modul});
         const QString special = CariTerminalKhusus(mNumber);
         const int wanted = ChannelNumber(channel);
         QString list;
@@ -81,12 +83,14 @@ QString clsAntriKecil::CariTerminal(const QString& modul, const QString& channel
                 Keys::kAppKzdSql, Keys::kSecNxEngineMedia,
                 QString::fromUtf8(Keys::kValueTerminal) + t, Keys::kValueTerminalSenderDefault));
             const bool candidate = (modul == kHubvane && v == wanted) || channel == kSms;
-            if (candidate) list += QLatin1Char(';') + (special != QLatin1String("NC") ? special : t);
+            if (candidate)
+                list += QLatin1Char(';') + (special != QLatin1String("NC") ? special : t);
             if (modul == kHubvane && channel == kYm) {
                 const QString center = ctx_.settings.GetSetting(
                     Keys::kAppNxEngine2018, Keys::kSecHbvSetting,
                     QString::fromUtf8(Keys::kHbvCenterSender) + t, Keys::kNoCenterSender);
-                if (center != QLatin1String(Keys::kNoCenterSender)) list = ReplaceItem(list, t, center);
+                if (center != QLatin1String(Keys::kNoCenterSender))
+                    list = ReplaceItem(list, t, center);
             }
         }
         return list.mid(1);
@@ -118,7 +122,8 @@ QString clsAntriKecil::CekAntrian(const QString& terminal) {
 
 bool clsAntriKecil::TerminalAktif(const QString& terminal) {
     return !ctx_.db
-                .Exec(QStringLiteral("SELECT terminal FROM terminal WHERE terminal= ? and status='1'"),
+                .Exec(QStringLiteral(
+                          "SELECT terminal FROM terminal WHERE terminal= ? and status='1'"),
                       {terminal})
                 .IsEmpty();
 }

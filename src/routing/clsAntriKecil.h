@@ -8,7 +8,7 @@
 // module picked by the form of the address, or an SMS terminal for phone numbers; among the
 // candidates an active terminal with nothing queued is preferred.
 class clsAntriKecil {
-public:
+  public:
     explicit clsAntriKecil(Context ctx) : ctx_(ctx) {}
 
     // The chosen terminal number as text, "0" on error.
@@ -23,6 +23,6 @@ public:
     // Module and channel code for a destination (already looked up and upper-cased).
     static std::pair<QString, QString> Channel(const QString& destination, bool senderCenterOn);
 
-private:
+  private:
     Context ctx_;
 };

@@ -13,7 +13,7 @@
 // here once; each operation is implemented in the folder of the subsystem it belongs to.
 class Configuration : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Configuration(Context ctx, QObject* parent = nullptr);
 
     // ---- job queue and message tables (dispatch/JobQueue.cpp)
@@ -22,15 +22,15 @@ public:
     QString GetQueue(qint16 terminal);
     std::optional<Job> FetchJob(qint16 terminal);
     void DelQueue(qint64 id);
-    void InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status,
-                        qint16 terminal, const QString& kdProduk, const QString& kdReseller);
+    void InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status, qint16 terminal,
+                        const QString& kdProduk, const QString& kdReseller);
     void InsertToInbox(const QString& pengirim, const QString& pesan, quint8 status,
                        qint16 terminal);
     void OnOffTerminal(const QString& modul, qint16 terminal, bool onOff);
 
-    // ---- money: prices, ledger and transaction rows and rebates are in ledger/; deposit movements, the
-    // waiting record, the deposit warning and the activity log in settlement/. Every operation
-    // is public so that the guards and the tests reach them directly.
+    // ---- money: prices, ledger and transaction rows and rebates are in ledger/; deposit
+    // movements, the waiting record, the deposit warning and the activity log in settlement/. Every
+    // operation is public so that the guards and the tests reach them directly.
 
     // ---- price resolution (ledger/PriceLookups.cpp, ledger/GroupPrice.cpp)
     qint32 GetHargaBiasa(const QString& kdProduk);  // 0 without a product row
@@ -84,11 +84,11 @@ public:
     void UpdateResellerLog(const QString& kdReseller, const QString& poin);
     void CreateResellerLog();  // creates reseller_log when it is missing, never replaces it
 
-signals:
+  signals:
     // A text for the host's monitor (connect it to mdlNX::KirimMonitor).
     void MonitorRecord(const QString& text);
 
-private:
+  private:
     // Writes the row and raises on failure; LogTransaksiError writes InsertToTransaksi's line.
     void WriteTransaksi(const TransaksiRow& row);
     void LogTransaksiError(const TransaksiRow& row, const std::exception& e);
@@ -97,7 +97,7 @@ private:
                       const QString& kdReseller, bool& insertLogged);
     void CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian);
 
-private:
+  private:
     QString QueueTable() const;
 
     Context ctx_;

@@ -34,11 +34,21 @@ bool ToBool(const QString& text) {
     return Val(t) != 0.0;
 }
 
-quint8 ToByte(const QString& text) { return Ranged<quint8>(Val(text)); }
-qint16 ToInt16(const QString& text) { return Ranged<qint16>(Val(text)); }
-qint32 ToInt32(const QString& text) { return Ranged<qint32>(Val(text)); }
+quint8 ToByte(const QString& text) {
+    return Ranged<quint8>(Val(text));
+}
+qint16 ToInt16(const QString& text) {
+    return Ranged<qint16>(Val(text));
+}
+qint32 ToInt32(const QString& text) {
+    return Ranged<qint32>(Val(text));
+}
 
-qint32 CheckedInt32(qint64 value) { return Ranged<qint32>(static_cast<double>(value)); }
-qint16 CheckedInt16(qint64 value) { return Ranged<qint16>(static_cast<double>(value)); }
+qint32 CheckedInt32(qint64 value) {
+    return Ranged<qint32>(static_cast<double>(value));
+}
+qint16 CheckedInt16(qint64 value) {
+    return Ranged<qint16>(static_cast<double>(value));
+}
 
 }  // namespace Convert

@@ -120,7 +120,9 @@ double DbResult::Double(int row, const QString& column) const {
 Database::Database(UtilityComponent* util, QString connectionName)
     : util_(util), connectionName_(std::move(connectionName)) {}
 
-Database::~Database() { Close(); }
+Database::~Database() {
+    Close();
+}
 
 bool Database::Open(const DbTarget& target) {
     target_ = target;
@@ -173,7 +175,9 @@ void Database::Close() {
     QSqlDatabase::removeDatabase(connectionName_);
 }
 
-void Database::DropPrepared() { prepared_.clear(); }
+void Database::DropPrepared() {
+    prepared_.clear();
+}
 
 void Database::EnsureConnected() {
     if (IsOpen()) return;
@@ -210,8 +214,8 @@ DbResult Database::Exec(const QString& sql, const QVariantList& params) {
 DbResult Database::Exec(const QString& sql, const QVariantMap& named) {
     return Run(sql, [&named](QSqlQuery& q) {
         for (auto it = named.cbegin(); it != named.cend(); ++it) {
-            const QString name = it.key().startsWith(QLatin1Char(':')) ? it.key()
-                                                                       : QLatin1Char(':') + it.key();
+            const QString name =
+                it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
             q.bindValue(name, Bindable(it.value()));
         }
     });

@@ -31,7 +31,7 @@ QString OdbcConnectionString(const DbTarget& target);
 
 // A fully read result: every row in memory, fields by column name (any letter case).
 class DbResult {
-public:
+  public:
     int RecordCount() const { return rows_.size(); }
     bool IsEmpty() const { return rows_.isEmpty(); }
     int RowsAffected() const { return rowsAffected_; }
@@ -47,7 +47,7 @@ public:
     qint64 Int(int row, const QString& column) const;
     double Double(int row, const QString& column) const;
 
-private:
+  private:
     friend class Database;
     int ColumnIndex(const QString& column) const;
 
@@ -62,7 +62,7 @@ private:
 // again before the next statement; a read is repeated once on the new connection, a write
 // never (its outcome is unknown).
 class Database {
-public:
+  public:
     explicit Database(UtilityComponent* util, QString connectionName = QStringLiteral("relvane"));
     ~Database();
     Database(const Database&) = delete;
@@ -90,7 +90,7 @@ public:
     // Counts statements sent, for benchmarks and the idle-load figures.
     quint64 StatementCount() const { return statements_; }
 
-private:
+  private:
     using Binder = std::function<void(QSqlQuery&)>;
     DbResult Run(const QString& sql, const Binder& bind);
     DbResult RunOnce(const QString& sql, const Binder& bind);

@@ -6,18 +6,18 @@
 // Base of the errors this program raises itself; routines with a handler catch
 // std::exception, log "<routine> <context><description>" and return their default.
 class RelvaneError : public std::runtime_error {
-public:
+  public:
     explicit RelvaneError(const QString& description)
         : std::runtime_error(description.toStdString()), description_(description) {}
     const QString& Description() const { return description_; }
 
-private:
+  private:
     QString description_;
 };
 
 // A statement failed; carries the driver's description and the server's error code.
 class DbError : public RelvaneError {
-public:
+  public:
     explicit DbError(const QString& description, QString code = QString())
         : RelvaneError(description), code_(std::move(code)) {}
     const QString& Code() const { return code_; }
@@ -31,7 +31,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QString code_;
 };
 

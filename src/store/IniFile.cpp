@@ -1,8 +1,8 @@
 #include "store/IniFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QTextCodec>
@@ -20,8 +20,8 @@ struct IniText {
 
 QString DecodeBytes(const QByteArray& bytes) {
     QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(),
-                                                                       bytes.size(), &state);
+    const QString text =
+        QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
     // Files written by older Windows tools are in the ANSI code page, not UTF-8.
     if (state.invalidChars > 0) return QString::fromLatin1(bytes);
     return text;
@@ -134,13 +134,11 @@ QString Read(const QString& path, const QString& section, const QString& key) {
     return Lookup(path, section, key).value_or(QString(""));
 }
 
-void Write(const QString& path, const QString& section, const QString& key,
-           const QString& value) {
+void Write(const QString& path, const QString& section, const QString& key, const QString& value) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(10000))
-        throw RelvaneError(QStringLiteral("cannot lock %1").arg(path));
+    if (!lock.tryLock(10000)) throw RelvaneError(QStringLiteral("cannot lock %1").arg(path));
 
     IniText ini = Load(path);
     const QString entry = key + QLatin1Char('=') + Protected(value);

@@ -22,8 +22,8 @@ struct ProcessValues {
     quint8 BoosterMode = 0;
     bool ReplaceDenomOn = false;
     bool MonitorDebugOn = false;
-    bool TrxIdMatching = false;    // "mnTrxID #": settle replies by transaction id
-    bool OpenSettlement = false;   // "TERIMA SEMUA #": settle replies from any contact
+    bool TrxIdMatching = false;   // "mnTrxID #": settle replies by transaction id
+    bool OpenSettlement = false;  // "TERIMA SEMUA #": settle replies from any contact
     QString IgnoreList;
     QString AdminNumber;
 
@@ -45,9 +45,10 @@ struct ProcessValues {
     QString ModulRules;  // Log/Modul.txt lines, each followed by "%|%", lower-cased
 
     // configuration flags (table configuration, level 11)
-    quint8 SeparatePackageRebate = 0;  // "Pisahkan rebat Paket Harga dari penambahan deposit langsung"
-    quint8 DebitAtOrder = 0;           // "Potong deposit reseller di awal transaksi"
-    quint8 SmallestQueueFilter = 0;    // "Selalu mencari antrian terkecil untuk tiap terminal"
+    quint8 SeparatePackageRebate =
+        0;                    // "Pisahkan rebat Paket Harga dari penambahan deposit langsung"
+    quint8 DebitAtOrder = 0;  // "Potong deposit reseller di awal transaksi"
+    quint8 SmallestQueueFilter = 0;  // "Selalu mencari antrian terkecil untuk tiap terminal"
 
     // job queue
     QString TerminalList;     // merged terminals "3,5,9"; empty when merging is off

@@ -117,7 +117,7 @@ inline constexpr char kValue[] = "Value";
 inline constexpr char kPromoDefault[] =
     "Terima Kasih Anda telah berhasil mengisi pulsa <namaproduk>di toko <namaagen>. Sering isi "
     "pulsa terus ya..";
-inline constexpr char kSecHpAdmin[] = "HP Admin";  // key "Value", no number configured by default
+inline constexpr char kSecHpAdmin[] = "HP Admin";    // key "Value", no number configured by default
 inline constexpr char kPasswordKey[] = "sorentika";  // scrambles the stored chat password
 inline constexpr char kYmQueueKey[] = "kvrtn7302";   // encodes ym_queue texts
 inline constexpr char kSecRebat[] = "Rebat";

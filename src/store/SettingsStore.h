@@ -6,7 +6,7 @@
 // application in the settings folder, read again on every get so that a key saved by another
 // instance is seen at once.
 class SettingsStore {
-public:
+  public:
     // RELVANE_CONFIG_DIR, else $XDG_CONFIG_HOME/relvane, else ~/.config/relvane.
     static QString DefaultFolder();
 
@@ -20,6 +20,6 @@ public:
     const QString& Folder() const { return folder_; }
     QString FileOf(const QString& application) const;
 
-private:
+  private:
     QString folder_;
 };

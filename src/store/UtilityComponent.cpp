@@ -70,7 +70,9 @@ UtilityComponent::UtilityComponent(QString programFolder, const SettingsStore* s
                                    QObject* parent)
     : QObject(parent), programFolder_(std::move(programFolder)), settings_(settings) {}
 
-QString UtilityComponent::LogFolder() const { return programFolder_ + QStringLiteral("/Log"); }
+QString UtilityComponent::LogFolder() const {
+    return programFolder_ + QStringLiteral("/Log");
+}
 
 QString UtilityComponent::ProgramFile(const QString& name) const {
     return programFolder_ + QLatin1Char('/') + name;
@@ -89,8 +91,10 @@ void UtilityComponent::WriteLog(const QString& logName, const QString& text) noe
     try {
         QString line = text;
         line.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        const QByteArray bytes = (NowStamp() + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '));
+        const QByteArray bytes =
+            (NowStamp() + QLatin1Char(' ') + line + QLatin1Char('\n')).toUtf8();
         QDir().mkpath(LogFolder());
         // One unbuffered append per line: instances sharing a log never interleave a line.
         QFile file(LogFolder() + QLatin1Char('/') + logName + QStringLiteral(".log"));
@@ -116,18 +120,18 @@ QString UtilityComponent::Setting(const QString& key, const QString& defaultValu
 }
 
 QString UtilityComponent::StockFromReply(const QString& reply, qint16 terminal) const {
-    const QString start = Setting(Keys::PerTerminal(Keys::kSnAwalStok, terminal),
-                                  Keys::kSnAwalStokDefault);
-    const QString end = Setting(Keys::PerTerminal(Keys::kSnAkhirStok, terminal),
-                                Keys::kSnAkhirStokDefault);
+    const QString start =
+        Setting(Keys::PerTerminal(Keys::kSnAwalStok, terminal), Keys::kSnAwalStokDefault);
+    const QString end =
+        Setting(Keys::PerTerminal(Keys::kSnAkhirStok, terminal), Keys::kSnAkhirStokDefault);
     if (start.isEmpty()) return QString("");
     return Between(reply, start, end).value_or(QString(""));
 }
 
 QString UtilityComponent::SnFromReply(const QString& reply, qint16 terminal) const {
     // The plain pair first, then the pairs suffixed a/b, c/d, e/f, g/h, i/j.
-    static const char* const kSuffixes[][2] = {
-        {"", ""}, {"a", "b"}, {"c", "d"}, {"e", "f"}, {"g", "h"}, {"i", "j"}};
+    static const char* const kSuffixes[][2] = {{"", ""},   {"a", "b"}, {"c", "d"},
+                                               {"e", "f"}, {"g", "h"}, {"i", "j"}};
     for (const auto& suffix : kSuffixes) {
         const QString start =
             Setting(Keys::PerTerminal(Keys::kSnAwal, terminal) + suffix[0], QString(""));

@@ -11,7 +11,7 @@ class SettingsStore;
 // regular expressions. One instance, created first at start-up.
 class UtilityComponent : public QObject {
     Q_OBJECT
-public:
+  public:
     // programFolder holds Setting.ini, opcode.ini and the Log folder; the reply markers of
     // each terminal come from the settings store.
     UtilityComponent(QString programFolder, const SettingsStore* settings,
@@ -51,10 +51,10 @@ public:
     static QString RegexFirstMatch(const QString& pattern, const QString& text);
     static QString RegexCapture(const QString& pattern, const QString& text);
 
-signals:
+  signals:
     void Posted(const QString& text);
 
-private:
+  private:
     QString Setting(const QString& key, const QString& defaultValue) const;
 
     QString programFolder_;

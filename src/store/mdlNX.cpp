@@ -11,22 +11,24 @@
 mdlNX::mdlNX(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
 
 QString mdlNX::GetHpReseller(const QString& kodeReseller) {
-    const DbResult r =
-        ctx_.db.Exec(QStringLiteral("SELECT hp FROM hp_reseller WHERE kode_reseller= ?"), {kodeReseller});
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT hp FROM hp_reseller WHERE kode_reseller= ?"), {kodeReseller});
     return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("hp"));
 }
 
 QString mdlNX::GetNamaReseller(const QString& kodeReseller) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT nama_reseller FROM reseller where kode_reseller =?"), {kodeReseller});
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT nama_reseller FROM reseller where kode_reseller =?"),
+                     {kodeReseller});
     return r.IsEmpty() ? QStringLiteral("NC") : r.Text(0, QStringLiteral("nama_reseller"));
 }
 
 QString mdlNX::GetResellerField(const QString& kodeReseller, quint8 wantName) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT * FROM reseller where kode_reseller=?"), {kodeReseller});
+    const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller=?"),
+                                    {kodeReseller});
     if (r.IsEmpty()) return QString("");
-    return r.Text(0, wantName != 0 ? QStringLiteral("nama_reseller") : QStringLiteral("kode_reseller"));
+    return r.Text(
+        0, wantName != 0 ? QStringLiteral("nama_reseller") : QStringLiteral("kode_reseller"));
 }
 
 qint32 mdlNX::GetDeposit(const QString& kodeReseller) {
@@ -75,8 +77,8 @@ QString mdlNX::TerminalsByModul(const QString& modul) {
 }
 
 QString mdlNX::DischargeTerminals() {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT terminal FROM discharge where pengirim ='@#@001-6'"));
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT terminal FROM discharge where pengirim ='@#@001-6'"));
     QString list = QStringLiteral(";0");
     if (!r.IsEmpty()) {
         list.clear();
@@ -93,4 +95,6 @@ void mdlNX::WaitSeconds(qint32& seconds) {
     loop.exec();
 }
 
-void mdlNX::KirimMonitor(const QString& text) { emit MonitorRecord(text); }
+void mdlNX::KirimMonitor(const QString& text) {
+    emit MonitorRecord(text);
+}

@@ -10,15 +10,15 @@
 // event loop running, the forwarder to the monitor, and the message-job insert.
 class mdlNX : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit mdlNX(Context ctx, QObject* parent = nullptr);
 
     QString GetHpReseller(const QString& kodeReseller);
-    QString GetNamaReseller(const QString& kodeReseller);     // "NC" when unknown
+    QString GetNamaReseller(const QString& kodeReseller);  // "NC" when unknown
     QString GetResellerField(const QString& kodeReseller, quint8 wantName);
-    qint32 GetDeposit(const QString& kodeReseller);            // 0 when unknown
+    qint32 GetDeposit(const QString& kodeReseller);  // 0 when unknown
     void SetDeposit(const QString& kodeReseller, qint32 amount);
-    quint8 GetConfigFlag(const QString& kode);                 // 0 without a level 11 row
+    quint8 GetConfigFlag(const QString& kode);  // 0 without a level 11 row
 
     // Does a failure text (already lower-case) allow re-routing? Remembers the keyword.
     bool CekPintar2(const QString& text, qint32 terminal);
@@ -35,9 +35,9 @@ public:
     // deliver; the terminal may be replaced by the sender selection.
     QVariant QueueAdminJob(const QString& kodeReseller, const QString& pesan, qint16& terminal);
 
-signals:
+  signals:
     void MonitorRecord(const QString& text);
 
-private:
+  private:
     Context ctx_;
 };

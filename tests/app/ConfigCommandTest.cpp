@@ -12,7 +12,7 @@ struct Outcome {
 };
 
 class ConfigCommandTest : public ::testing::Test {
-protected:
+  protected:
     Outcome Run(const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -29,13 +29,15 @@ protected:
 }  // namespace
 
 TEST_F(ConfigCommandTest, SetThenGetAChatAccount) {
-    EXPECT_EQ(Run({"set", "HBV-Gate", "Setting", "SERVER HBV #5", "supplier1@localhost"}).status, 0);
+    EXPECT_EQ(Run({"set", "HBV-Gate", "Setting", "SERVER HBV #5", "supplier1@localhost"}).status,
+              0);
     const Outcome got = Run({"get", "HBV-Gate", "Setting", "SERVER HBV #5"});
     EXPECT_EQ(got.status, 0);
     EXPECT_EQ(got.out, "supplier1@localhost");
     EXPECT_EQ(Run({"get", "HBV-Gate", "Setting", "SERVER HBV #6"}).out, "");  // default: empty
     const Outcome listed = Run({"list", "HBV-Gate"});
-    EXPECT_TRUE(listed.out.contains("[Setting]\nSERVER HBV #5=supplier1@localhost")) << listed.out.toStdString();
+    EXPECT_TRUE(listed.out.contains("[Setting]\nSERVER HBV #5=supplier1@localhost"))
+        << listed.out.toStdString();
 }
 
 TEST_F(ConfigCommandTest, GetPrintsDefaultsAndFailsOnUnknownKeys) {

@@ -31,12 +31,15 @@ TEST(StartUpCommand, HostLinesThatEndTheProgram) {
     const Ended reserved = RunTerminal({"Reserved"});
     EXPECT_TRUE(reserved.finished);
     EXPECT_EQ(reserved.status, 0);
-    const Ended other = RunTerminal({"Terminal", "#5@@Hubvane@@1@@pw"});  // split by a shell, joined again
+    const Ended other =
+        RunTerminal({"Terminal", "#5@@Hubvane@@1@@pw"});  // split by a shell, joined again
     EXPECT_TRUE(other.finished);
     EXPECT_EQ(other.status, 0);
     EXPECT_TRUE(other.err.isEmpty());
-    const Ended broken = RunTerminal({"Terminal #70000@@Relvane@@1@@pw"});  // no 16-bit terminal number
+    const Ended broken =
+        RunTerminal({"Terminal #70000@@Relvane@@1@@pw"});  // no 16-bit terminal number
     EXPECT_TRUE(broken.finished);
     EXPECT_EQ(broken.status, 1);
-    EXPECT_TRUE(broken.err.contains("Informasi: Terjadi Error Proses Get data Overflow")) << broken.err.toStdString();
+    EXPECT_TRUE(broken.err.contains("Informasi: Terjadi Error Proses Get data Overflow"))
+        << broken.err.toStdString();
 }

@@ -43,4 +43,3 @@ TEST(Output, MessageBlockLinesByDirection) {
               "[TIMESTAMP]\t2025-01-01 00:00:00\n[STATUS]\tUSSD Read\n\n");
     EXPECT_EQ(Output::LineText("Info", "x"), "Info: x");
 }
-

@@ -14,14 +14,18 @@ namespace {
 // A terminal whose chat account is not configured: nothing connects, and the tests drive the
 // dispatch tick themselves.
 class OfflineTerminalTest : public TerminalTest {
-protected:
+  protected:
     void StartOffline(int n, bool booster = false) {
         Prepare(n);
         SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n), "");
-        if (booster) SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kYConsole, n), "1");
+        if (booster)
+            SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kYConsole, n),
+                        "1");
         ASSERT_TRUE(Start());
     }
-    void ShowLoggedIn() { Term().State().Set(Term().State().CmdLoginYM, QStringLiteral("Log Out")); }
+    void ShowLoggedIn() {
+        Term().State().Set(Term().State().CmdLoginYM, QStringLiteral("Log Out"));
+    }
     void Tick() { Term().Dispatch().tmOut_Timer(); }
     QString Encoded(const QString& text) { return UtilityComponent::Encode(text, "kvrtn7302"); }
 };
@@ -82,13 +86,20 @@ TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) 
     EXPECT_EQ(rows.Text(0, "trx_id"), "GetQueue");
     EXPECT_EQ(Lines().filter("Info: Duplicate Detected :S5.08123.1").size(), 1);
 
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"msisdn", Supplier()},
-                        {"pesan", Encoded("SUKSES SN 77")}, {"terminal", 11}, {"trx_id", "GetSupplierRecv"}});
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"msisdn", Supplier()},
-                        {"pesan", Encoded("for another terminal")}, {"terminal", 12}, {"trx_id", "GetSupplierRecv"}});
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                        {"msisdn", Supplier()},
+                        {"pesan", Encoded("SUKSES SN 77")},
+                        {"terminal", 11},
+                        {"trx_id", "GetSupplierRecv"}});
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                        {"msisdn", Supplier()},
+                        {"pesan", Encoded("for another terminal")},
+                        {"terminal", 12},
+                        {"trx_id", "GetSupplierRecv"}});
     Query("DELETE FROM job_quenue");
     Tick();
-    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan) FROM inbox"), Supplier() + "|SUKSES SN 77.");
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan) FROM inbox"),
+              Supplier() + "|SUKSES SN 77.");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue WHERE trx_id = 'GetSupplierRecv'"), "1");
 }
 
@@ -104,12 +115,18 @@ TEST_F(OfflineTerminalTest, LoginThatCannotReachTheDatabaseIsTriedAgain) {
 TEST_F(OfflineTerminalTest, QueueTableIsCreatedWhenMissingAndNeverDropped) {
     StartOffline(12);
     Term().Ym().CheckYmQueue();
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"pesan", "x"}, {"terminal", 12}, {"trx_id", "GetSupplierRecv"}});
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                        {"pesan", "x"},
+                        {"terminal", 12},
+                        {"trx_id", "GetSupplierRecv"}});
     Term().Ym().CheckYmQueue();
     Term().Ym().CreateYm_queue();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
     // yesterday's unsent texts go at start-up, received ones stay
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"}, {"pesan", "y"}, {"terminal", 12}, {"trx_id", "GetQueue"}});
+    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                        {"pesan", "y"},
+                        {"terminal", 12},
+                        {"trx_id", "GetQueue"}});
     Term().Ym().DelPesanExpired();
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(trx_id) FROM ym_queue"), "GetSupplierRecv");
 }

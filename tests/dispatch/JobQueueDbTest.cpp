@@ -6,12 +6,18 @@
 namespace {
 
 class JobQueueTest : public DbTest {
-protected:
-    void Job(const QString& table, int terminal, const QString& pesan, const QString& when = NowStamp(),
-             const QString& tujuan = "08123") {
-        Insert(table, {{"datetime", when}, {"kode_produk", "S5"}, {"tujuan", tujuan}, {"pesan", pesan},
-                       {"kode_reseller", "R1"}, {"hp_reseller", "0811"}, {"trx_id", "T9"},
-                       {"terminal", terminal}, {"line_gate", 3}});
+  protected:
+    void Job(const QString& table, int terminal, const QString& pesan,
+             const QString& when = NowStamp(), const QString& tujuan = "08123") {
+        Insert(table, {{"datetime", when},
+                       {"kode_produk", "S5"},
+                       {"tujuan", tujuan},
+                       {"pesan", pesan},
+                       {"kode_reseller", "R1"},
+                       {"hp_reseller", "0811"},
+                       {"trx_id", "T9"},
+                       {"terminal", terminal},
+                       {"line_gate", 3}});
     }
     QString Yesterday() { return NowStamp(QDateTime::currentDateTime().addDays(-1)); }
 };
@@ -21,7 +27,9 @@ protected:
 TEST_F(JobQueueTest, EmptyQueueGivesThePlaceholderRecord) {
     Configuration config(Ctx());
     const QString record = config.GetQueue(5);
-    EXPECT_EQ(record, "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate");
+    EXPECT_EQ(
+        record,
+        "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate");
     EXPECT_EQ(record.split(";;").value(3), "pesan");
 }
 
@@ -33,7 +41,8 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Configuration config(Ctx());
     const QStringList f = config.GetQueue(5).split(";;");
     ASSERT_EQ(f.size(), 9);
-    EXPECT_EQ(f.mid(1), (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
+    EXPECT_EQ(f.mid(1),
+              (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
     config.DelQueue(f[0].toLongLong());
     EXPECT_EQ(config.GetQueue(5).split(";;").value(3), "S5.08123.3333");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "3");  // yesterday's job stays untouched
@@ -78,12 +87,18 @@ TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
     Configuration config(Ctx());
     config.InsertToOutbox("08123", "S5.08123.1234", 1, 5, "S5", "R1");
     config.InsertToInbox("supplier1@localhost", "SUKSES SN:1", 1, 5);
-    EXPECT_EQ(Query("SELECT tujuan, pesan, status, terminal, kode_produk, kode_reseller FROM outbox").Columns().size(), 6);
-    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', tujuan, pesan, status, terminal, kode_produk, kode_reseller) FROM outbox"),
+    EXPECT_EQ(
+        Query("SELECT tujuan, pesan, status, terminal, kode_produk, kode_reseller FROM outbox")
+            .Columns()
+            .size(),
+        6);
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', tujuan, pesan, status, terminal, kode_produk, "
+                     "kode_reseller) FROM outbox"),
               "08123|S5.08123.1234|1|5|S5|R1");
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan, status, terminal) FROM inbox"),
               "supplier1@localhost|SUKSES SN:1|1|5");
-    EXPECT_EQ(Scalar("SELECT LEFT(`datetime`, 10) FROM inbox"), QDate::currentDate().toString("yyyy-MM-dd"));
+    EXPECT_EQ(Scalar("SELECT LEFT(`datetime`, 10) FROM inbox"),
+              QDate::currentDate().toString("yyyy-MM-dd"));
 
     Insert("terminal", {{"terminal", 5}, {"modul", "Relvane"}, {"status", "1"}});
     Insert("terminal", {{"terminal", 6}, {"modul", "Relvane"}, {"status", "1"}});

@@ -7,7 +7,9 @@
 
 namespace {
 
-QString Secondary(int n) { return QStringLiteral("supplier%1@").arg(n + 6) + XmppPeer::Domain(); }
+QString Secondary(int n) {
+    return QStringLiteral("supplier%1@").arg(n + 6) + XmppPeer::Domain();
+}
 
 }  // namespace
 
@@ -15,7 +17,9 @@ TEST_F(TerminalTest, LogsInMarksActiveAndSendsEachJobToItsRecipient) {
     Prepare(1);
     Insert("reseller", {{"kode_reseller", "R1"}, {"level", 3}, {"deposit", 100000}});
     Insert("produk", {{"kode_produk", "S5"}, {"harga_jual", 5500}, {"harga_beli", 5000}});
-    Insert("configuration", {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
+    Insert(
+        "configuration",
+        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
     XmppPeer supplier("supplier1"), other("supplier7");
     ASSERT_TRUE(supplier.Login());
     ASSERT_TRUE(other.Login());
@@ -23,22 +27,25 @@ TEST_F(TerminalTest, LogsInMarksActiveAndSendsEachJobToItsRecipient) {
     ASSERT_TRUE(WaitOnline());
     EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 1"), "1");
 
-    QueueJob("08123", "S5.08123.1234");                       // a number: the main target
-    QueueJob(Secondary(1), "PESAN.CEK", "-");                  // a chat ID: itself
-    QueueJob("08777", "S5.08777.99@" + Secondary(1));          // the recipient after "@"
-    ASSERT_TRUE(WaitUntil([&] { return supplier.Received().size() >= 1 && other.Received().size() >= 2; }));
+    QueueJob("08123", "S5.08123.1234");                // a number: the main target
+    QueueJob(Secondary(1), "PESAN.CEK", "-");          // a chat ID: itself
+    QueueJob("08777", "S5.08777.99@" + Secondary(1));  // the recipient after "@"
+    ASSERT_TRUE(
+        WaitUntil([&] { return supplier.Received().size() >= 1 && other.Received().size() >= 2; }));
     EXPECT_EQ(supplier.Received(), QStringList{"S5.08123.1234"});
     EXPECT_EQ(other.Received(), (QStringList{"PESAN.CEK", "S5.08777.99"}));
 
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
-    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT_WS('|', tujuan, pesan, status, terminal, kode_produk) ORDER BY id)"
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT_WS('|', tujuan, pesan, status, terminal, "
+                     "kode_produk) ORDER BY id)"
                      " FROM outbox"),
               "08123|S5.08123.1234|1|1|S5," + Secondary(1) + "|PESAN.CEK|1|1|-,08777|S5.08777.99@" +
                   Secondary(1) + "|1|1|S5");
     // each order waits for its reply, priced and paid for; the plain message does not
-    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT_WS('|', kode_produk, tujuan, harga_beli, deposit_awal, "
-                     "deposit_akhir, status) ORDER BY id) FROM transaksi"),
-              "S5|08123|5500|100000|94500|2,S5|08777|5500|94500|89000|2");
+    EXPECT_EQ(
+        Scalar("SELECT GROUP_CONCAT(CONCAT_WS('|', kode_produk, tujuan, harga_beli, deposit_awal, "
+               "deposit_akhir, status) ORDER BY id) FROM transaksi"),
+        "S5|08123|5500|100000|94500|2,S5|08777|5500|94500|89000|2");
     EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller = 'R1'"), "89000");
     const QStringList datagrams = Datagrams();
     ASSERT_FALSE(datagrams.isEmpty());

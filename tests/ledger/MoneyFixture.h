@@ -5,7 +5,7 @@
 
 // Resellers, products and price groups for the money tests. Terminal 5 is this instance's.
 class MoneyTest : public DbTest {
-protected:
+  protected:
     // Inserts rows whose values follow the order of `columns` ("a,b,c"); missing values at
     // the end keep their defaults.
     void Rows(const QString& table, const QString& columns, const QList<QVariantList>& rows) {

@@ -3,7 +3,7 @@
 namespace {
 
 class RebatesTest : public MoneyTest {
-protected:
+  protected:
     void SetUp() override {
         MoneyTest::SetUp();
         Values().SeparatePackageRebate = 1;

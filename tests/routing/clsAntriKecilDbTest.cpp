@@ -5,12 +5,13 @@
 namespace {
 
 class SenderSelectionTest : public DbTest {
-protected:
+  protected:
     void Terminal(int t, const QString& modul, bool active, int channelValue = -1) {
         Insert("terminal", {{"terminal", t}, {"modul", modul}, {"status", active ? "1" : "0"}});
         if (channelValue >= 0)
             Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecNxEngineMedia,
-                                   Keys::PerTerminal(Keys::kValueTerminal, t), QString::number(channelValue));
+                                   Keys::PerTerminal(Keys::kValueTerminal, t),
+                                   QString::number(channelValue));
     }
     void Queued(int t) { Insert("job_quenue", {{"terminal", t}, {"pesan", "waiting"}}); }
 };

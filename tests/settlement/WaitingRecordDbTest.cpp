@@ -6,7 +6,7 @@
 namespace {
 
 class WaitingRecordTest : public MoneyTest {
-protected:
+  protected:
     void SetUp() override {
         MoneyTest::SetUp();
         Reseller("A", 3);

@@ -9,7 +9,7 @@
 namespace {
 
 class DatabaseTest : public DbTest {
-protected:
+  protected:
     void WriteSettingIni(const QByteArray& text) {
         QFile f(Home() + "/Setting.ini");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -25,9 +25,11 @@ TEST_F(DatabaseTest, ConnectionStringFromFullAndEmptySettingIni) {
     WriteSettingIni("[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\n");
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "s3cret")),
               "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=s3cret;OPTION=18475");
-    WriteSettingIni("[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\nPort=33061\n");
-    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
-              "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=;OPTION=18475;PORT=33061");
+    WriteSettingIni(
+        "[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\nPort=33061\n");
+    EXPECT_EQ(
+        OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
+        "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=;OPTION=18475;PORT=33061");
     WriteSettingIni("");
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
               "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");
@@ -53,14 +55,17 @@ TEST_F(DatabaseTest, BothDriversOpenFromSettingIniAndBindTheSameStatement) {
                             .arg(driver, DbName(), TestServers::DbUser(), TestServers::DbPort())
                             .toUtf8());
         Database db(&Util(), "door-" + driver);
-        ASSERT_TRUE(ConnectDatabase(Util(), db, TestServers::DbPassword())) << db.LastOpenError().toStdString();
+        ASSERT_TRUE(ConnectDatabase(Util(), db, TestServers::DbPassword()))
+            << db.LastOpenError().toStdString();
         const QString code = "R-" + driver;
         db.Exec("INSERT INTO reseller (kode_reseller, nama_reseller, deposit) VALUES (?, ?, ?)",
                 {code, kAwkward, 125000});
         // the stored text is exactly the value, and a quote in a value cannot change the statement
-        EXPECT_EQ(Scalar("SELECT nama_reseller FROM reseller WHERE kode_reseller = ?", {code}), kAwkward);
-        const DbResult r = db.Exec("SELECT Nama_Reseller, deposit FROM reseller WHERE kode_reseller = :k",
-                                   QVariantMap{{"k", code}});
+        EXPECT_EQ(Scalar("SELECT nama_reseller FROM reseller WHERE kode_reseller = ?", {code}),
+                  kAwkward);
+        const DbResult r =
+            db.Exec("SELECT Nama_Reseller, deposit FROM reseller WHERE kode_reseller = :k",
+                    QVariantMap{{"k", code}});
         ASSERT_EQ(r.RecordCount(), 1);
         EXPECT_EQ(r.Text(0, "nama_reseller"), kAwkward);
         EXPECT_EQ(r.Int(0, "DEPOSIT"), 125000);
@@ -68,8 +73,8 @@ TEST_F(DatabaseTest, BothDriversOpenFromSettingIniAndBindTheSameStatement) {
                                       {QString("x' OR '1'='1")});
         EXPECT_EQ(none.RecordCount(), 0);
         EXPECT_THROW(none.Text(0, "deposit"), DbError);
-        const DbResult upd = db.Exec("UPDATE reseller SET deposit = deposit + ? WHERE kode_reseller = ?",
-                                     {0, code});
+        const DbResult upd =
+            db.Exec("UPDATE reseller SET deposit = deposit + ? WHERE kode_reseller = ?", {0, code});
         EXPECT_EQ(upd.RowsAffected(), 1);  // matched rows, as the connection options ask
         db.Exec("INSERT INTO outbox (tujuan, pesan) VALUES (?, ?)", {code, QString()});
         EXPECT_EQ(Scalar("SELECT pesan IS NULL FROM outbox WHERE tujuan = ?", {code}), "0");
@@ -104,7 +109,8 @@ TEST_F(DatabaseTest, LostConnectionIsOpenedAgainAndWritesAreNotRepeated) {
         EXPECT_EQ(db.Exec("SELECT 7 AS n").Int(0, "n"), 7);
         // a write on a dropped connection reports the failure; the next statement reconnects
         killDoor();
-        EXPECT_THROW(db.Exec("INSERT INTO inbox (pengirim, pesan) VALUES (?, ?)", {"x", driver}), DbError);
+        EXPECT_THROW(db.Exec("INSERT INTO inbox (pengirim, pesan) VALUES (?, ?)", {"x", driver}),
+                     DbError);
         db.Exec("INSERT INTO inbox (pengirim, pesan) VALUES (?, ?)", {"y", driver});
         EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox WHERE pesan = ?", {driver}), "1");
     }

@@ -8,7 +8,7 @@
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     QString Path() const { return dir_.filePath(QStringLiteral("Setting.ini")); }
     void WriteRaw(const QByteArray& bytes) {
         QFile f(Path());
@@ -86,7 +86,8 @@ TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
     IniFile::Write(Path(), "Setting", "PWD HBV #5", scrambled);
     EXPECT_EQ(IniFile::Read(Path(), "Setting", "PWD HBV #5"), scrambled);
     // what is saved is what is read, blanks and quotes at the ends included
-    for (const QString& v : {QStringLiteral(" antri ;proses "), QStringLiteral("\"x\""), QStringLiteral("'")}) {
+    for (const QString& v :
+         {QStringLiteral(" antri ;proses "), QStringLiteral("\"x\""), QStringLiteral("'")}) {
         IniFile::Write(Path(), "Setting", "MSG IGNORE #5", v);
         EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"), v);
     }

@@ -9,7 +9,7 @@
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir_;
 };
 
@@ -24,8 +24,10 @@ TEST_F(SettingsStoreTest, TerminalsKeepTheirOwnKeysAndShareTheRest) {
     five.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, server5, "supplier5@localhost");
     three.SaveSetting(Keys::kAppKzdSql, Keys::kSecRebat, Keys::kSetQueue, "1");
     // each object reads the file again, so the other instance's writes are seen at once
-    EXPECT_EQ(five.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, server3), "supplier3@localhost");
-    EXPECT_EQ(three.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, server5), "supplier5@localhost");
+    EXPECT_EQ(five.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, server3),
+              "supplier3@localhost");
+    EXPECT_EQ(three.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, server5),
+              "supplier5@localhost");
     EXPECT_EQ(five.GetSetting(Keys::kAppKzdSql, Keys::kSecRebat, Keys::kSetQueue, "0"), "1");
     five.SaveSetting(Keys::kAppKzdSql, Keys::kSecRebat, Keys::kSetQueue, "0");
     EXPECT_EQ(three.GetSetting(Keys::kAppKzdSql, Keys::kSecRebat, Keys::kSetQueue, "1"), "0");
@@ -34,7 +36,8 @@ TEST_F(SettingsStoreTest, TerminalsKeepTheirOwnKeysAndShareTheRest) {
 TEST_F(SettingsStoreTest, AbsentKeysYieldTheGivenDefaultAndStoredEmptyStaysEmpty) {
     SettingsStore store(dir_.path());
     const QString host = Keys::PerTerminal(Keys::kJHostname, 5);
-    EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, Keys::kJHostnameDefault), "NC");
+    EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, Keys::kJHostnameDefault),
+              "NC");
     EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host), "");
     store.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, "");
     EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, "NC"), "");
@@ -59,4 +62,3 @@ TEST(SettingsVocabulary, FindsDefinitionsOfConcreteKeys) {
     EXPECT_EQ(def("kzd_sql", "Settings", "Pintar25"), "stok tidak tersedia;belum di open");
     EXPECT_EQ(def("kzd_sql", "Settings", "Pintar5"), "0");
 }
-

@@ -16,4 +16,3 @@ TEST(Stamps, ShortStampIsDayMonthHourMinute) {
     EXPECT_EQ(ShortStamp(QDateTime(QDate(2025, 3, 5), QTime(14, 7, 59))), "05031407");
     EXPECT_EQ(ShortStamp(QDateTime(QDate(2025, 1, 31), QTime(0, 0))), "31010000");
 }
-

@@ -11,7 +11,7 @@
 namespace {
 
 class UtilityTest : public ::testing::Test {
-protected:
+  protected:
     UtilityTest() : settings_(config_.path()), util_(home_.path(), &settings_) {}
 
     void Marker(const QString& key, const QString& value) {
@@ -39,9 +39,10 @@ TEST_F(UtilityTest, LogLinesCarryStampAndStayOneLinePerCall) {
     util_.WriteLog("Terminal #5", "reply\r\nwith\nbreaks");
     const QStringList lines = LogLines("Terminal #5");
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d InsertToInbox gone away$")
-                    .match(lines[0])
-                    .hasMatch());
+    EXPECT_TRUE(
+        QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d InsertToInbox gone away$")
+            .match(lines[0])
+            .hasMatch());
     EXPECT_TRUE(lines[1].endsWith(" reply with breaks"));
 }
 
@@ -77,13 +78,15 @@ TEST_F(UtilityTest, SnFromConfiguredMarkerPairs) {
     Marker("SNAkhir #5d", " Sisa");
     EXPECT_EQ(util_.SnFromReply("TRX sukses. Ref: 0411ABC /saldo 10.000", 5), "0411ABC");
     // the first pair's start marker is absent, so the c/d pair applies
-    EXPECT_EQ(util_.SnFromReply("PLN sukses Token 1234-5678-9012 Sisa 50.000", 5), "1234-5678-9012");
+    EXPECT_EQ(util_.SnFromReply("PLN sukses Token 1234-5678-9012 Sisa 50.000", 5),
+              "1234-5678-9012");
     // markers of terminal 5 are not those of terminal 6: the built-in rule applies there
     EXPECT_EQ(util_.SnFromReply("Ref: 0411ABC / SN: 998877.", 6), "998877");
 }
 
 TEST_F(UtilityTest, SnBuiltInRule) {
-    EXPECT_EQ(util_.SnFromReply("Isi 5rb ke 0812 SUKSES SN:123456789. Saldo 1.000", 1), "123456789");
+    EXPECT_EQ(util_.SnFromReply("Isi 5rb ke 0812 SUKSES SN:123456789. Saldo 1.000", 1),
+              "123456789");
     EXPECT_EQ(util_.SnFromReply("sukses sn = 77AB88 harga 5.100", 1), "77AB88");
     EXPECT_EQ(util_.SnFromReply("sukses Sn 55", 1), "55");
     EXPECT_EQ(util_.SnFromReply("GAGAL nomor salah", 1), "");
@@ -111,4 +114,3 @@ TEST_F(UtilityTest, RegexIsCaseInsensitive) {
     EXPECT_EQ(UtilityComponent::RegexCapture("harga (\\d+?)x", "tanpa"), "");
     EXPECT_THROW(UtilityComponent::RegexFirstMatch("(unclosed", "x"), RelvaneError);
 }
-

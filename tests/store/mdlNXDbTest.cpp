@@ -8,7 +8,8 @@
 using mdlNXTest = DbTest;
 
 TEST_F(mdlNXTest, ResellerLookupsAndTheirSentinels) {
-    Insert("reseller", {{"kode_reseller", "R1"}, {"nama_reseller", "Toko Ani"}, {"deposit", 50000}});
+    Insert("reseller",
+           {{"kode_reseller", "R1"}, {"nama_reseller", "Toko Ani"}, {"deposit", 50000}});
     Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
     mdlNX nx(Ctx());
     EXPECT_EQ(nx.GetHpReseller("R1"), "08111");
@@ -25,8 +26,11 @@ TEST_F(mdlNXTest, ResellerLookupsAndTheirSentinels) {
 }
 
 TEST_F(mdlNXTest, ConfigFlagsAreLevel11Rows) {
-    Insert("configuration", {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
-    Insert("configuration", {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
+    Insert(
+        "configuration",
+        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
+    Insert("configuration",
+           {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
     mdlNX nx(Ctx());
     EXPECT_EQ(nx.GetConfigFlag("Potong deposit reseller di awal transaksi"), 1);
     EXPECT_EQ(nx.GetConfigFlag("Terminal Center sebagai Sender"), 0);

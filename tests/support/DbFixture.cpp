@@ -38,27 +38,38 @@ QSqlDatabase Admin() {
 void AdminExec(const QString& sql) {
     QSqlDatabase admin = Admin();
     if (!admin.isOpen())
-        throw RelvaneError(QStringLiteral("private MariaDB not reachable at %1:%2 (./run services "
-                                          "start): %3")
-                               .arg(TestServers::DbHost(), TestServers::DbPort(),
-                                    admin.lastError().text()));
+        throw RelvaneError(
+            QStringLiteral("private MariaDB not reachable at %1:%2 (./run services "
+                           "start): %3")
+                .arg(TestServers::DbHost(), TestServers::DbPort(), admin.lastError().text()));
     QSqlQuery q(admin);
-    if (!q.exec(sql)) throw RelvaneError(sql.left(80) + QStringLiteral(": ") + q.lastError().text());
+    if (!q.exec(sql))
+        throw RelvaneError(sql.left(80) + QStringLiteral(": ") + q.lastError().text());
 }
 
 }  // namespace
 
 namespace TestServers {
-QString DbHost() { return Env("RELVANE_DB_HOST", "127.0.0.1"); }
-QString DbPort() { return Env("RELVANE_DB_PORT", "33061"); }
-QString DbUser() { return Env("RELVANE_DB_USER", "relvane"); }
-QString DbPassword() { return Env("RELVANE_DB_PASSWORD", "relvane"); }
+QString DbHost() {
+    return Env("RELVANE_DB_HOST", "127.0.0.1");
+}
+QString DbPort() {
+    return Env("RELVANE_DB_PORT", "33061");
+}
+QString DbUser() {
+    return Env("RELVANE_DB_USER", "relvane");
+}
+QString DbPassword() {
+    return Env("RELVANE_DB_PASSWORD", "relvane");
+}
 }  // namespace TestServers
 
 void DbTest::SetUp() {
     static int counter = 0;
-    dbName_ = QStringLiteral("rlvtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-    const QStringList schema = SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql"));
+    dbName_ =
+        QStringLiteral("rlvtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    const QStringList schema =
+        SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql"));
     ASSERT_FALSE(schema.isEmpty()) << "db/schema.sql not found";
     try {
         AdminExec(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(dbName_));
@@ -74,9 +85,11 @@ void DbTest::SetUp() {
     settings_ = std::make_unique<SettingsStore>(config_.path());
     util_ = std::make_unique<UtilityComponent>(home_.path(), settings_.get());
     direct_ = std::make_unique<Database>(nullptr, QStringLiteral("fixture-direct"));
-    ASSERT_TRUE(direct_->Open(TargetFor(QStringLiteral("QMYSQL")))) << direct_->LastOpenError().toStdString();
+    ASSERT_TRUE(direct_->Open(TargetFor(QStringLiteral("QMYSQL"))))
+        << direct_->LastOpenError().toStdString();
     db_ = std::make_unique<Database>(util_.get());
-    ASSERT_TRUE(db_->Open(TargetFor(QStringLiteral("QMYSQL")))) << db_->LastOpenError().toStdString();
+    ASSERT_TRUE(db_->Open(TargetFor(QStringLiteral("QMYSQL"))))
+        << db_->LastOpenError().toStdString();
 }
 
 void DbTest::TearDown() {

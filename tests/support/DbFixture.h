@@ -23,7 +23,7 @@ QString DbPassword();
 // program folder and a settings folder of its own, and the database door opened on it
 // (native driver unless the test opens another).
 class DbTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -48,7 +48,7 @@ protected:
     // The lines of a log file in the program's Log folder.
     QStringList LogLines(const QString& logName) const;
 
-private:
+  private:
     QTemporaryDir home_;
     QTemporaryDir config_;
     QString dbName_;

@@ -12,9 +12,10 @@ void TerminalTest::SetUp() {
     if (HasFatalFailure()) return;
     QFile ini(Home() + "/Setting.ini");
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
-                  .arg(TestServers::DbHost(), TestServers::DbPort(), DbName(), TestServers::DbUser())
-                  .toUtf8());
+    ini.write(
+        QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
+            .arg(TestServers::DbHost(), TestServers::DbPort(), DbName(), TestServers::DbUser())
+            .toUtf8());
     ini.close();
     qputenv("RELVANE_CONFIG_DIR", Settings().Folder().toUtf8());
     ASSERT_TRUE(monitor_.bind(QHostAddress(QHostAddress::LocalHost), 0));
@@ -47,20 +48,28 @@ void TerminalTest::Prepare(int n) {
 
 bool TerminalTest::Start() {
     core_ = std::make_unique<Core>(Home());
-    QObject::connect(&core_->Out(), &Output::Line, [this](const QString& label, const QString& text) {
-        lines_.append(Output::LineText(label, text));
-    });
-    return core_->FormLoad(QStringLiteral("Terminal #%1@@Relvane@@2@@%2").arg(n_).arg(TestServers::DbPassword()));
+    QObject::connect(&core_->Out(), &Output::Line,
+                     [this](const QString& label, const QString& text) {
+                         lines_.append(Output::LineText(label, text));
+                     });
+    return core_->FormLoad(
+        QStringLiteral("Terminal #%1@@Relvane@@2@@%2").arg(n_).arg(TestServers::DbPassword()));
 }
 
 bool TerminalTest::WaitOnline(int timeoutMs) {
-    return WaitUntil([this] { return core_->State().CmdLoginYM == QLatin1String("Log Out"); }, timeoutMs);
+    return WaitUntil([this] { return core_->State().CmdLoginYM == QLatin1String("Log Out"); },
+                     timeoutMs);
 }
 
 void TerminalTest::QueueJob(const QString& tujuan, const QString& pesan, const QString& produk) {
-    Insert("job_quenue", {{"datetime", NowStamp()}, {"kode_produk", produk}, {"tujuan", tujuan},
-                          {"pesan", pesan}, {"kode_reseller", "R1"}, {"hp_reseller", "0811"},
-                          {"trx_id", "T1"}, {"terminal", n_}});
+    Insert("job_quenue", {{"datetime", NowStamp()},
+                          {"kode_produk", produk},
+                          {"tujuan", tujuan},
+                          {"pesan", pesan},
+                          {"kode_reseller", "R1"},
+                          {"hp_reseller", "0811"},
+                          {"trx_id", "T1"},
+                          {"terminal", n_}});
 }
 
 QStringList TerminalTest::Datagrams() {

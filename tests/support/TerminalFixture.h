@@ -12,7 +12,7 @@
 // account terminal<N>@domain whose supplier is supplier<N>@domain. Each test uses its own N,
 // so tests running side by side never share a chat account.
 class TerminalTest : public DbTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -25,14 +25,15 @@ protected:
     Core& Term() { return *core_; }
     int N() const { return n_; }
     QString Supplier() const { return QStringLiteral("supplier%1@").arg(n_) + XmppPeer::Domain(); }
-    void SaveSetting(const char* app, const char* section, const QString& key, const QString& value);
+    void SaveSetting(const char* app, const char* section, const QString& key,
+                     const QString& value);
     void QueueJob(const QString& tujuan, const QString& pesan, const QString& produk = "S5");
 
     // What the terminal showed (label ": " text) and sent to the monitor.
     QStringList Lines() const { return lines_; }
     QStringList Datagrams();
 
-private:
+  private:
     int n_ = 0;
     std::unique_ptr<Core> core_;
     QUdpSocket monitor_;

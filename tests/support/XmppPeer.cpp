@@ -1,10 +1,11 @@
 #include "support/XmppPeer.h"
 
+#include <QXmppMessage.h>
+
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QThread>
-#include <QCoreApplication>
-#include <QXmppMessage.h>
 
 namespace {
 QString Env(const char* name, const char* fallback) {
@@ -23,9 +24,15 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-QString XmppPeer::Domain() { return Env("RELVANE_XMPP_DOMAIN", "localhost"); }
-QString XmppPeer::Port() { return Env("RELVANE_XMPP_PORT", "52220"); }
-QString XmppPeer::Password() { return Env("RELVANE_XMPP_PASSWORD", "relvane"); }
+QString XmppPeer::Domain() {
+    return Env("RELVANE_XMPP_DOMAIN", "localhost");
+}
+QString XmppPeer::Port() {
+    return Env("RELVANE_XMPP_PORT", "52220");
+}
+QString XmppPeer::Password() {
+    return Env("RELVANE_XMPP_PASSWORD", "relvane");
+}
 
 XmppPeer::XmppPeer(const QString& user) : user_(user) {
     QObject::connect(&client_, &QXmppClient::messageReceived, [this](const QXmppMessage& m) {
@@ -33,9 +40,13 @@ XmppPeer::XmppPeer(const QString& user) : user_(user) {
     });
 }
 
-XmppPeer::~XmppPeer() { client_.disconnectFromServer(); }
+XmppPeer::~XmppPeer() {
+    client_.disconnectFromServer();
+}
 
-QString XmppPeer::Jid() const { return user_ + QLatin1Char('@') + Domain(); }
+QString XmppPeer::Jid() const {
+    return user_ + QLatin1Char('@') + Domain();
+}
 
 bool XmppPeer::Login(int timeoutMs) {
     QXmppConfiguration config;

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QStringList>
 #include <QXmppClient.h>
+
+#include <QStringList>
 #include <functional>
 
 // A chat account on the private Prosody that plays a supplier or a stranger in tests.
 class XmppPeer {
-public:
+  public:
     explicit XmppPeer(const QString& user);
     ~XmppPeer();
 
@@ -19,7 +20,7 @@ public:
     static QString Port();
     static QString Password();
 
-private:
+  private:
     QString user_;
     QXmppClient client_;
     QStringList received_;
