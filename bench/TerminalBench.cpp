@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
+#include "Environment.h"
 #include "FakeSupplier.h"
 #include "Schema.h"
 #include "chat/mdlEnc.h"
@@ -26,11 +27,6 @@ namespace {
 
 const int kTerminal = 12;
 const QString kDatabase = QStringLiteral("relvane_bench_terminal");
-
-QString Env(const char* name, const char* fallback) {
-    const QString v = qEnvironmentVariable(name);
-    return v.isEmpty() ? QString::fromUtf8(fallback) : v;
-}
 
 bool Wait(const std::function<bool()>& done, int ms) {
     QDeadlineTimer deadline(ms);
@@ -65,10 +61,10 @@ std::pair<qint64, qint64> ProcessUsage(qint64 pid) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const int idleSeconds = Env("RELVANE_BENCH_IDLE_SECONDS", "60").toInt();
-    const QString domain = Env("RELVANE_XMPP_DOMAIN", "localhost");
-    const QString password = Env("RELVANE_XMPP_PASSWORD", "relvane");
-    const int xmppPort = Env("RELVANE_XMPP_PORT", "52220").toInt();
+    const int idleSeconds = EnvOr("RELVANE_BENCH_IDLE_SECONDS", "60").toInt();
+    const QString domain = EnvOr("RELVANE_XMPP_DOMAIN", "localhost");
+    const QString password = EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
+    const int xmppPort = EnvOr("RELVANE_XMPP_PORT", "52220").toInt();
 
     DbTarget target = BenchTarget(QStringLiteral("QMYSQL"));
     Database admin(nullptr, QStringLiteral("bench-admin"));

@@ -6,15 +6,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "Environment.h"
 #include "Schema.h"
 #include "store/Errors.h"
 
 namespace {
-
-QString Env(const char* name, const char* fallback) {
-    const QString v = qEnvironmentVariable(name);
-    return v.isEmpty() ? QString::fromUtf8(fallback) : v;
-}
 
 // One server-level connection per test process, for creating and dropping databases.
 QSqlDatabase Admin() {
@@ -51,16 +47,16 @@ void AdminExec(const QString& sql) {
 
 namespace TestServers {
 QString DbHost() {
-    return Env("RELVANE_DB_HOST", "127.0.0.1");
+    return EnvOr("RELVANE_DB_HOST", "127.0.0.1");
 }
 QString DbPort() {
-    return Env("RELVANE_DB_PORT", "33061");
+    return EnvOr("RELVANE_DB_PORT", "33061");
 }
 QString DbUser() {
-    return Env("RELVANE_DB_USER", "relvane");
+    return EnvOr("RELVANE_DB_USER", "relvane");
 }
 QString DbPassword() {
-    return Env("RELVANE_DB_PASSWORD", "relvane");
+    return EnvOr("RELVANE_DB_PASSWORD", "relvane");
 }
 }  // namespace TestServers
 

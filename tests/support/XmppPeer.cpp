@@ -7,12 +7,7 @@
 #include <QEventLoop>
 #include <QThread>
 
-namespace {
-QString Env(const char* name, const char* fallback) {
-    const QString v = qEnvironmentVariable(name);
-    return v.isEmpty() ? QString::fromUtf8(fallback) : v;
-}
-}  // namespace
+#include "Environment.h"
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
@@ -25,13 +20,13 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
 }
 
 QString XmppPeer::Domain() {
-    return Env("RELVANE_XMPP_DOMAIN", "localhost");
+    return EnvOr("RELVANE_XMPP_DOMAIN", "localhost");
 }
 QString XmppPeer::Port() {
-    return Env("RELVANE_XMPP_PORT", "52220");
+    return EnvOr("RELVANE_XMPP_PORT", "52220");
 }
 QString XmppPeer::Password() {
-    return Env("RELVANE_XMPP_PASSWORD", "relvane");
+    return EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
 }
 
 XmppPeer::XmppPeer(const QString& user) : user_(user) {
