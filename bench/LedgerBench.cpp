@@ -9,7 +9,7 @@
 
 #include "BenchSupport.h"
 #include "Schema.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
 
@@ -92,28 +92,29 @@ void Measure(benchmark::State& state, const QString& driver, Step step) {
         state.SkipWithError(t.db.LastOpenError().toStdString().c_str());
         return;
     }
-    Configuration config(t.Ctx());
+    Workers w(t.Ctx());
     const quint64 before = t.db.StatementCount();
-    for (auto _ : state) step(config);
+    for (auto _ : state) step(w);
     state.counters["statements"] = benchmark::Counter(
         static_cast<double>(t.db.StatementCount() - before) / state.iterations());
 }
 
 void ExecuteMenunggu(benchmark::State& state, const QString& driver) {
-    Measure(state, driver, [](Configuration& c) {
-        c.ExecuteMenunggu(QStringLiteral("BA"), QStringLiteral("0811"), QStringLiteral("S10"),
-                          QStringLiteral("08123"), 0, 5, QStringLiteral("T1#2#0"));
+    Measure(state, driver, [](Workers& c) {
+        c.waiting.ExecuteMenunggu(QStringLiteral("BA"), QStringLiteral("0811"),
+                                  QStringLiteral("S10"), QStringLiteral("08123"), 0, 5,
+                                  QStringLiteral("T1#2#0"));
     });
 }
 
 void ProsesRebatGroup(benchmark::State& state, const QString& driver) {
     Measure(state, driver,
-            [](Configuration& c) { c.ProsesRebat(QStringLiteral("BA"), QStringLiteral("S10")); });
+            [](Workers& c) { c.rebates.ProsesRebat(QStringLiteral("BA"), QStringLiteral("S10")); });
 }
 
 void ProsesRebatChain(benchmark::State& state, const QString& driver) {
     Measure(state, driver,
-            [](Configuration& c) { c.ProsesRebat(QStringLiteral("BC"), QStringLiteral("S10")); });
+            [](Workers& c) { c.rebates.ProsesRebat(QStringLiteral("BC"), QStringLiteral("S10")); });
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "Environment.h"
 #include "FakeSupplier.h"
 #include "Schema.h"
-#include "chat/mdlEnc.h"
+#include "chat/PasswordScramble.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
                              Keys::PerTerminal(stem, kTerminal), value);
     };
     save(Keys::kUidHbv, QStringLiteral("terminal%1@").arg(kTerminal) + domain);
-    save(Keys::kPwdHbv, ScrambleText(password, Keys::kPasswordKey));
+    save(Keys::kPwdHbv, PasswordScramble::ScrambleText(password, Keys::kPasswordKey));
     save(Keys::kJHostname, QStringLiteral("127.0.0.1"));
     save(Keys::kJPort, QString::number(xmppPort));
     save(Keys::kServerHbv, supplierJid);

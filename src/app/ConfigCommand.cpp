@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "chat/mdlEnc.h"
+#include "chat/PasswordScramble.h"
 #include "store/Errors.h"
 #include "store/IniFile.h"
 #include "store/SettingsKeys.h"
@@ -69,7 +69,7 @@ int RunConfigCommand(const QStringList& args) {
         if (verb == QLatin1String("password") && rest.size() == 2) {
             store.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
                               Keys::PerTerminal(Keys::kPwdHbv, rest[0].toInt()),
-                              ScrambleText(rest[1], Keys::kPasswordKey));
+                              PasswordScramble::ScrambleText(rest[1], Keys::kPasswordKey));
             return 0;
         }
         if (verb == QLatin1String("list") && rest.size() <= 1) return List(store, rest, out);

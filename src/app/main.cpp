@@ -11,7 +11,7 @@
 #include "app/ConfigCommand.h"
 #include "chat/Output.h"
 #include "dispatch/Core.h"
-#include "gui/frmRLV.h"
+#include "gui/MainWindow.h"
 
 namespace {
 
@@ -63,11 +63,11 @@ int main(int argc, char* argv[]) {
         CommandLine::Parse(app->arguments(), QCoreApplication::applicationDirPath());
 
     Core core(line.home);
-    std::unique_ptr<frmRLV> window;
+    std::unique_ptr<MainWindow> window;
     if (line.headless) {
         PrintHeadless(core);
     } else {
-        window = std::make_unique<frmRLV>(core);
+        window = std::make_unique<MainWindow>(core);
     }
     QObject::connect(
         &core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },

@@ -8,10 +8,10 @@
 
 #include "chat/Intake.h"
 #include "chat/Output.h"
+#include "chat/PasswordScramble.h"
 #include "chat/YmQueue.h"
-#include "chat/mdlEnc.h"
 #include "dispatch/Core.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -45,6 +45,8 @@ void ChatSession::LogI() {
                                                          QStringLiteral(") :: Connecting. . ."));
         if (s.ID.isEmpty() || s.Pass.isEmpty()) {
             attempt_ = false;
+            // Nothing is in progress: a later click or re-login must be able to try again.
+            s.Set(s.LoginInProgress, false);
             Disconnect();
             core_.Out().SendBox(QStringLiteral("Login"),
                                 QStringLiteral("GAGAL, Silahkan cek username/pass anda..."));
@@ -79,12 +81,13 @@ void ChatSession::LogI() {
     }
 }
 
-void ChatSession::CmdLoginYM_Click() {
+void ChatSession::CmdLoginYM_Click(bool byHand) {
     WindowState& s = core_.State();
     try {
         if (s.CmdLoginYM != kLogIn) {
             attempt_ = false;  // a log-out by hand does not start the automatic re-login
             Disconnect();
+            if (!byHand && !tmAutoLogin_.isActive()) tmAutoLogin_.start();
             s.Set(s.StatusBar, QStringLiteral("Status : Disconnect."));
             s.Set(s.LoginInProgress, false);
             s.Set(s.CmdLoginYM, kLogIn);
@@ -105,7 +108,7 @@ void ChatSession::LoginYM_Click() {
     WindowState& s = core_.State();
     ProcessValues& v = core_.Values();
     try {
-        core_.Config().OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, true);
+        core_.Work().messages.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, true);
         if (MergerLoginBlocked()) return;
         if (v.BoosterMode != 1) {
             CmdLoginYM_Click();
@@ -250,7 +253,7 @@ bool ChatSession::cmd_Login_Click(const QString& user, const QString& pass, cons
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n),
                        user);
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kPwdHbv, n),
-                       ScrambleText(pass, Keys::kPasswordKey));
+                       PasswordScramble::ScrambleText(pass, Keys::kPasswordKey));
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n),
                        target);
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,

@@ -17,7 +17,9 @@ class ChatSession : public QObject {
     explicit ChatSession(Core& core, QObject* parent = nullptr);
 
     void LogI();
-    void CmdLoginYM_Click();
+    // The login button: logs in, or out. A log-out the program makes itself (byHand false)
+    // arms the automatic re-login, as a disconnect does.
+    void CmdLoginYM_Click(bool byHand = true);
     void LoginYM_Click();
     bool MergerLoginBlocked();
     void tmAutoLogin_Timer();

@@ -3,7 +3,7 @@
 #include "chat/MonitorSocket.h"
 #include "chat/Output.h"
 #include "dispatch/Core.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -37,7 +37,11 @@ void Intake::IncomingMessage(const QString& contact, const QString& body) {
 
 bool Intake::IsIgnoredMessage(const QString& text) const {
     const QString lower = text.toLower();
-    for (const QString& phrase : core_.Values().IgnoreList.toLower().split(QLatin1Char(';')))
+    // A cleared list ignores nothing; an empty item inside a list (";;", or a ";" at the end)
+    // is in every text, as it always has been.
+    const QString list = core_.Values().IgnoreList.toLower();
+    if (list.isEmpty()) return false;
+    for (const QString& phrase : list.split(QLatin1Char(';')))
         if (lower.contains(phrase)) return true;
     return false;
 }
@@ -84,7 +88,7 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
                     core_.Log(line);
                 }
             }
-            core_.Config().InsertToInbox(msisdn, text, 1, v.TerminalNo);
+            core_.Work().messages.InsertToInbox(msisdn, text, 1, v.TerminalNo);
             core_.Monitor().SendMonitorRecord(service, msisdn, msisdn, text, NowStamp(), 2);
             core_.State().idleCounter = -1;
         }

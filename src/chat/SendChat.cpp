@@ -5,12 +5,30 @@
 #include "dispatch/Core.h"
 #include "store/UtilityComponent.h"
 
+namespace {
+
+QString ChatText(Core& core, const QString& message) {
+    return core.Values().ReplaceDenomOn ? ShortenDenom(message) : message;
+}
+
+void ReportNotSent(Core& core, const QString& text, const QString& error) {
+    core.Out().SendBox(QStringLiteral("SendChat"), text + QStringLiteral(", ") + error);
+}
+
+}  // namespace
+
 bool SendChat(Core& core, const QString& message, const QString& target) {
     if (message.isEmpty() || target.isEmpty()) return false;
-    const QString text = core.Values().ReplaceDenomOn ? ShortenDenom(message) : message;
+    const QString text = ChatText(core, message);
     QString error;
     if (core.Chat().Send(target, text, &error)) return true;
-    core.Out().SendBox(QStringLiteral("SendChat"), text + QStringLiteral(", ") + error);
+    ReportNotSent(core, text, error);
+    return false;
+}
+
+bool ChatReady(Core& core, const QString& message) {
+    if (core.Chat().IsOnline()) return true;
+    ReportNotSent(core, ChatText(core, message), QStringLiteral("not connected"));
     return false;
 }
 

@@ -48,6 +48,10 @@ void YmQueue::CreateYm_queue() {
     }
 }
 
+bool YmQueue::Fits(const QString& msisdn, const QString& pesan) {
+    return msisdn.size() <= kMsisdnLength && pesan.size() <= kPesanLength;
+}
+
 bool YmQueue::InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,
                             qint16 terminal) {
     const QString enc = UtilityComponent::Encode(pesan, Keys::kYmQueueKey);
@@ -92,7 +96,11 @@ void YmQueue::ProcessSupplierRecv() {
     const QStringList f = record.split(QStringLiteral(";;"));
     core_.In().txtPm(f.value(2), f.value(3));
     core_.Db().Exec(QStringLiteral("DELETE from ym_queue where id=?"), {f.value(0)});
-    core_.Db().Exec(QStringLiteral("DELETE from ym_queue where pesan=?"), {f.value(3)});
+    // Further copies of the same received message, as stored (encoded): only this terminal's
+    // received rows, never an outgoing row or another terminal's.
+    core_.Db().Exec(QStringLiteral("DELETE from ym_queue where terminal =? and "
+                                   "trx_id='GetSupplierRecv' and pesan=?"),
+                    {core_.Values().TerminalNo, r.Text(0, "pesan")});
 }
 
 void YmQueue::StartBooster() {

@@ -16,6 +16,11 @@ class YmQueue : public QObject {
     // Probes the table and creates it when it is missing.
     void CheckYmQueue();
     void CreateYm_queue();
+    // The booster program fixes the table's columns: longer texts cannot go through it.
+    static constexpr int kMsisdnLength = 100;
+    static constexpr int kPesanLength = 160;
+    static bool Fits(const QString& msisdn, const QString& pesan);
+
     // Queues one outgoing text unless the same text is already queued for the terminal.
     // False when it was a duplicate.
     bool InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,

@@ -7,11 +7,10 @@
 #include "chat/YmQueue.h"
 #include "dispatch/DispatchLoop.h"
 #include "dispatch/Lifecycle.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
-#include "store/mdlNX.h"
 
 Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     settings_ = std::make_unique<SettingsStore>();
@@ -19,6 +18,9 @@ Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     db_ = std::make_unique<Database>(util_.get());
     out_ = std::make_unique<Output>();
     monitor_ = std::make_unique<MonitorSocket>(*out_, *util_, values_);
+    workers_ = std::make_unique<Workers>(Ctx());
+    connect(&workers_->ledger, &Ledger::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
+    connect(&workers_->lookups, &Lookups::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
     chat_ = std::make_unique<ChatSession>(*this);
     intake_ = std::make_unique<Intake>(*this);
     ym_ = std::make_unique<YmQueue>(*this);
@@ -34,23 +36,6 @@ Core::~Core() = default;
 
 Context Core::Ctx() {
     return Context{*db_, *util_, *settings_, values_};
-}
-
-Configuration& Core::Config() {
-    if (!config_) {
-        config_ = std::make_unique<Configuration>(Ctx());
-        connect(config_.get(), &Configuration::MonitorRecord, monitor_.get(),
-                &MonitorSocket::KirimData);
-    }
-    return *config_;
-}
-
-mdlNX& Core::Nx() {
-    if (!nx_) {
-        nx_ = std::make_unique<mdlNX>(Ctx());
-        connect(nx_.get(), &mdlNX::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
-    }
-    return *nx_;
 }
 
 bool Core::FormLoad(const QString& commandLine) {

@@ -9,7 +9,6 @@
 #include "store/ProcessValues.h"
 
 class ChatSession;
-class Configuration;
 class Database;
 class DispatchLoop;
 class Intake;
@@ -19,7 +18,7 @@ class Output;
 class SettingsStore;
 class UtilityComponent;
 class YmQueue;
-class mdlNX;
+struct Workers;
 
 // The running terminal: owns the database door, the utility component, the chat client, the
 // monitor socket, the timers and the workers for the whole run. The window is a view of it;
@@ -46,8 +45,8 @@ class Core : public QObject {
     WindowState& State() { return state_; }
     Output& Out() { return *out_; }
     MonitorSocket& Monitor() { return *monitor_; }
-    Configuration& Config();
-    mdlNX& Nx();
+    // The workers on the shared database: queue, messages, lookups, prices and the books.
+    Workers& Work() { return *workers_; }
     ChatSession& Chat() { return *chat_; }
     Intake& In() { return *intake_; }
     YmQueue& Ym() { return *ym_; }
@@ -74,8 +73,7 @@ class Core : public QObject {
     std::unique_ptr<Database> db_;
     std::unique_ptr<Output> out_;
     std::unique_ptr<MonitorSocket> monitor_;
-    std::unique_ptr<Configuration> config_;
-    std::unique_ptr<mdlNX> nx_;
+    std::unique_ptr<Workers> workers_;
     std::unique_ptr<ChatSession> chat_;
     std::unique_ptr<Intake> intake_;
     std::unique_ptr<YmQueue> ym_;

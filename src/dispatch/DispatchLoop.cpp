@@ -6,7 +6,7 @@
 #include "chat/SendChat.h"
 #include "chat/YmQueue.h"
 #include "dispatch/Core.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -27,6 +27,13 @@ bool StartsWithLetter(const QString& text) {
     return first >= QLatin1Char('a') && first <= QLatin1Char('z');
 }
 
+bool IsMessageJob(const Job& job) {
+    return job.kodeProduk == QLatin1String("-");
+}
+
+// The booster's mailbox already holds the same text: the job waits for a later tick.
+struct AlreadyInMailbox {};
+
 }  // namespace
 
 DispatchLoop::DispatchLoop(Core& core, QObject* parent) : QObject(parent), core_(core) {
@@ -40,7 +47,7 @@ void DispatchLoop::tmOut_Timer() {
     try {
         Tick();
     } catch (const std::exception& e) {
-        // A failed statement ends the tick; the job stays queued for the next one.
+        // A failed statement ends the tick; a job not handed over stays queued for the next.
         core_.Log(QStringLiteral("tmOut ") + Describe(e));
     }
     busy_ = false;
@@ -68,10 +75,75 @@ bool DispatchLoop::TableProbeFails() {
                 throw DbError(QStringLiteral("Item cannot be found: ") + QLatin1String(column));
         return false;
     } catch (const std::exception& e) {
-        core_.Chat().CmdLoginYM_Click();
+        // Not a log-out by hand: the automatic re-login brings the account back.
+        core_.Chat().CmdLoginYM_Click(false);
         core_.Out().SendBox(QStringLiteral("Cek Tabel..."), Describe(e));
         return true;
     }
+}
+
+QString DispatchLoop::Unsendable(const Job& job, const QString& target, const QString& message,
+                                 const QString& recipient) const {
+    const bool booster = core_.Values().BoosterMode == 1;
+    // A message job names its reseller in the destination or after "@"; without either it
+    // would go to the supplier's account.
+    const bool nobody = IsMessageJob(job) && job.tujuan.isEmpty() &&
+                        (!job.pesan.contains(QLatin1Char('@')) || recipient.isEmpty());
+    if (nobody || (booster ? target : recipient).isEmpty() || message.isEmpty())
+        return QStringLiteral("tujuan chat kosong");
+    if (booster && !YmQueue::Fits(target, message)) return QStringLiteral("tidak muat di ym_queue");
+    return QString();
+}
+
+void DispatchLoop::Drop(const Job& job, const QString& reason) {
+    Workers& w = core_.Work();
+    core_.Db().Transaction([&] {
+        if (!w.jobs.DelQueue(job.id)) return;  // another instance has dealt with it
+        w.messages.InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
+                                  job.kodeReseller);
+    });
+    const QString line = QStringLiteral("Trx ") + job.pesan + QStringLiteral(" dibuang, ") +
+                         reason + QStringLiteral(" (") + job.kodeReseller + QLatin1Char(')');
+    core_.Out().SendBox(QStringLiteral("Info"), line);
+    core_.Log(line);
+}
+
+bool DispatchLoop::Transient(const std::exception& e) const {
+    const auto* db = dynamic_cast<const DbError*>(&e);
+    return db != nullptr && (db->RolledBack() || !core_.Db().IsOpen());
+}
+
+std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job) {
+    if (IsMessageJob(job) || job.kodeProduk == QLatin1String("-r-")) return std::nullopt;
+    WaitingRecord& waiting = core_.Work().waiting;
+    try {
+        return waiting.PriceWaiting(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
+                                    LineGate(job), job.terminal, job.trxId);
+    } catch (const std::exception& e) {
+        if (Transient(e)) throw;
+        // An unknown reseller or an amount out of range: the order goes out without a waiting
+        // record, as it always has.
+        waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, e);
+        return std::nullopt;
+    }
+}
+
+bool DispatchLoop::Claim(const Job& job, const QString& target, const QString& message,
+                         WaitingOrder* waiting) {
+    Workers& w = core_.Work();
+    const bool booster = core_.Values().BoosterMode == 1;
+    bool claimed = false;
+    core_.Db().Transaction([&] {
+        claimed = w.jobs.DelQueue(job.id);
+        if (!claimed) return;  // taken by another instance serving the same terminal
+        w.messages.InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk,
+                                  job.kodeReseller);
+        if (booster &&
+            !core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal))
+            throw AlreadyInMailbox();
+        if (waiting != nullptr) w.waiting.WriteWaiting(*waiting);
+    });
+    return claimed;
 }
 
 void DispatchLoop::Tick() {
@@ -80,7 +152,7 @@ void DispatchLoop::Tick() {
     if (s.CmdLoginYM != QLatin1String("Log Out")) return;
     s.Set(s.LoginYMImage, 2);
 
-    const std::optional<Job> fetched = core_.Config().FetchJob(v.TerminalNo);
+    const std::optional<Job> fetched = core_.Work().jobs.FetchJob(v.TerminalNo);
     if (v.BoosterMode == 1) core_.Ym().ProcessSupplierRecv();
     if (!fetched) return;
     const Job& job = *fetched;
@@ -94,38 +166,42 @@ void DispatchLoop::Tick() {
     const QString message = at < 0 ? job.pesan : job.pesan.left(at);
     const QString recipient = at < 0 ? target : job.pesan.mid(at + 1);
     const bool booster = v.BoosterMode == 1;
-    if ((booster ? target : recipient).isEmpty() || message.isEmpty()) {
-        // Nothing to send or nobody to send it to: left alone it would hold up the queue.
-        const QString line = QStringLiteral("Trx ") + job.pesan +
-                             QStringLiteral(" dibuang, tujuan chat kosong (") + job.kodeReseller +
-                             QLatin1Char(')');
-        core_.Out().SendBox(QStringLiteral("Info"), line);
-        core_.Log(line);
-        core_.Config().InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
-                                      job.kodeReseller);
-        core_.Config().DelQueue(job.id);
+    const QString unsendable = Unsendable(job, target, message, recipient);
+    if (!unsendable.isEmpty()) {
+        // Left alone it would hold up every job queued behind it.
+        Drop(job, unsendable);
         return;
     }
+    // The chat client cannot take it now: the job stays queued for a later tick.
+    if (!booster && !ChatReady(core_, message)) return;
 
-    // Not handed over (the chat client could not send it, or the same text still waits in
-    // the booster's mailbox): the job stays queued and goes out on a later tick.
-    if (booster
-            ? !core_.Ym().InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal)
-            : !SendChat(core_, message, recipient))
+    std::optional<WaitingOrder> order = PriceOrder(job);
+    try {
+        if (!Claim(job, target, message, order ? &*order : nullptr)) return;
+    } catch (const AlreadyInMailbox&) {
         return;
+    } catch (const std::exception& e) {
+        // The waiting record cannot be written for a lasting reason (its row does not fit,
+        // say): the order goes out without one rather than holding up the queue.
+        if (!order || Transient(e)) throw;
+        core_.Work().waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk,
+                                             job.tujuan, e);
+        if (!Claim(job, target, message, nullptr)) return;
+    }
+
+    // Recorded as sent: from here on the job is never handed over again. Should the chat
+    // client fail now, the order stays recorded as waiting and the log says so.
+    if (!booster && !SendChat(core_, message, recipient))
+        core_.Log(QStringLiteral("Trx ") + job.pesan +
+                  QStringLiteral(" tercatat terkirim tetapi tidak sampai ke server chat (") +
+                  job.kodeReseller + QStringLiteral(") TrxID:") + job.trxId);
 
     const QString route = QString::number(job.terminal) + QStringLiteral("->") + target +
                           QStringLiteral(") TrxID:") + job.trxId;
     core_.Out().ShowMessageBlock(
         QStringLiteral("RLV#") + QString::number(v.TerminalNo) + QStringLiteral(":>(") + route,
         job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
-    core_.Config().InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk,
-                                  job.kodeReseller);
-    core_.Config().DelQueue(job.id);
     core_.Monitor().SendMonitorRecord(
         QStringLiteral("RLV #") + QString::number(v.TerminalNo) + QStringLiteral(":> (") + route,
         job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
-    if (job.kodeProduk == QLatin1String("-")) return;  // a plain message: nobody waits for it
-    core_.Config().ExecuteMenunggu(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
-                                   LineGate(job), job.terminal, job.trxId);
 }

@@ -2,12 +2,20 @@
 
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 class Core;
 struct Job;
+struct WaitingOrder;
 
 // Once a second: today's oldest job of this terminal goes to the supplier's chat account (or,
-// in booster mode, to ym_queue), is recorded in the outbox and leaves the queue.
+// in booster mode, to ym_queue), is recorded in the outbox and as a waiting transaction, and
+// leaves the queue.
+//
+// A job is handed over at most once. Its deletion from the queue, its outbox row, its waiting
+// record (and in booster mode its ym_queue row) are written as one unit before the chat
+// message goes out: until that unit commits the job is still queued and nothing has been
+// sent; once it has, no tick of any instance can take the job again.
 class DispatchLoop : public QObject {
     Q_OBJECT
   public:
@@ -25,6 +33,19 @@ class DispatchLoop : public QObject {
   private:
     void Tick();
     bool TableProbeFails();
+    // Why the job can never be handed over; empty when it can.
+    QString Unsendable(const Job& job, const QString& target, const QString& message,
+                       const QString& recipient) const;
+    // Leaves the job out for good: recorded in the outbox as not sent, deleted, and logged.
+    void Drop(const Job& job, const QString& reason);
+    // The order priced for its waiting record; none for a message job, or when the order
+    // cannot be priced for a lasting reason (logged: it then goes out without one).
+    std::optional<WaitingOrder> PriceOrder(const Job& job);
+    // Writes the hand-over unit; false when the job is no longer queued or must wait.
+    bool Claim(const Job& job, const QString& target, const QString& message,
+               WaitingOrder* waiting);
+    // A failure that passes: the connection is gone or the server rolled the work back.
+    bool Transient(const std::exception& e) const;
 
     Core& core_;
     QTimer tmOut_;

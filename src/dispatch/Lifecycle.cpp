@@ -5,18 +5,17 @@
 #include "chat/ChatSession.h"
 #include "chat/MonitorSocket.h"
 #include "chat/Output.h"
+#include "chat/PasswordScramble.h"
 #include "chat/YmQueue.h"
-#include "chat/mdlEnc.h"
 #include "dispatch/Core.h"
 #include "dispatch/DispatchLoop.h"
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/ConnectDatabase.h"
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/ProgramFiles.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
-#include "store/mdlNX.h"
 
 using namespace Keys;
 
@@ -66,7 +65,7 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
         ConnectDatabase(core_.Util(), core_.Db(), v.DatabasePassword);
         v.DatabaseName = core_.Db().Target().database;
         v.SeparatePackageRebate = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-            return core_.Nx().GetConfigFlag(
+            return core_.Work().lookups.GetConfigFlag(
                 QStringLiteral("Pisahkan rebat Paket Harga dari penambahan deposit langsung"));
         });
         core_.Monitor().InitMonitorSocket();
@@ -126,8 +125,8 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
                               QStringLiteral("@=True"));
 
     s.Set(s.ID, Setting(kAppHbvGate, kSecSetting, own(kUidHbv), ""));
-    s.Set(s.Pass,
-          UnscrambleText(Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), ""), kPasswordKey));
+    s.Set(s.Pass, PasswordScramble::UnscrambleText(
+                      Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), ""), kPasswordKey));
     s.Set(s.LblTarget, Setting(kAppHbvGate, kSecSetting, own(kServerHbv), ""));
     s.Set(s.LblTarget2, Setting(kAppHbvGate, kSecSetting, own(kServerHbv2), ""));
 
@@ -165,7 +164,7 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
     s.Set(s.FailureKeywordsText, Setting(kAppKzdSql, kSecSettings, own(kPintar2), kPintar2Default));
     v.IgnoreList = Setting(kAppHbvGate, kSecSetting, own(kMsgIgnore), kMsgIgnoreDefault);
     v.DebitAtOrder = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-        return core_.Nx().GetConfigFlag(
+        return core_.Work().lookups.GetConfigFlag(
             QStringLiteral("Potong deposit reseller di awal transaksi"));
     });
     v.LimitPending =
@@ -183,21 +182,21 @@ void Lifecycle::LoadSettings(const QString& moduleName, const QString& terminalN
     v.SnMulti0 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti0), kSnMulti0Default);
     v.SnMulti1 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti1), kSnMulti1Default);
     v.DischargeList = Tolerant<QString>(core_, "DischargeTerminals", QStringLiteral("0"), [&] {
-                          return core_.Nx().DischargeTerminals();
+                          return core_.Work().lookups.DischargeTerminals();
                       }).split(QLatin1Char(';'));
 
     v.SmallestQueueFilter = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-        return core_.Nx().GetConfigFlag(
+        return core_.Work().lookups.GetConfigFlag(
             QStringLiteral("Selalu mencari antrian terkecil untuk tiap terminal"));
     });
-    v.SenderCenterOn =
-        Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
-            return core_.Nx().GetConfigFlag(QStringLiteral("Terminal Center sebagai Sender"));
-        }) == 1;
+    v.SenderCenterOn = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {
+                           return core_.Work().lookups.GetConfigFlag(
+                               QStringLiteral("Terminal Center sebagai Sender"));
+                       }) == 1;
     v.SmsCenterList =
         Tolerant<QString>(
             core_, "TerminalsByModul", QStringLiteral(";"),
-            [&] { return core_.Nx().TerminalsByModul(QStringLiteral("SMS Center")); }) +
+            [&] { return core_.Work().lookups.TerminalsByModul(QStringLiteral("SMS Center")); }) +
         QStringLiteral(";0");
     v.ReplayHbv[0] = ProgramFiles::ReadOpcode(core_.Util(), kSecReplayHbv, kReplayValue).trimmed();
     v.ReplayHbv[1] = ProgramFiles::ReadOpcode(core_.Util(), kSecReplayHbv, kReplayValue1).trimmed();
@@ -298,7 +297,9 @@ void Lifecycle::Form_Unload() {
         core_.Settings().SaveSetting(app, kSecSetting, kMainMaximized,
                                      s.Maximized ? QStringLiteral("Yes") : QStringLiteral("No"));
     });
-    quietly([&] { core_.Config().OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, false); });
+    quietly([&] {
+        core_.Work().messages.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, false);
+    });
     quietly([&] {
         core_.Monitor().KirimData(QStringLiteral("NODE@=") + QString::number(v.NodeNo) +
                                   QStringLiteral("@=False"));

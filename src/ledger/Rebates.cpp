@@ -1,8 +1,11 @@
 // Rebates earned up the line on a successful sale, booked as ledger credits. A sale earns under
 // the member chain when the reseller's group has one for it, otherwise under the group price.
+#include "ledger/Rebates.h"
+
 #include "ledger/Amounts.h"
+#include "ledger/Ledger.h"
 #include "ledger/MemberChain.h"
-#include "settlement/Configuration.h"
+#include "ledger/Prices.h"
 
 namespace {
 
@@ -15,19 +18,23 @@ QString Uraian(const QString& head, const QString& kdProduk, const QString& who,
 
 }  // namespace
 
-void Configuration::CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian) {
-    InsertToRekening(kRebateAccount, 0, amount, kodeReseller, uraian);
+void Rebates::CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian) {
+    // The chain or the upline field may name someone who is not a reseller (or nobody): such
+    // an entry would credit nobody.
+    if (kodeReseller.trimmed().isEmpty() || !prices_.ReadReseller(kodeReseller).exists) return;
+    ledger_.InsertToRekening(kRebateAccount, 0, amount, kodeReseller, uraian);
 }
 
-void Configuration::ProsesRebat(const QString& kdReseller, const QString& kdProduk) {
-    if (GetTipeProduk(kdProduk) == 1) return;
-    ResellerRecord r = ReadReseller(kdReseller);
+void Rebates::ProsesRebat(const QString& kdReseller, const QString& kdProduk) {
+    if (prices_.GetTipeProduk(kdProduk) == 1) return;
+    ResellerRecord r = prices_.ReadReseller(kdReseller);
     const qint16 level = r.LevelNumber();
 
-    const qint16 total = Convert::CheckedInt16(GetRebatPerAgen(r.kodeKelompok, kdReseller, level));
+    const qint16 total =
+        Convert::CheckedInt16(prices_.GetRebatPerAgen(r.kodeKelompok, kdReseller, level));
     if (total > 0) {
         RebatMGM(r.kodeKelompok, kdReseller, level, kdProduk);
-        const qint16 perProduk = GetRebatPerProduk(r.kodeKelompok, kdReseller, kdProduk);
+        const qint16 perProduk = prices_.GetRebatPerProduk(r.kodeKelompok, kdReseller, kdProduk);
         if (perProduk > 0)
             CreditRebat(perProduk, r.kodeUpline,
                         Uraian(QStringLiteral("Transaksi Rebat PerProduk ["), kdProduk, kdReseller,
@@ -56,7 +63,7 @@ void Configuration::ProsesRebat(const QString& kdReseller, const QString& kdProd
         if (toLedger && rebatDealer != 0) {
             // The second share goes one step further up: to the upline's own upline, at the
             // upline's level. An upline that is not a reseller has no upline to pay.
-            r = ReadReseller(r.kodeUpline);
+            r = prices_.ReadReseller(r.kodeUpline);
             if (r.exists)
                 CreditRebat(rebatDealer, r.kodeUpline, Uraian(agen, kdProduk, kdReseller, r.level));
         }
@@ -68,8 +75,8 @@ void Configuration::ProsesRebat(const QString& kdReseller, const QString& kdProd
     }
 }
 
-void Configuration::RebatMGM(const QString& kodeKelompok, const QString& kdReseller, qint16 level,
-                             const QString& kdProduk) {
+void Rebates::RebatMGM(const QString& kodeKelompok, const QString& kdReseller, qint16 level,
+                       const QString& kdProduk) {
     try {
         QString current = kdReseller;
         QString path;

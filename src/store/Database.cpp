@@ -271,6 +271,17 @@ void Database::Transaction(const std::function<void()>& body) {
         body();
         return;
     }
+    try {
+        RunTransaction(body);
+    } catch (const DbError& e) {
+        // Rolled back whole by the server (deadlock, lock wait, certification conflict): the
+        // unit may run once more from its start.
+        if (!e.RolledBack()) throw;
+        RunTransaction(body);
+    }
+}
+
+void Database::RunTransaction(const std::function<void()>& body) {
     EnsureConnected();
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (!db.transaction()) throw DbError(Description(db.lastError()));
@@ -284,8 +295,8 @@ void Database::Transaction(const std::function<void()>& body) {
     }
     --transactionDepth_;
     if (!db.commit()) {
-        const QString description = Description(db.lastError());
+        const QSqlError error = db.lastError();
         db.rollback();
-        throw DbError(description);
+        throw DbError(Description(error), error.nativeErrorCode());
     }
 }

@@ -82,7 +82,9 @@ class Database {
     DbResult Exec(const QString& sql, const QVariantMap& named);
 
     // Runs body inside one database transaction: committed when it returns, rolled back when
-    // it raises (the error goes on to the caller).
+    // it raises (the error goes on to the caller). A transaction the server rolled back for a
+    // deadlock or a lock wait is run once more from its start. Inside another transaction the
+    // body simply joins it.
     void Transaction(const std::function<void()>& body);
 
     bool InTransaction() const { return transactionDepth_ > 0; }
@@ -93,6 +95,7 @@ class Database {
   private:
     using Binder = std::function<void(QSqlQuery&)>;
     DbResult Run(const QString& sql, const Binder& bind);
+    void RunTransaction(const std::function<void()>& body);
     DbResult RunOnce(const QString& sql, const Binder& bind);
     void EnsureConnected();
     bool Reconnect();

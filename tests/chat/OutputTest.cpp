@@ -4,8 +4,8 @@
 
 #include "chat/Intake.h"
 #include "chat/Output.h"
+#include "chat/PasswordScramble.h"
 #include "chat/SendChat.h"
-#include "chat/mdlEnc.h"
 
 TEST(ShortenDenom, DropsGroupsOfThreeZerosFromTheLeadingNominal) {
     EXPECT_EQ(ShortenDenom("10000.081234567890.1234"), "10.081234567890.1234");
@@ -17,13 +17,14 @@ TEST(ShortenDenom, DropsGroupsOfThreeZerosFromTheLeadingNominal) {
 }
 
 TEST(PasswordScrambling, RoundTripsAndPairsPositionsWithTheKey) {
-    const QString stored = ScrambleText("rahasia#1", "sorentika");
+    const QString stored = PasswordScramble::ScrambleText("rahasia#1", "sorentika");
     EXPECT_NE(stored, "rahasia#1");
-    EXPECT_EQ(UnscrambleText(stored, "SORENTIKA"), "rahasia#1");
-    EXPECT_EQ(ScrambleText("abc", ""), "abc");
-    EXPECT_EQ(ScrambleText("abc", "a"), QString::fromLatin1("\xA2\xA3\xA4"));  // +'A' everywhere
+    EXPECT_EQ(PasswordScramble::UnscrambleText(stored, "SORENTIKA"), "rahasia#1");
+    EXPECT_EQ(PasswordScramble::ScrambleText("abc", ""), "abc");
+    EXPECT_EQ(PasswordScramble::ScrambleText("abc", "a"),
+              QString::fromLatin1("\xA2\xA3\xA4"));  // +'A' everywhere
     // the first character pairs with the second key character
-    EXPECT_EQ(ScrambleText("a", "xy").at(0).unicode(), ('a' + 'Y') & 255);
+    EXPECT_EQ(PasswordScramble::ScrambleText("a", "xy").at(0).unicode(), ('a' + 'Y') & 255);
 }
 
 TEST(Intake, CleaningOfIncomingText) {

@@ -5,6 +5,7 @@
 #include "chat/Intake.h"
 #include "chat/YmQueue.h"
 #include "dispatch/DispatchLoop.h"
+#include "queue/Job.h"
 #include "store/SettingsKeys.h"
 #include "store/UtilityComponent.h"
 #include "support/TerminalFixture.h"
@@ -137,6 +138,11 @@ TEST_F(OfflineTerminalTest, LongMessagesAreShownButNotStored) {
     Term().In().txtPm(Supplier(), QString(401, 'b'));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox"), "1");
     EXPECT_EQ(Scalar("SELECT LENGTH(pesan) FROM inbox"), "400");
+    // exactly 400 with its final "." is stored and goes on to settlement; 401 does not
+    Term().In().txtPm("stranger@x", QString(399, 'c') + ".");
+    Term().In().txtPm("stranger@x", QString(400, 'd') + ".");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox WHERE pengirim = 'stranger@x'"), "1");
+    EXPECT_EQ(Lines().filter("Bukan akun supplier terminal ini").size(), 1);
     Term().In().txtPm(Supplier(), "harga 'promo'");
     EXPECT_EQ(Scalar("SELECT pesan FROM inbox WHERE pesan LIKE 'harga%'"), "harga `promo`.");
 }
@@ -151,6 +157,8 @@ TEST_F(OfflineTerminalTest, IgnoreListPhrasesAreMatchedWithoutRegardToCase) {
     EXPECT_FALSE(in.IsIgnoredMessage("trx-sedang diproses"));
     Term().Values().IgnoreList = "antri;;";  // an empty phrase is in every text
     EXPECT_TRUE(in.IsIgnoredMessage("SUKSES SN 123."));
+    Term().Values().IgnoreList = "";  // a cleared list ignores nothing
+    EXPECT_FALSE(in.IsIgnoredMessage("SUKSES SN 123."));
 }
 
 TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
@@ -167,4 +175,118 @@ TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     EXPECT_EQ(Term().Values().IgnoreList, "di terima mohon di;sabar dalam proses");
     EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "Terminal #10");
     EXPECT_TRUE(QFile::exists(Home() + "/Log/Terminal #10.log"));
+}
+
+TEST_F(OfflineTerminalTest, SupplierAccountsAreKnownWhateverTheirCaseAndResource) {
+    Prepare(9);
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, 9), "");
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 9),
+                "Supplier9@LocalHost/Gateway");
+    ASSERT_TRUE(Start());
+    Intake& in = Term().In();
+    EXPECT_TRUE(in.IsKnownSupplier("supplier9@localhost/phone"));
+    EXPECT_TRUE(in.IsKnownSupplier("SUPPLIER9@LOCALHOST"));
+    EXPECT_FALSE(in.IsKnownSupplier("supplier99@localhost"));
+    // an account named only by a routing row of the database
+    EXPECT_FALSE(in.IsKnownSupplier("pusat@localhost/res"));
+    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 3}, {"target", "Pusat@LocalHost/x"}});
+    EXPECT_TRUE(in.IsKnownSupplier("pusat@localhost/res"));
+}
+
+TEST_F(OfflineTerminalTest, MergedTerminalsSendEachJobToItsOwnTerminalsSupplier) {
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 3),
+                "supplier3@localhost");
+    StartOffline(10);
+    Term().Values().TerminalList = "3,10";
+    Job job;
+    job.tujuan = "08123";
+    job.terminal = 3;
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), "supplier3@localhost");
+    job.terminal = 10;
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), Supplier());
+    job.tujuan = "teman@localhost";  // a chat ID is its own target
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), "teman@localhost");
+}
+
+TEST_F(OfflineTerminalTest, BoosterHandsEachJobOverOnceAndWhole) {
+    StartOffline(11, true);
+    Term().Chat().LoginYM_Click();
+    Query("RENAME TABLE outbox TO outbox_away");
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    Tick();
+    // the order could not be recorded: nothing went to the booster, the job waits
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+    Query("RENAME TABLE outbox_away TO outbox");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
+    Query("DELETE FROM ym_queue");  // the booster has sent it
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S5.08123.1|1");
+}
+
+TEST_F(OfflineTerminalTest, JobTheBoosterCannotTakeIsDroppedNotRetried) {
+    StartOffline(11, true);
+    Term().Chat().LoginYM_Click();
+    QueueJob("08123", QString(160, 'a'));  // the longest text the booster's table takes
+    QueueJob("08123", QString(161, 'b'));
+    QueueJob("08123", "S5.08123.3");
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(LENGTH(pesan) ORDER BY id) FROM ym_queue"), "160,10");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY id) FROM outbox"), "1,0,1");
+    EXPECT_EQ(Lines().filter("dibuang, tidak muat di ym_queue").size(), 1);
+}
+
+TEST_F(OfflineTerminalTest, MessageJobForNobodyIsDroppedNotSentToTheSupplier) {
+    StartOffline(10);
+    ShowLoggedIn();
+    QueueJob("", "PESAN TANPA TUJUAN", "-");
+    QueueJob("08123", "S5.08123.2");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "PESAN TANPA TUJUAN|0");
+    EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
+    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: PESAN")).size(), 0);
+}
+
+TEST_F(OfflineTerminalTest, LoginWithoutAccountCanBeTriedAgain) {
+    StartOffline(9);
+    Term().Chat().CmdLoginYM_Click();
+    EXPECT_FALSE(Term().State().LoginInProgress);
+    Term().Chat().CmdLoginYM_Click();
+    EXPECT_EQ(Lines().filter("GAGAL, Silahkan cek username/pass anda...").size(), 2);
+}
+
+TEST_F(OfflineTerminalTest, TableProbeLogsOutAndArmsTheReLogin) {
+    StartOffline(12);
+    ShowLoggedIn();
+    Query("DROP TABLE transaksi_");
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    EXPECT_EQ(Term().State().CmdLoginYM, "Log In");
+    EXPECT_TRUE(Term().Chat().tmAutoLogin().isActive());
+    EXPECT_EQ(Lines().filter(QRegularExpression("^Cek Tabel\\.\\.\\.: ")).size(), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+}
+
+TEST_F(OfflineTerminalTest, BoosterReplyCleanUpTakesOnlyThisTerminalsCopies) {
+    StartOffline(11, true);
+    const auto row = [&](int terminal, const QString& pesan, const char* trxId) {
+        Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                            {"msisdn", Supplier()},
+                            {"pesan", pesan},
+                            {"terminal", terminal},
+                            {"trx_id", trxId}});
+    };
+    row(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");
+    row(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");  // a copy of the same reply
+    row(12, Encoded("SUKSES SN 9"), "GetSupplierRecv");
+    row(11, Encoded("SUKSES SN 9"), "GetQueue");
+    row(11, "SUKSES SN 9", "GetSupplierRecv");  // another text, whose stored form is this
+    Term().Ym().ProcessSupplierRecv();
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT(terminal, trx_id) ORDER BY id) FROM ym_queue"),
+              "12GetSupplierRecv,11GetQueue,11GetSupplierRecv");
 }

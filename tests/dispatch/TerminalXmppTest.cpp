@@ -105,3 +105,26 @@ TEST_P(TerminalCloseTest, HostClosesTheInstanceThroughKodeKelompok) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OwnRowAndTerminalZero, TerminalCloseTest, ::testing::Values(0, 1));
+
+TEST_F(TerminalTest, OrderWhoseRecordCannotBeWrittenIsNeverSentTwice) {
+    Prepare(5);
+    Insert("reseller", {{"kode_reseller", "R1"}, {"level", 3}, {"deposit", 100000}});
+    Insert("produk", {{"kode_produk", "S5"}, {"harga_jual", 5500}, {"harga_beli", 5000}});
+    XmppPeer supplier("supplier5");
+    ASSERT_TRUE(supplier.Login());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    Query("RENAME TABLE outbox TO outbox_away");
+    QueueJob("08123", "S5.08123.1");
+    WaitUntil([] { return false; }, 3500);  // a few ticks with the outbox out of reach
+    EXPECT_TRUE(supplier.Received().isEmpty());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+
+    Query("RENAME TABLE outbox_away TO outbox");
+    ASSERT_TRUE(WaitUntil([&] { return !supplier.Received().isEmpty(); }));
+    WaitUntil([] { return false; }, 2500);
+    EXPECT_EQ(supplier.Received(), QStringList{"S5.08123.1"});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', tujuan, status) FROM transaksi"), "08123|2");
+}

@@ -8,13 +8,14 @@ using LedgerTest = MoneyTest;
 
 TEST_F(LedgerTest, BalanceIsCarriedForwardPerReseller) {
     Rows("rekening", "kode_reseller,saldo", {{"N", -100}});
-    Configuration config(Ctx());
-    config.InsertToRekening("10000001", 0, 500, "M", "satu");
-    config.InsertToRekening("10000001", 0, 100, "N", "dua");
-    config.InsertToRekening("10000001", 0, 250, "M", "tiga");
-    config.InsertToRekening("10000001", 0, 2147483647, "M", "empat");  // beyond 32 bits
+    Workers w(Ctx());
+    w.ledger.InsertToRekening("10000001", 0, 500, "M", "satu");
+    w.ledger.InsertToRekening("10000001", 0, 100, "N", "dua");
+    w.ledger.InsertToRekening("10000001", 0, 250, "M", "tiga");
+    w.ledger.InsertToRekening("10000001", 0, 2147483647, "M", "empat");  // beyond 32 bits
+    w.ledger.InsertToRekening("10000001", 0, 5, "M", "lima");  // from the latest, not the first
     EXPECT_EQ(Column("SELECT CONCAT(kode_reseller, saldo) FROM rekening ORDER BY id"),
-              (QStringList{"N-100", "M500", "N0", "M750"}));
+              (QStringList{"N-100", "M500", "N0", "M750", "M755"}));
     ASSERT_EQ(LogLines("Terminal #5").size(), 1);
     EXPECT_TRUE(LogLines("Terminal #5")[0].endsWith(
         " InsertToRekening KodeRek:10000001 Debet:0 Kredit:2147483647 KodeRS:M Uraian:empat "
@@ -31,12 +32,12 @@ TEST_F(LedgerTest, DuplicateKeyMovesTheCounterAndTheEntryIsWrittenOnce) {
                      "SET @taken_id = NULL; END IF; END"))
         << trigger.lastError().text().toStdString();
     Rows("rekening", "id,kode_reseller,saldo", {{40, "M", 100}});
-    Configuration config(Ctx());
-    QSignalSpy monitor(&config, &Configuration::MonitorRecord);
-    EXPECT_EQ(config.GetAutoIncrement(), 41);  // this database's table, not another's
+    Workers w(Ctx());
+    QSignalSpy monitor(&w.ledger, &Ledger::MonitorRecord);
+    EXPECT_EQ(w.ledger.GetAutoIncrement(), 41);  // this database's table, not another's
 
     Db().Exec("SET @taken_id = 40");
-    config.InsertToRekening("10000001", 0, 25, "M", "rebat");
+    w.ledger.InsertToRekening("10000001", 0, 25, "M", "rebat");
     EXPECT_EQ(Column("SELECT CONCAT(id, '=', saldo) FROM rekening ORDER BY id"),
               (QStringList{"40=100", "51=125"}));
     const QStringList log = LogLines("Terminal #5");
@@ -53,11 +54,11 @@ TEST_F(LedgerTest, DuplicateKeyMovesTheCounterAndTheEntryIsWrittenOnce) {
 TEST_F(LedgerTest, FeeIsChargedAndRecordedTogether) {
     Reseller("R", 3, "G", "", 1000);
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 2500}});
-    Configuration config(Ctx());
-    config.Biaya("R", 0, "TransaksiMasuk");
-    config.Biaya("R", 0, "Tidak Ada");               // no fee stored
-    config.Biaya("R", -300, "Pesan Promo Pribadi");  // a negative fee
-    config.Biaya("NOBODY", 700, "Pesan Promo Pribadi");
+    Workers w(Ctx());
+    w.ledger.Biaya("R", 0, "TransaksiMasuk");
+    w.ledger.Biaya("R", 0, "Tidak Ada");               // no fee stored
+    w.ledger.Biaya("R", -300, "Pesan Promo Pribadi");  // a negative fee
+    w.ledger.Biaya("NOBODY", 700, "Pesan Promo Pribadi");
     EXPECT_EQ(Deposit("R"), -1500);
     const QString columns =
         "CONCAT_WS('|', kode_transaksi, kode_produk, tujuan, kode_reseller, "
@@ -71,7 +72,7 @@ TEST_F(LedgerTest, FeeIsChargedAndRecordedTogether) {
 
     // a fee whose record cannot be written is not charged either
     Query("RENAME TABLE transaksi TO transaksi_away");
-    config.Biaya("R", 100, "Pesan Promo Pribadi");
+    w.ledger.Biaya("R", 100, "Pesan Promo Pribadi");
     Query("RENAME TABLE transaksi_away TO transaksi");
     EXPECT_EQ(Deposit("R"), -1500);
     ASSERT_EQ(LogLines("Terminal #5").size(), 1);
@@ -80,7 +81,7 @@ TEST_F(LedgerTest, FeeIsChargedAndRecordedTogether) {
         "Pribadi)("));
     // nor one that would take the deposit out of the 32-bit range
     Query("UPDATE reseller SET deposit = -2147483000");
-    config.Biaya("R", 1000, "Pesan Promo Pribadi");
+    w.ledger.Biaya("R", 1000, "Pesan Promo Pribadi");
     EXPECT_EQ(Deposit("R"), -2147483000);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi"), "2");
 }

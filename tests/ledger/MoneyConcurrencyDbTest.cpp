@@ -29,14 +29,14 @@ TEST_F(MoneyConcurrencyTest, TwoTerminalsLoseNoMovementAndRepeatNoBalance) {
             values.TerminalName = "Terminal #" + QString::number(number);
             values.TerminalNo = number;
             values.DebitAtOrder = 1;
-            Configuration config(Context{db, util, Settings(), values});
+            Workers w(Context{db, util, Settings(), values});
             ++ready;
             while (ready.load() < 2) std::this_thread::yield();
             for (int i = 0; i < kRounds; ++i) {
-                config.ExecuteMenunggu("A", "0811", "S10", "08123", 0, number,
-                                       QString("T%1-%2").arg(number).arg(i));
-                config.UpdateDeposit("A", 7, "+");
-                config.InsertToRekening("10000001", 0, 3, "M", "rebat");
+                w.waiting.ExecuteMenunggu("A", "0811", "S10", "08123", 0, number,
+                                          QString("T%1-%2").arg(number).arg(i));
+                w.deposits.UpdateDeposit("A", 7, "+");
+                w.ledger.InsertToRekening("10000001", 0, 3, "M", "rebat");
             }
         } catch (const std::exception& e) {
             *failure = Describe(e);

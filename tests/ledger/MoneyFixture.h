@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "support/DbFixture.h"
 
 // Resellers, products and price groups for the money tests. Terminal 5 is this instance's.

@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "chat/Output.h"
-#include "chat/mdlEnc.h"
+#include "chat/PasswordScramble.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
 
@@ -39,7 +39,7 @@ void TerminalTest::Prepare(int n) {
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kUidHbv),
                 QStringLiteral("terminal%1@").arg(n) + XmppPeer::Domain());
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kPwdHbv),
-                ScrambleText(XmppPeer::Password(), Keys::kPasswordKey));
+                PasswordScramble::ScrambleText(XmppPeer::Password(), Keys::kPasswordKey));
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJHostname), "127.0.0.1");
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJPort), XmppPeer::Port());
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kServerHbv), Supplier());

@@ -2,10 +2,10 @@
 // group and the terminal's selling price as its cap.
 #include "ledger/Amounts.h"
 #include "ledger/MemberChain.h"
-#include "settlement/Configuration.h"
+#include "ledger/Prices.h"
 
-qint32 Configuration::GetRebatPerAgen(const QString& kodeKelompok, const QString& kdReseller,
-                                      qint16 level) {
+qint32 Prices::GetRebatPerAgen(const QString& kodeKelompok, const QString& kdReseller,
+                               qint16 level) {
     qint32 total = 0;
     try {
         QString current = kdReseller;
@@ -28,8 +28,8 @@ qint32 Configuration::GetRebatPerAgen(const QString& kodeKelompok, const QString
     }
 }
 
-qint16 Configuration::GetRebatPerProduk(const QString& kodeKelompok, const QString& kdReseller,
-                                        const QString& kdProduk) {
+qint16 Prices::GetRebatPerProduk(const QString& kodeKelompok, const QString& kdReseller,
+                                 const QString& kdProduk) {
     const DbResult up = ctx_.db.Exec(
         QStringLiteral("SELECT kode_upline FROM reseller where kode_reseller= ?"), {kdReseller});
     const QString upline = up.IsEmpty() ? QString("") : up.Text(0, QStringLiteral("kode_upline"));
@@ -50,9 +50,8 @@ qint16 Configuration::GetRebatPerProduk(const QString& kodeKelompok, const QStri
     return result;
 }
 
-qint32 Configuration::GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk,
-                                       qint16 level, const QString& terminal,
-                                       const QString& kdReseller) {
+qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
+                                const QString& terminal, const QString& kdReseller) {
     qint32 jual = 0;
     try {
         // The per-product rebate counts only on top of a member-chain rebate.
@@ -104,8 +103,8 @@ qint32 Configuration::GetHargaKelompok(const QString& kodeKelompok, const QStrin
     }
 }
 
-qint32 Configuration::GetHargaReseller(const QString& kdReseller, const QString& kdProduk,
-                                       qint16 terminal) {
+qint32 Prices::GetHargaReseller(const QString& kdReseller, const QString& kdProduk,
+                                qint16 terminal) {
     const ResellerRecord r = ReadReseller(kdReseller);
     return GetHargaKelompok(r.kodeKelompok, kdProduk, r.LevelNumber(), QString::number(terminal),
                             kdReseller);

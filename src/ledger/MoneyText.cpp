@@ -1,4 +1,4 @@
-#include "settlement/MoneyText.h"
+#include "ledger/MoneyText.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "chat/mdlEnc.h"
+#include "chat/PasswordScramble.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ QString Shift(const QString& text, const QString& key, int direction) {
 
 }  // namespace
 
-QString ScrambleText(const QString& text, const QString& key) {
+QString PasswordScramble::ScrambleText(const QString& text, const QString& key) {
     return Shift(text, key, +1);
 }
-QString UnscrambleText(const QString& text, const QString& key) {
+QString PasswordScramble::UnscrambleText(const QString& text, const QString& key) {
     return Shift(text, key, -1);
 }

@@ -1,14 +1,15 @@
 // The low-deposit warning after a successful sale: sent every time the new deposit lies in
 // the 10,000 just under the configured limit, to resellers without a credit allowance.
 #include "ledger/Amounts.h"
-#include "settlement/Configuration.h"
-#include "settlement/MoneyText.h"
+#include "ledger/MoneyText.h"
+#include "ledger/Prices.h"
+#include "ledger/WaitingRecord.h"
+#include "queue/MessageTables.h"
 #include "store/Stamps.h"
-#include "store/mdlNX.h"
 
-void Configuration::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
+void WaitingRecord::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
                                     const QString& hpReseller) {
-    const qint32 kredit = GetDepositKredit(kdReseller);
+    const qint32 kredit = prices_.GetDepositKredit(kdReseller);
     const DbResult l = ctx_.db.Exec(
         QStringLiteral("SELECT parsing FROM configuration WHERE kode = 'PeringatanLimitDeposit'"));
     const qint32 limit = l.IsEmpty() ? 0 : Amounts::Int32At(l, QStringLiteral("parsing"));
@@ -22,5 +23,5 @@ void Configuration::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
     pesan.replace(QLatin1String("<deposit>"), FormatRibuan(deposit));
     pesan.replace(QLatin1String("<datetime>"), NowStamp());
     qint16 sender = 0;
-    mdlNX(ctx_).QueueAdminJob(hpReseller, pesan, sender);
+    messages_.QueueAdminJob(hpReseller, pesan, sender);
 }

@@ -1,5 +1,6 @@
-#include "routing/clsAntriKecil.h"
+#include "queue/SenderSelection.h"
 
+#include "queue/JobQueue.h"
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/Errors.h"
@@ -42,8 +43,8 @@ QString ReplaceItem(const QString& list, const QString& from, const QString& to)
 
 }  // namespace
 
-std::pair<QString, QString> clsAntriKecil::Channel(const QString& destination,
-                                                   bool senderCenterOn) {
+std::pair<QString, QString> SenderSelection::Channel(const QString& destination,
+                                                     bool senderCenterOn) {
     for (const ChannelRule& rule : kChannels)
         if (destination.contains(QLatin1String(rule.marker)))
             return {kHubvane, QLatin1String(rule.code)};
@@ -52,7 +53,7 @@ std::pair<QString, QString> clsAntriKecil::Channel(const QString& destination,
     return {senderCenterOn ? QStringLiteral("SMS Center") : QStringLiteral("SMS Sender"), kSms};
 }
 
-QString clsAntriKecil::TSender(const QString& mNumber) {
+QString SenderSelection::TSender(const QString& mNumber) {
     try {
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("SELECT hp FROM hp_reseller WHERE kode_reseller= ?"), {mNumber});
@@ -66,8 +67,8 @@ QString clsAntriKecil::TSender(const QString& mNumber) {
     }
 }
 
-QString clsAntriKecil::CariTerminal(const QString& modul, const QString& channel,
-                                    const QString& mNumber) {
+QString SenderSelection::CariTerminal(const QString& modul, const QString& channel,
+                                      const QString& mNumber) {
     try {
         // Ordered by number so that the first candidate, which the fallback prefers, is
         // always the same one.
@@ -100,7 +101,7 @@ QString clsAntriKecil::CariTerminal(const QString& modul, const QString& channel
     }
 }
 
-QString clsAntriKecil::CariTerminalKhusus(const QString& mNumber) {
+QString SenderSelection::CariTerminalKhusus(const QString& mNumber) {
     QStringList values = {ctx_.values.ReplayHbv[0]};
     for (int i = 1; i < 3; ++i)
         if (!ctx_.values.ReplayHbv[i].isEmpty()) values.append(ctx_.values.ReplayHbv[i]);
@@ -114,13 +115,7 @@ QString clsAntriKecil::CariTerminalKhusus(const QString& mNumber) {
     return QStringLiteral("NC");
 }
 
-QString clsAntriKecil::CekAntrian(const QString& terminal) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT terminal FROM job_quenue WHERE terminal=? LIMIT 1"), {terminal});
-    return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("terminal"));
-}
-
-bool clsAntriKecil::TerminalAktif(const QString& terminal) {
+bool SenderSelection::TerminalAktif(const QString& terminal) {
     return !ctx_.db
                 .Exec(QStringLiteral(
                           "SELECT terminal FROM terminal WHERE terminal= ? and status='1'"),
@@ -128,15 +123,15 @@ bool clsAntriKecil::TerminalAktif(const QString& terminal) {
                 .IsEmpty();
 }
 
-QString clsAntriKecil::AntrianTerkecil(const QString& modul, const QString& channel,
-                                       const QString& mNumber) {
+QString SenderSelection::AntrianTerkecil(const QString& modul, const QString& channel,
+                                         const QString& mNumber) {
     const QString list = CariTerminal(modul, channel, mNumber);
     const QStringList t = list.isEmpty() ? QStringList() : list.split(QLatin1Char(';'));
     QString result;
     try {
         bool firstActive = false;
         for (int i = 0; i < t.size(); ++i) {
-            const QString queued = CekAntrian(t[i]);
+            const QString queued = jobs_.CekAntrian(t[i]);
             if (i == 0) firstActive = TerminalAktif(t[0]);
             const bool active = i == 0 ? firstActive : TerminalAktif(t[i]);
             if (active && queued.isEmpty()) return t[i];

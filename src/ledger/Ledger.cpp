@@ -5,8 +5,9 @@
 // named lock per reseller (and per database): the next writer reads the entry this one wrote.
 // The lock is released when the entry is written, so an entry must never be written inside a
 // database transaction: the next writer would read the balance before this entry's commit.
+#include "ledger/Ledger.h"
+
 #include "ledger/Amounts.h"
-#include "settlement/Configuration.h"
 #include "store/Stamps.h"
 
 namespace {
@@ -45,8 +46,8 @@ class LedgerLock {
 
 }  // namespace
 
-void Configuration::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredit,
-                                     const QString& kodeRS, const QString& uraian) {
+void Ledger::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredit,
+                              const QString& kodeRS, const QString& uraian) {
     const QString what = QStringLiteral("InsertToRekening KodeRek:") + kodeRek +
                          QStringLiteral(" Debet:") + QString::number(debet) +
                          QStringLiteral(" Kredit:") + QString::number(kredit) +
@@ -90,7 +91,7 @@ void Configuration::InsertToRekening(const QString& kodeRek, qint32 debet, qint3
     }
 }
 
-qint32 Configuration::GetAutoIncrement() {
+qint32 Ledger::GetAutoIncrement() {
     try {
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE "
@@ -101,7 +102,7 @@ qint32 Configuration::GetAutoIncrement() {
     }
 }
 
-void Configuration::DuplicateEntry() {
+void Ledger::DuplicateEntry() {
     try {
         const qint32 next = GetAutoIncrement();
         if (next == 0) return;

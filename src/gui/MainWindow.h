@@ -9,10 +9,10 @@ class Core;
 struct MessageBlock;
 
 // The terminal's window: the log view, the login button, the idle counter and the status bar.
-class frmRLV : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit frmRLV(Core& core, QWidget* parent = nullptr);
+    explicit MainWindow(Core& core, QWidget* parent = nullptr);
 
     // Puts the window where the terminal's settings say it was last closed.
     void ApplyPosition();

@@ -1,22 +1,23 @@
 // The single-statement price and reseller lookups. A missing row is never an error: each
 // returns 0 or the header record.
-#include "ledger/Amounts.h"
-#include "settlement/Configuration.h"
+#include "ledger/Prices.h"
 
-qint32 Configuration::GetHargaBiasa(const QString& kdProduk) {
+#include "ledger/Amounts.h"
+
+qint32 Prices::GetHargaBiasa(const QString& kdProduk) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT harga_jual FROM produk where kode_produk= ?"), {kdProduk});
     return r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("harga_jual"));
 }
 
-qint32 Configuration::GetHargaJualParsing(const QString& kdProduk, const QString& terminal) {
+qint32 Prices::GetHargaJualParsing(const QString& kdProduk, const QString& terminal) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT harga_jual FROM parsing where kode_produk= ? and terminal=? "),
         {kdProduk, terminal});
     return r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("harga_jual"));
 }
 
-qint32 Configuration::GetHargaBeli(const QString& kdProduk, const QString& terminal) {
+qint32 Prices::GetHargaBeli(const QString& kdProduk, const QString& terminal) {
     const DbResult onTerminal = ctx_.db.Exec(
         QStringLiteral("SELECT harga_beli FROM parsing where kode_produk=? and terminal=?"),
         {kdProduk, terminal});
@@ -29,7 +30,7 @@ qint32 Configuration::GetHargaBeli(const QString& kdProduk, const QString& termi
     return p >= 1 ? p : q;
 }
 
-ResellerRecord Configuration::ReadReseller(const QString& kdReseller) {
+ResellerRecord Prices::ReadReseller(const QString& kdReseller) {
     const DbResult r =
         ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller= ?"), {kdReseller});
     if (r.IsEmpty()) return ResellerRecord::Header();
@@ -49,11 +50,11 @@ ResellerRecord Configuration::ReadReseller(const QString& kdReseller) {
     return rec;
 }
 
-QString Configuration::GetDataReseller(const QString& kdReseller) {
+QString Prices::GetDataReseller(const QString& kdReseller) {
     return ReadReseller(kdReseller).ToText();
 }
 
-qint32 Configuration::GetDepositKredit(const QString& kdReseller) {
+qint32 Prices::GetDepositKredit(const QString& kdReseller) {
     try {
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("select deposit_kredit from reseller_log where kode_reseller=?"),
@@ -64,7 +65,7 @@ qint32 Configuration::GetDepositKredit(const QString& kdReseller) {
     }
 }
 
-quint8 Configuration::GetTipeProduk(const QString& kdProduk) {
+quint8 Prices::GetTipeProduk(const QString& kdProduk) {
     const DbResult r =
         ctx_.db.Exec(QStringLiteral("SELECT tipe FROM produk where kode_produk=?"), {kdProduk});
     return r.IsEmpty() ? 0 : Convert::ToByte(r.Text(0, QStringLiteral("tipe")));

@@ -1,9 +1,10 @@
 // Transaction rows, and the administration fee that is one.
 #include "ledger/Amounts.h"
-#include "settlement/Configuration.h"
+#include "ledger/Deposits.h"
+#include "ledger/Ledger.h"
 #include "store/Stamps.h"
 
-void Configuration::WriteTransaksi(const TransaksiRow& row) {
+void Ledger::WriteTransaksi(const TransaksiRow& row) {
     ctx_.db.Exec(
         QStringLiteral("insert into transaksi (kode_transaksi, datetime_sms, datetime_transaksi, "
                        "kode_produk, tujuan, kode_reseller, hp_reseller, deposit_awal, "
@@ -14,7 +15,7 @@ void Configuration::WriteTransaksi(const TransaksiRow& row) {
          row.lineGate, row.terminal, QString::number(row.status), row.keterangan});
 }
 
-void Configuration::LogTransaksiError(const TransaksiRow& row, const std::exception& e) {
+void Ledger::LogTransaksiError(const TransaksiRow& row, const std::exception& e) {
     ctx_.LogError(row.kodeTransaksi + QStringLiteral("InsertToTransaksi ") + row.kodeReseller +
                       QStringLiteral(")(") + row.kodeProduk + QStringLiteral(")(") +
                       row.depositAwal + QLatin1Char('-') + row.hargaBeli + QLatin1Char('=') +
@@ -23,7 +24,7 @@ void Configuration::LogTransaksiError(const TransaksiRow& row, const std::except
                   e);
 }
 
-void Configuration::InsertToTransaksi(const TransaksiRow& row) {
+void Ledger::InsertToTransaksi(const TransaksiRow& row) {
     try {
         WriteTransaksi(row);
     } catch (const std::exception& e) {
@@ -31,7 +32,7 @@ void Configuration::InsertToTransaksi(const TransaksiRow& row) {
     }
 }
 
-void Configuration::Biaya(const QString& kdrs, qint32 mBiaya, const QString& kode) {
+void Ledger::Biaya(const QString& kdrs, qint32 mBiaya, const QString& kode) {
     try {
         if (mBiaya == 0) {
             const DbResult r = ctx_.db.Exec(
@@ -42,7 +43,7 @@ void Configuration::Biaya(const QString& kdrs, qint32 mBiaya, const QString& kod
 
         // The fee and its record are written together: both or neither.
         ctx_.db.Transaction([&] {
-            const qint32 after = UpdateDeposit(kdrs, mBiaya, QStringLiteral("-"));
+            const qint32 after = deposits_.UpdateDeposit(kdrs, mBiaya, QStringLiteral("-"));
             const qint32 before = Amounts::Add(after, mBiaya);
             TransaksiRow row;
             row.kodeTransaksi = QStringLiteral("1-cost");

@@ -1,6 +1,7 @@
+#include "queue/JobQueue.h"
+
 #include <QStringList>
 
-#include "settlement/Configuration.h"
 #include "store/Database.h"
 #include "store/Stamps.h"
 
@@ -17,11 +18,11 @@ QString Job::ToRecord() const {
         .join(QStringLiteral(";;"));
 }
 
-QString Configuration::QueueTable() const {
+QString JobQueue::QueueTable() const {
     return ctx_.values.AltQueueOn ? QStringLiteral("job_quenue_") : QStringLiteral("job_quenue");
 }
 
-std::optional<Job> Configuration::FetchJob(qint16 terminal) {
+std::optional<Job> JobQueue::FetchJob(qint16 terminal) {
     const DayRange today = TodayRange();
     QVariantList params = {today.from, today.to};
     QString filter;
@@ -58,36 +59,20 @@ std::optional<Job> Configuration::FetchJob(qint16 terminal) {
     return job;
 }
 
-QString Configuration::GetQueue(qint16 terminal) {
+QString JobQueue::GetQueue(qint16 terminal) {
     const std::optional<Job> job = FetchJob(terminal);
     return job ? job->ToRecord() : QString::fromUtf8(kEmptyJobRecord);
 }
 
-void Configuration::DelQueue(qint64 id) {
-    ctx_.db.Exec(QStringLiteral("DELETE from ") + QueueTable() + QStringLiteral(" where id =?"),
-                 {id});
+bool JobQueue::DelQueue(qint64 id) {
+    return ctx_.db
+               .Exec(QStringLiteral("DELETE from ") + QueueTable() + QStringLiteral(" where id =?"),
+                     {id})
+               .RowsAffected() > 0;
 }
 
-void Configuration::InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status,
-                                   qint16 terminal, const QString& kdProduk,
-                                   const QString& kdReseller) {
-    ctx_.db.Exec(QStringLiteral("insert into outbox (datetime, tujuan, pesan, status, terminal, "
-                                "kode_produk, kode_reseller)values(?,?,?,?,?,?,?)"),
-                 {NowStamp(), tujuan, pesan, status, terminal, kdProduk, kdReseller});
-}
-
-void Configuration::InsertToInbox(const QString& pengirim, const QString& pesan, quint8 status,
-                                  qint16 terminal) {
-    try {
-        ctx_.db.Exec(QStringLiteral("insert into inbox (datetime, pengirim, pesan, status, "
-                                    "terminal)values(?,?,?,?,?)"),
-                     {NowStamp(), pengirim, pesan, status, terminal});
-    } catch (const std::exception& e) {
-        ctx_.LogError(QStringLiteral("InsertToInbox ") + pesan, e);
-    }
-}
-
-void Configuration::OnOffTerminal(const QString& modul, qint16 terminal, bool onOff) {
-    ctx_.db.Exec(QStringLiteral("update terminal set status =? where  terminal=? and modul=?"),
-                 {onOff ? QStringLiteral("1") : QStringLiteral("0"), terminal, modul});
+QString JobQueue::CekAntrian(const QString& terminal) {
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT terminal FROM job_quenue WHERE terminal=? LIMIT 1"), {terminal});
+    return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("terminal"));
 }

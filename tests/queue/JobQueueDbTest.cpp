@@ -1,6 +1,5 @@
-#include "settlement/Configuration.h"
+#include "dispatch/Workers.h"
 #include "store/Stamps.h"
-#include "store/mdlNX.h"
 #include "support/DbFixture.h"
 
 namespace {
@@ -25,8 +24,8 @@ class JobQueueTest : public DbTest {
 }  // namespace
 
 TEST_F(JobQueueTest, EmptyQueueGivesThePlaceholderRecord) {
-    Configuration config(Ctx());
-    const QString record = config.GetQueue(5);
+    Workers w(Ctx());
+    const QString record = w.jobs.GetQueue(5);
     EXPECT_EQ(
         record,
         "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate");
@@ -38,35 +37,34 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Job("job_quenue", 6, "S5.08123.6666");
     Job("job_quenue", 5, "S5.08123.2222");
     Job("job_quenue", 5, "S5.08123.3333");
-    Configuration config(Ctx());
-    const QStringList f = config.GetQueue(5).split(";;");
+    Workers w(Ctx());
+    const QStringList f = w.jobs.GetQueue(5).split(";;");
     ASSERT_EQ(f.size(), 9);
     EXPECT_EQ(f.mid(1),
               (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
-    config.DelQueue(f[0].toLongLong());
-    EXPECT_EQ(config.GetQueue(5).split(";;").value(3), "S5.08123.3333");
+    w.jobs.DelQueue(f[0].toLongLong());
+    EXPECT_EQ(w.jobs.GetQueue(5).split(";;").value(3), "S5.08123.3333");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "3");  // yesterday's job stays untouched
 }
 
 TEST_F(JobQueueTest, JobWithoutMessageDoesNotHoldUpTheQueue) {
     Job("job_quenue", 5, "");
     Job("job_quenue", 5, "S5.08123.2222");
-    Configuration config(Ctx());
-    EXPECT_EQ(config.GetQueue(5).split(";;").value(3), "S5.08123.2222");
+    Workers w(Ctx());
+    EXPECT_EQ(w.jobs.GetQueue(5).split(";;").value(3), "S5.08123.2222");
 }
 
 TEST_F(JobQueueTest, AlternativeQueueTableForOrdersButNotForMessageJobs) {
     Values().AltQueueOn = true;
     Job("job_quenue", 5, "main table");
     Job("job_quenue_", 5, "alternative table");
-    Configuration config(Ctx());
-    const QStringList f = config.GetQueue(5).split(";;");
+    Workers w(Ctx());
+    const QStringList f = w.jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "alternative table");
-    config.DelQueue(f[0].toLongLong());
+    w.jobs.DelQueue(f[0].toLongLong());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
-    mdlNX nx(Ctx());
     qint16 terminal = 5;
-    nx.QueueAdminJob("R1", "Saldo anda kurang", terminal);
+    w.messages.QueueAdminJob("R1", "Saldo anda kurang", terminal);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "2");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
 }
@@ -77,16 +75,16 @@ TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
     Job("job_quenue", 9, "oldest of the three");
     Job("job_quenue", 3, "second");
     Job("job_quenue", 5, "third");
-    Configuration config(Ctx());
-    const QStringList f = config.GetQueue(5).split(";;");
+    Workers w(Ctx());
+    const QStringList f = w.jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "oldest of the three");
     EXPECT_EQ(f.value(7), "9");
 }
 
 TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
-    Configuration config(Ctx());
-    config.InsertToOutbox("08123", "S5.08123.1234", 1, 5, "S5", "R1");
-    config.InsertToInbox("supplier1@localhost", "SUKSES SN:1", 1, 5);
+    Workers w(Ctx());
+    w.messages.InsertToOutbox("08123", "S5.08123.1234", 1, 5, "S5", "R1");
+    w.messages.InsertToInbox("supplier1@localhost", "SUKSES SN:1", 1, 5);
     EXPECT_EQ(
         Query("SELECT tujuan, pesan, status, terminal, kode_produk, kode_reseller FROM outbox")
             .Columns()
@@ -102,15 +100,15 @@ TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
 
     Insert("terminal", {{"terminal", 5}, {"modul", "Relvane"}, {"status", "1"}});
     Insert("terminal", {{"terminal", 6}, {"modul", "Relvane"}, {"status", "1"}});
-    config.OnOffTerminal("Relvane", 5, false);
-    config.OnOffTerminal("Hubvane", 6, false);  // another module's terminal 6: no row matches
+    w.messages.OnOffTerminal("Relvane", 5, false);
+    w.messages.OnOffTerminal("Hubvane", 6, false);  // another module's terminal 6: no row matches
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY terminal) FROM terminal"), "0,1");
 }
 
 TEST_F(JobQueueTest, FailedInboxWriteIsLoggedNotRaised) {
     Query("DROP TABLE inbox");
-    Configuration config(Ctx());
-    EXPECT_NO_THROW(config.InsertToInbox("s@x", "SUKSES", 1, 5));
+    Workers w(Ctx());
+    EXPECT_NO_THROW(w.messages.InsertToInbox("s@x", "SUKSES", 1, 5));
     const QStringList log = LogLines("Terminal #5");
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains(" InsertToInbox SUKSES")) << log[0].toStdString();
@@ -118,10 +116,10 @@ TEST_F(JobQueueTest, FailedInboxWriteIsLoggedNotRaised) {
 
 TEST_F(JobQueueTest, AdminJobReplacesApostrophesAndGoesToTheResellersPhone) {
     Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
-    mdlNX nx(Ctx());
+    Workers w(Ctx());
     qint16 terminal = 4;
-    nx.QueueAdminJob("R1", "Trx '5rb' gagal", terminal);
-    nx.QueueAdminJob("R2", "tanpa hp", terminal);
+    w.messages.QueueAdminJob("R1", "Trx '5rb' gagal", terminal);
+    w.messages.QueueAdminJob("R2", "tanpa hp", terminal);
     const DbResult r = Query("SELECT * FROM job_quenue ORDER BY id");
     ASSERT_EQ(r.RecordCount(), 2);
     EXPECT_EQ(r.Text(0, "pesan"), "Trx `5rb` gagal");
@@ -139,15 +137,23 @@ TEST_F(JobQueueTest, AdminJobOnAnSmsCenterTerminalAsksTheSenderSelection) {
     Values().SmsCenterList = ";3;;0";
     Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}, {"status", "1"}});
     Insert("terminal", {{"terminal", 12}, {"modul", "SMS Sender"}, {"status", "1"}});
-    mdlNX nx(Ctx());
+    Workers w(Ctx());
     qint16 terminal = 3;
-    nx.QueueAdminJob("08123", "Saldo kurang", terminal);
+    w.messages.QueueAdminJob("08123", "Saldo kurang", terminal);
     EXPECT_EQ(terminal, 12);  // passed back to the caller
     EXPECT_EQ(Scalar("SELECT terminal FROM job_quenue"), "12");
     // with no candidate at all the message stays on its terminal instead of being lost
     Query("DELETE FROM terminal WHERE terminal = 12");
     terminal = 3;
-    nx.QueueAdminJob("08123", "Saldo kurang", terminal);
+    w.messages.QueueAdminJob("08123", "Saldo kurang", terminal);
     EXPECT_EQ(terminal, 3);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue WHERE terminal = 3"), "1");
+    // nor does the selection's error answer "0" send it to terminal 0
+    Insert("terminal", {{"terminal", 0}, {"modul", "SMS Sender"}, {"status", "1"}});
+    w.messages.QueueAdminJob("08123", "Saldo kurang", terminal);
+    EXPECT_EQ(terminal, 3);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue WHERE terminal = 0"), "0");
+    EXPECT_EQ(
+        LogLines("Terminal #5").filter("QueueAdminJob Terminal pengirim tidak ditemukan").size(),
+        2);
 }

@@ -1,4 +1,4 @@
-#include "store/mdlNX.h"
+#include "store/Lookups.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -8,22 +8,22 @@
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 
-mdlNX::mdlNX(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
+Lookups::Lookups(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
 
-QString mdlNX::GetHpReseller(const QString& kodeReseller) {
+QString Lookups::GetHpReseller(const QString& kodeReseller) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT hp FROM hp_reseller WHERE kode_reseller= ?"), {kodeReseller});
     return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("hp"));
 }
 
-QString mdlNX::GetNamaReseller(const QString& kodeReseller) {
+QString Lookups::GetNamaReseller(const QString& kodeReseller) {
     const DbResult r =
         ctx_.db.Exec(QStringLiteral("SELECT nama_reseller FROM reseller where kode_reseller =?"),
                      {kodeReseller});
     return r.IsEmpty() ? QStringLiteral("NC") : r.Text(0, QStringLiteral("nama_reseller"));
 }
 
-QString mdlNX::GetResellerField(const QString& kodeReseller, quint8 wantName) {
+QString Lookups::GetResellerField(const QString& kodeReseller, quint8 wantName) {
     const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller=?"),
                                     {kodeReseller});
     if (r.IsEmpty()) return QString("");
@@ -31,31 +31,33 @@ QString mdlNX::GetResellerField(const QString& kodeReseller, quint8 wantName) {
         0, wantName != 0 ? QStringLiteral("nama_reseller") : QStringLiteral("kode_reseller"));
 }
 
-qint32 mdlNX::GetDeposit(const QString& kodeReseller) {
+qint32 Lookups::GetDeposit(const QString& kodeReseller) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT deposit FROM reseller where kode_reseller= ?"), {kodeReseller});
     return r.IsEmpty() ? 0 : Convert::CheckedInt32(r.Int(0, QStringLiteral("deposit")));
 }
 
-void mdlNX::SetDeposit(const QString& kodeReseller, qint32 amount) {
+void Lookups::SetDeposit(const QString& kodeReseller, qint32 amount) {
     ctx_.db.Exec(QStringLiteral("update reseller set deposit = ? where kode_reseller =?"),
                  {amount, kodeReseller});
 }
 
-quint8 mdlNX::GetConfigFlag(const QString& kode) {
+quint8 Lookups::GetConfigFlag(const QString& kode) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT parsing FROM configuration WHERE  kode= ? and level='11' "), {kode});
     return r.IsEmpty() ? 0 : Convert::ToByte(r.Text(0, QStringLiteral("parsing")));
 }
 
-bool mdlNX::CekPintar2(const QString& text, qint32 terminal) {
+bool Lookups::CekPintar2(const QString& text, qint32 terminal) {
     try {
         ctx_.values.FailureKeywords =
             ctx_.settings
                 .GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
                             Keys::PerTerminal(Keys::kPintar2, terminal), Keys::kPintar2Default)
                 .toLower();
-        // An empty item (";;" or a ";" at the end) matches every text, as it always has.
+        // Cleared, the list re-routes nothing; an empty item inside a list (";;" or a ";" at
+        // the end) still matches every text, as it always has.
+        if (ctx_.values.FailureKeywords.isEmpty()) return false;
         for (const QString& keyword : ctx_.values.FailureKeywords.split(QLatin1Char(';'))) {
             if (text.contains(keyword)) {
                 ctx_.values.LastFailureKeyword = keyword;
@@ -67,7 +69,7 @@ bool mdlNX::CekPintar2(const QString& text, qint32 terminal) {
     return false;
 }
 
-QString mdlNX::TerminalsByModul(const QString& modul) {
+QString Lookups::TerminalsByModul(const QString& modul) {
     const DbResult r =
         ctx_.db.Exec(QStringLiteral("select terminal from terminal where modul=?"), {modul});
     QString list;
@@ -76,7 +78,7 @@ QString mdlNX::TerminalsByModul(const QString& modul) {
     return list + QLatin1Char(';');
 }
 
-QString mdlNX::DischargeTerminals() {
+QString Lookups::DischargeTerminals() {
     const DbResult r =
         ctx_.db.Exec(QStringLiteral("SELECT terminal FROM discharge where pengirim ='@#@001-6'"));
     QString list = QStringLiteral(";0");
@@ -88,13 +90,13 @@ QString mdlNX::DischargeTerminals() {
     return list.mid(1).trimmed();
 }
 
-void mdlNX::WaitSeconds(qint32& seconds) {
+void Lookups::WaitSeconds(qint32& seconds) {
     if (seconds <= 0) return;
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-void mdlNX::KirimMonitor(const QString& text) {
+void Lookups::KirimMonitor(const QString& text) {
     emit MonitorRecord(text);
 }

@@ -2,7 +2,7 @@
 #include <QDate>
 #include <cmath>
 
-#include "settlement/Configuration.h"
+#include "ledger/WaitingRecord.h"
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/Stamps.h"
@@ -34,7 +34,7 @@ void Record(Database& db, const QString& kdReseller, double points) {
 
 }  // namespace
 
-void Configuration::UpdateResellerLog(const QString& kdReseller, const QString& poin) {
+void WaitingRecord::UpdateResellerLog(const QString& kdReseller, const QString& poin) {
     try {
         // The leading number of the points text, 0 when it has none; the new total is whole.
         const double points = Convert::Val(poin);
@@ -50,7 +50,7 @@ void Configuration::UpdateResellerLog(const QString& kdReseller, const QString& 
     }
 }
 
-void Configuration::CreateResellerLog() {
+void WaitingRecord::CreateResellerLog() {
     ctx_.db.Exec(
         QStringLiteral("CREATE TABLE IF NOT EXISTS `reseller_log` ("
                        "`id` BIGINT NOT NULL AUTO_INCREMENT, "

@@ -1,4 +1,4 @@
-#include "gui/frmRLV.h"
+#include "gui/MainWindow.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -17,7 +17,7 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 }  // namespace
 
-frmRLV::frmRLV(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+MainWindow::MainWindow(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     auto* top = new QHBoxLayout();
@@ -34,18 +34,18 @@ frmRLV::frmRLV(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
     setCentralWidget(central);
 
     connect(CmdLoginYM_, &QPushButton::clicked, this, [this] { core_.Chat().CmdLoginYM_Click(); });
-    connect(&core_.Out(), &Output::Line, this, &frmRLV::AppendLine);
-    connect(&core_.Out(), &Output::Block, this, &frmRLV::AppendBlock);
+    connect(&core_.Out(), &Output::Line, this, &MainWindow::AppendLine);
+    connect(&core_.Out(), &Output::Block, this, &MainWindow::AppendBlock);
     connect(&core_.Out(), &Output::Box, this, [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     });
-    connect(&core_.State(), &WindowState::Changed, this, &frmRLV::Refresh);
+    connect(&core_.State(), &WindowState::Changed, this, &MainWindow::Refresh);
     connect(&core_, &Core::Finished, this, [this] { hide(); });
     core_.State().WindowShown = true;
     Refresh();
 }
 
-void frmRLV::Refresh() {
+void MainWindow::Refresh() {
     const WindowState& s = core_.State();
     setWindowTitle(s.Caption);
     CmdLoginYM_->setText(s.CmdLoginYM);
@@ -54,7 +54,7 @@ void frmRLV::Refresh() {
     statusBar()->showMessage(s.StatusBar);
 }
 
-void frmRLV::AppendLine(const QString& label, const QString& text) {
+void MainWindow::AppendLine(const QString& label, const QString& text) {
     QTextCursor c(TextBox_->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat labelFormat;
@@ -65,7 +65,7 @@ void frmRLV::AppendLine(const QString& label, const QString& text) {
     TrimLog();
 }
 
-void frmRLV::AppendBlock(const MessageBlock& block) {
+void MainWindow::AppendBlock(const MessageBlock& block) {
     QTextCursor c(TextBox_->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat labelFormat;
@@ -83,7 +83,7 @@ void frmRLV::AppendBlock(const MessageBlock& block) {
     TrimLog();
 }
 
-void frmRLV::TrimLog() {
+void MainWindow::TrimLog() {
     QTextDocument* doc = TextBox_->document();
     if (doc->characterCount() > kLogLimit) {
         QTextCursor c(doc);
@@ -94,7 +94,7 @@ void frmRLV::TrimLog() {
     TextBox_->moveCursor(QTextCursor::End);
 }
 
-void frmRLV::ApplyPosition() {
+void MainWindow::ApplyPosition() {
     const WindowState& s = core_.State();
     setGeometry(s.MainLeft / kTwipsPerPixel, s.MainTop / kTwipsPerPixel,
                 s.MainWidth / kTwipsPerPixel, s.MainHeight / kTwipsPerPixel);
@@ -102,7 +102,7 @@ void frmRLV::ApplyPosition() {
 
 // The position is kept current, so a close asked for by the host saves it too; a minimised
 // window keeps the position it had before.
-void frmRLV::StorePosition() {
+void MainWindow::StorePosition() {
     WindowState& s = core_.State();
     s.Minimized = isMinimized();
     if (s.Minimized) return;
@@ -113,22 +113,22 @@ void frmRLV::StorePosition() {
     s.MainHeight = height() * kTwipsPerPixel;
 }
 
-void frmRLV::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     StorePosition();
 }
 
-void frmRLV::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     StorePosition();
 }
 
-void frmRLV::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) StorePosition();
 }
 
-void frmRLV::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     StorePosition();
     core_.FormUnload();
     event->accept();

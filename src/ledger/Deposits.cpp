@@ -2,10 +2,11 @@
 // time, so a movement is made at the database: the row is locked, the new deposit is checked
 // against the 32-bit range, and the change is applied there rather than written back from
 // memory.
-#include "ledger/Amounts.h"
-#include "settlement/Configuration.h"
+#include "ledger/Deposits.h"
 
-qint32 Configuration::UpdateDeposit(const QString& kdReseller, qint32 amount, const QString& sign) {
+#include "ledger/Amounts.h"
+
+qint32 Deposits::UpdateDeposit(const QString& kdReseller, qint32 amount, const QString& sign) {
     const qint64 change = sign == QLatin1String("-") ? -qint64{amount} : qint64{amount};
     qint32 deposit = 0;
     ctx_.db.Transaction([&] {

@@ -1,4 +1,4 @@
-#include "routing/clsAntriKecil.h"
+#include "dispatch/Workers.h"
 #include "store/SettingsKeys.h"
 #include "support/DbFixture.h"
 
@@ -20,7 +20,7 @@ class SenderSelectionTest : public DbTest {
 
 TEST_F(SenderSelectionTest, ChannelByTheFormOfTheAddress) {
     auto channel = [](const QString& d, bool center = false) {
-        const auto [modul, code] = clsAntriKecil::Channel(d.toUpper(), center);
+        const auto [modul, code] = SenderSelection::Channel(d.toUpper(), center);
         return modul + "/" + code;
     };
     EXPECT_EQ(channel("ani@gtk.example"), "Hubvane/GTK");
@@ -35,12 +35,12 @@ TEST_F(SenderSelectionTest, HubvaneCandidatesByChannelValue) {
     Terminal(21, "Hubvane", true, 1);
     Terminal(22, "Hubvane", true, 0);
     Terminal(23, "Hubvane", true, 1);
-    clsAntriKecil sel(Ctx());
-    EXPECT_EQ(sel.CariTerminal("Hubvane", "GTK", "ani@gtk"), "21;23");
-    EXPECT_EQ(sel.CariTerminal("Hubvane", "YM", "budi"), "22");
+    Workers w(Ctx());
+    EXPECT_EQ(w.senders.CariTerminal("Hubvane", "GTK", "ani@gtk"), "21;23");
+    EXPECT_EQ(w.senders.CariTerminal("Hubvane", "YM", "budi"), "22");
     // a reseller code is looked up to its address first; the first active idle one is chosen
     Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "Ani@GTK.example"}});
-    EXPECT_EQ(sel.TSender("R1"), "21");
+    EXPECT_EQ(w.senders.TSender("R1"), "21");
 }
 
 TEST_F(SenderSelectionTest, CenterSenderReplacesYmTerminalsAsWholeItems) {
@@ -48,18 +48,18 @@ TEST_F(SenderSelectionTest, CenterSenderReplacesYmTerminalsAsWholeItems) {
     Terminal(12, "Hubvane", true, 0);
     Settings().SaveSetting(Keys::kAppNxEngine2018, Keys::kSecHbvSetting,
                            Keys::PerTerminal(Keys::kHbvCenterSender, 2), "40");
-    clsAntriKecil sel(Ctx());
-    EXPECT_EQ(sel.CariTerminal("Hubvane", "YM", "budi"), "40;12");
+    Workers w(Ctx());
+    EXPECT_EQ(w.senders.CariTerminal("Hubvane", "YM", "budi"), "40;12");
 }
 
 TEST_F(SenderSelectionTest, SmsTakesEveryTerminalOfTheModule) {
     Terminal(31, "SMS Sender", true);
     Terminal(32, "SMS Sender", true);
     Terminal(33, "SMS Center", true);
-    clsAntriKecil sel(Ctx());
-    EXPECT_EQ(sel.CariTerminal("SMS Sender", "SMS", "08123"), "31;32");
+    Workers w(Ctx());
+    EXPECT_EQ(w.senders.CariTerminal("SMS Sender", "SMS", "08123"), "31;32");
     Values().SenderCenterOn = true;
-    EXPECT_EQ(sel.TSender("08123"), "33");
+    EXPECT_EQ(w.senders.TSender("08123"), "33");
 }
 
 TEST_F(SenderSelectionTest, FixedRoutesOverrideEveryCandidate) {
@@ -67,14 +67,14 @@ TEST_F(SenderSelectionTest, FixedRoutesOverrideEveryCandidate) {
     Terminal(32, "SMS Sender", true);
     Values().ReplayHbv[0] = "7/0812";
     Values().ReplayHbv[2] = "8/@WA";
-    clsAntriKecil sel(Ctx());
-    EXPECT_EQ(sel.CariTerminalKhusus("08123"), "7");
-    EXPECT_EQ(sel.CariTerminalKhusus("628@wa"), "8");
-    EXPECT_EQ(sel.CariTerminalKhusus("0857"), "NC");
-    EXPECT_EQ(sel.CariTerminal("SMS Sender", "SMS", "08123"), "7;7");
+    Workers w(Ctx());
+    EXPECT_EQ(w.senders.CariTerminalKhusus("08123"), "7");
+    EXPECT_EQ(w.senders.CariTerminalKhusus("628@wa"), "8");
+    EXPECT_EQ(w.senders.CariTerminalKhusus("0857"), "NC");
+    EXPECT_EQ(w.senders.CariTerminal("SMS Sender", "SMS", "08123"), "7;7");
     // an item without "/" ends the search
     Values().ReplayHbv[0] = "";
-    EXPECT_EQ(sel.CariTerminalKhusus("628@wa"), "NC");
+    EXPECT_EQ(w.senders.CariTerminalKhusus("628@wa"), "NC");
 }
 
 TEST_F(SenderSelectionTest, ActiveIdleFirstThenTheFallbacks) {
@@ -82,13 +82,13 @@ TEST_F(SenderSelectionTest, ActiveIdleFirstThenTheFallbacks) {
     Terminal(5, "SMS Sender", false);
     Terminal(9, "SMS Sender", true);
     Queued(3);
-    clsAntriKecil sel(Ctx());
-    EXPECT_EQ(sel.AntrianTerkecil("SMS Sender", "SMS", "08123"), "9");
+    Workers w(Ctx());
+    EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "9");
     Queued(9);  // all busy or off: T[0] is active, so T[0]
-    EXPECT_EQ(sel.AntrianTerkecil("SMS Sender", "SMS", "08123"), "3");
+    EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "3");
     Query("UPDATE terminal SET status='0' WHERE terminal=3");  // T[0] off: the last one if active
-    EXPECT_EQ(sel.AntrianTerkecil("SMS Sender", "SMS", "08123"), "9");
+    EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "9");
     Query("UPDATE terminal SET status='0' WHERE terminal=9");
-    EXPECT_EQ(sel.AntrianTerkecil("SMS Sender", "SMS", "08123"), "3");
-    EXPECT_EQ(sel.AntrianTerkecil("Nobody", "SMS", "08123"), "");
+    EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "3");
+    EXPECT_EQ(w.senders.AntrianTerkecil("Nobody", "SMS", "08123"), "");
 }

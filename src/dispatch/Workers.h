@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ledger/Deposits.h"
+#include "ledger/Ledger.h"
+#include "ledger/Prices.h"
+#include "ledger/Rebates.h"
+#include "ledger/WaitingRecord.h"
+#include "queue/JobQueue.h"
+#include "queue/MessageTables.h"
+#include "queue/SenderSelection.h"
+#include "store/Context.h"
+#include "store/Lookups.h"
+
+// One of each worker on the shared database, wired to the few others each one calls. The
+// running terminal owns one set for the whole run.
+struct Workers {
+    explicit Workers(Context ctx)
+        : jobs(ctx),
+          senders(ctx, jobs),
+          lookups(ctx),
+          messages(ctx, lookups, senders),
+          prices(ctx),
+          deposits(ctx),
+          ledger(ctx, deposits),
+          rebates(ctx, prices, ledger),
+          waiting(ctx, prices, deposits, ledger, messages) {}
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    JobQueue jobs;
+    SenderSelection senders;
+    Lookups lookups;
+    MessageTables messages;
+    Prices prices;
+    Deposits deposits;
+    Ledger ledger;
+    Rebates rebates;
+    WaitingRecord waiting;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include "ledger/ResellerRecord.h"
+#include "store/Context.h"
+
+// Price resolution: what a product costs a reseller by group and level, the terminal's buying
+// and selling prices, the rebates inside a group price, and the reseller and product rows the
+// prices are read from.
+class Prices {
+  public:
+    explicit Prices(Context ctx) : ctx_(ctx) {}
+
+    qint32 GetHargaBiasa(const QString& kdProduk);  // 0 without a product row
+    qint32 GetHargaJualParsing(const QString& kdProduk, const QString& terminal);
+    // The terminal's purchase price when it is at least 1, else the product's.
+    qint32 GetHargaBeli(const QString& kdProduk, const QString& terminal);
+    // The eleven-field ";" record; the header text for an unknown reseller.
+    QString GetDataReseller(const QString& kdReseller);
+    ResellerRecord ReadReseller(const QString& kdReseller);
+    qint32 GetDepositKredit(const QString& kdReseller);  // 0 when none, also on any error
+    quint8 GetTipeProduk(const QString& kdProduk);
+    // Member-chain rebate total over Level steps up the chain; 0 (logged) on an error.
+    qint32 GetRebatPerAgen(const QString& kodeKelompok, const QString& kdReseller, qint16 level);
+    // The direct upline's rebate for this product: the downline's own entry, else "ALL".
+    qint16 GetRebatPerProduk(const QString& kodeKelompok, const QString& kdReseller,
+                             const QString& kdProduk);
+    // The group price for the level, capped by the terminal's selling price; 0 when the
+    // group gives none. Sets LastRebat to the upline rebate inside the price.
+    qint32 GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
+                            const QString& terminal, const QString& kdReseller);
+    qint32 GetHargaReseller(const QString& kdReseller, const QString& kdProduk, qint16 terminal);
+    qint32 LastRebat = 0;
+
+  private:
+    Context ctx_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include "store/Context.h"
+
+class Ledger;
+class Prices;
+
+// Rebates earned up the line on a successful sale, booked as ledger credits.
+class Rebates {
+  public:
+    Rebates(Context ctx, Prices& prices, Ledger& ledger)
+        : ctx_(ctx), prices_(prices), ledger_(ledger) {}
+
+    void ProsesRebat(const QString& kdReseller, const QString& kdProduk);
+    void RebatMGM(const QString& kodeKelompok, const QString& kdReseller, qint16 level,
+                  const QString& kdProduk);
+
+  private:
+    // A credit for a reseller; a code that names no reseller earns nothing.
+    void CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian);
+
+    Context ctx_;
+    Prices& prices_;
+    Ledger& ledger_;
+};

@@ -1,0 +1,108 @@
+// The waiting record: an order sent to a supplier (or refused by a guard) is priced for the
+// reseller and written as a transaction with status 2, which settlement later finds.
+#include "ledger/WaitingRecord.h"
+
+#include <QScopeGuard>
+
+#include "ledger/Amounts.h"
+#include "ledger/Deposits.h"
+#include "ledger/Ledger.h"
+#include "ledger/Prices.h"
+
+namespace {
+
+// A row that could not be written has its own log line already. It keeps the server's code,
+// so that the door still knows whether the unit may run again.
+class RowNotWritten : public DbError {
+  public:
+    using DbError::DbError;
+};
+
+}  // namespace
+
+void WaitingRecord::ExecuteMenunggu(const QString& kdReseller, const QString& hpRs,
+                                    const QString& kdProduk, const QString& tujuan, qint16 lineGate,
+                                    qint16 terminal, const QString& trxId) {
+    if (kdProduk == QLatin1String("-") || kdProduk == QLatin1String("-r-")) return;
+    try {
+        WaitingOrder order =
+            PriceWaiting(kdReseller, hpRs, kdProduk, tujuan, lineGate, terminal, trxId);
+        WriteWaiting(order);
+    } catch (const RowNotWritten&) {
+    } catch (const std::exception& e) {
+        LogWaitingError(kdReseller, hpRs, kdProduk, tujuan, e);
+    }
+}
+
+void WaitingRecord::LogWaitingError(const QString& kdReseller, const QString& hpRs,
+                                    const QString& kdProduk, const QString& tujuan,
+                                    const std::exception& e) {
+    ctx_.LogError(QStringLiteral("ExecuteMenunggu KodeProduk=") + kdProduk +
+                      QStringLiteral(", Tujuan=") + tujuan + QStringLiteral(",Kode Rs=") +
+                      kdReseller + QStringLiteral(", HP RS=") + hpRs + QLatin1Char(','),
+                  e);
+}
+
+WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QString& hpRs,
+                                         const QString& kdProduk, const QString& tujuan,
+                                         qint16 lineGate, qint16 terminal, const QString& trxId) {
+    // The rebate inside the price belongs to this pricing only.
+    const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
+    WaitingOrder order;
+    order.reseller = prices_.ReadReseller(kdReseller);
+    const qint32 hargaBiasa = prices_.GetHargaBiasa(kdProduk);
+    // An unknown reseller has no level; the order then leaves no waiting row.
+    const qint32 hargaKelompok = prices_.GetHargaKelompok(order.reseller.kodeKelompok, kdProduk,
+                                                          order.reseller.LevelNumber(),
+                                                          QString::number(terminal), kdReseller);
+    qint32 harga = hargaKelompok != 0 ? hargaKelompok : hargaBiasa;
+    qint32 hargaDasar = prices_.GetHargaBeli(kdProduk, QString::number(terminal));
+    // Open-amount products ("?") carry the amount in the third field of the order's id, read
+    // as every amount text is read: "1500.00" is 1500, a text without a leading digit is 0.
+    if (kdProduk.contains(QLatin1Char('?'))) {
+        const qint32 extra = Convert::ToInt32(trxId.split(QLatin1Char('#')).value(2).trimmed());
+        hargaDasar = Amounts::Add(hargaDasar, extra);
+        harga = Amounts::Add(harga, extra);
+    }
+    order.harga = harga;
+
+    TransaksiRow& row = order.row;
+    row.kodeTransaksi = QString::number(prices_.LastRebat) + QLatin1Char('#') + trxId;
+    row.kodeProduk = kdProduk;
+    row.tujuan = tujuan;
+    row.kodeReseller = kdReseller;
+    row.hpReseller = hpRs;
+    row.hargaBeli = QString::number(harga);
+    row.hargaDasar = QString::number(hargaDasar);
+    row.lineGate = lineGate;
+    row.terminal = terminal;
+    row.status = 2;
+    row.keterangan = QStringLiteral("Transaksi (") + kdProduk + QLatin1Char('.') + tujuan +
+                     QStringLiteral(") Status: MENUNGGU Dari RLV #") + QString::number(terminal);
+    return order;
+}
+
+void WaitingRecord::WriteWaiting(WaitingOrder& order) {
+    // The debit and the row that records it are written together: both or neither. A
+    // transaction the server rolled back on a deadlock is run once more by the door.
+    ctx_.db.Transaction([&] {
+        TransaksiRow& row = order.row;
+        qint32 awal = Convert::ToInt32(order.reseller.deposit);
+        qint32 akhir = awal;
+        if (ctx_.values.DebitAtOrder != 0) {
+            akhir = deposits_.UpdateDeposit(row.kodeReseller, order.harga, QStringLiteral("-"));
+            awal = Amounts::Add(akhir, order.harga);
+        }
+        row.depositAwal = QString::number(awal);
+        row.depositAkhir = QString::number(akhir);
+        try {
+            ledger_.WriteTransaksi(row);
+        } catch (const DbError& e) {
+            ledger_.LogTransaksiError(row, e);
+            throw RowNotWritten(e.Description(), e.Code());
+        } catch (const std::exception& e) {
+            ledger_.LogTransaksiError(row, e);
+            throw RowNotWritten(Describe(e));
+        }
+    });
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "queue/Job.h"
+#include "store/Context.h"
+
+// The host's job queue as this terminal uses it: today's oldest job of the terminal (or of the
+// merged terminals), its deletion, and whether a terminal has anything queued.
+class JobQueue {
+  public:
+    explicit JobQueue(Context ctx) : ctx_(ctx) {}
+
+    // Today's oldest job for this terminal (or the merged terminals), as a ";;" record; the
+    // empty-queue record when there is none.
+    QString GetQueue(qint16 terminal);
+    std::optional<Job> FetchJob(qint16 terminal);
+    // Deletes the job; false when it was no longer there (taken by another instance).
+    bool DelQueue(qint64 id);
+    // The terminal number when job_quenue holds at least one row for it, else the empty text.
+    QString CekAntrian(const QString& terminal);
+    // job_quenue_ when "setQueue" is on, else job_quenue.
+    QString QueueTable() const;
+
+  private:
+    Context ctx_;
+};

@@ -1,3 +1,0 @@
-#include "settlement/Configuration.h"
-
-Configuration::Configuration(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
