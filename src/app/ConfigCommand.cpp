@@ -38,7 +38,7 @@ void ListApplication(const SettingsStore& store, const QString& app, QTextStream
     for (const QString& section : IniFile::Sections(file)) {
         out << "[" << section << "]" << Qt::endl;
         for (const auto& [key, value] : IniFile::Entries(file, section))
-            out << key << "=" << value << Qt::endl;
+            out << key << "=" << IniFile::Printable(value) << Qt::endl;
     }
 }
 

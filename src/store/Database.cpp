@@ -57,13 +57,24 @@ bool DbTarget::IsNative() const {
 }
 
 QString OdbcConnectionString(const DbTarget& target) {
-    QString s = QStringLiteral("DRIVER=") + target.driver + QStringLiteral(";") +
-                QStringLiteral("SERVER=") + target.server + QStringLiteral(";") +
-                QStringLiteral("DATABASE=") + target.database + QStringLiteral(";") +
-                QStringLiteral("UID=") + target.uid + QStringLiteral(";") + QStringLiteral("PWD=") +
-                target.password + QStringLiteral(";") + QStringLiteral("OPTION=") +
-                QString::number(18475);
-    if (!target.port.trimmed().isEmpty()) s += QStringLiteral(";PORT=") + target.port.trimmed();
+    // A value holding ";", "{" or "}", or blanks at its ends, goes in braces with "}" doubled:
+    // a password cannot end its attribute or add options of its own.
+    const auto value = [](const QString& v) -> QString {
+        const bool plain = !v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('{')) &&
+                           !v.contains(QLatin1Char('}')) && v.trimmed() == v;
+        if (plain) return v;
+        QString braced = v;
+        braced.replace(QLatin1String("}"), QLatin1String("}}"));
+        return QLatin1Char('{') + braced + QLatin1Char('}');
+    };
+    QString s = QStringLiteral("DRIVER=") + value(target.driver) + QStringLiteral(";") +
+                QStringLiteral("SERVER=") + value(target.server) + QStringLiteral(";") +
+                QStringLiteral("DATABASE=") + value(target.database) + QStringLiteral(";") +
+                QStringLiteral("UID=") + value(target.uid) + QStringLiteral(";") +
+                QStringLiteral("PWD=") + value(target.password) + QStringLiteral(";") +
+                QStringLiteral("OPTION=") + QString::number(18475);
+    if (!target.port.trimmed().isEmpty())
+        s += QStringLiteral(";PORT=") + value(target.port.trimmed());
     return s;
 }
 

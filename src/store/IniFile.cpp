@@ -54,6 +54,100 @@ std::optional<QString> SectionName(const QString& line) {
     return TrimBlanks(t.mid(1, close - 1));
 }
 
+// A value holding control characters cannot stand on its line as it is: a line break would end
+// the entry and could open a section of its own, a carriage return would change how the file's
+// line ends are read. Such a value is written as $"..." with C-like escapes (\n \r \t \xHH, and
+// \\ and \" for the backslash and the quote). The "$" marks the form: no value was ever written
+// starting with $" and ending with " (a value ending with a quote is put in plain quotes), so in
+// every other value, and in files written by hand or by Windows tools, a backslash stays an
+// ordinary character.
+bool HoldsControls(const QString& value) {
+    for (const QChar c : value)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) return true;
+    return false;
+}
+
+QString Escaped(const QString& value) {
+    QString out = QStringLiteral("$\"");
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '"':
+                out += QLatin1String("\\\"");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            case '\t':
+                out += QLatin1String("\\t");
+                break;
+            default:
+                if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                    out += QString::asprintf("\\x%02X", static_cast<unsigned>(c.unicode()));
+                else
+                    out += c;
+        }
+    }
+    return out + QLatin1Char('"');
+}
+
+int HexDigit(QChar c) {
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+    return -1;
+}
+
+// The value of a $"..." text, or nothing when the text is not exactly that form (an unknown
+// escape, a lone backslash or a bare quote inside): such a text is read as it stands.
+std::optional<QString> Unescaped(const QString& text) {
+    if (text.size() < 3 || !text.startsWith(QLatin1String("$\"")) || text.back() != '"')
+        return std::nullopt;
+    QString out;
+    const int end = text.size() - 1;
+    for (int i = 2; i < end; ++i) {
+        const QChar c = text[i];
+        if (c == '"') return std::nullopt;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i == end) return std::nullopt;
+        switch (text[i].unicode()) {
+            case '\\':
+            case '"':
+                out += text[i];
+                break;
+            case 'n':
+                out += QLatin1Char('\n');
+                break;
+            case 'r':
+                out += QLatin1Char('\r');
+                break;
+            case 't':
+                out += QLatin1Char('\t');
+                break;
+            case 'x': {
+                if (i + 2 >= end) return std::nullopt;
+                const int high = HexDigit(text[i + 1]), low = HexDigit(text[i + 2]);
+                if (high < 0 || low < 0) return std::nullopt;
+                out += QChar(high * 16 + low);
+                i += 2;
+                break;
+            }
+            default:
+                return std::nullopt;
+        }
+    }
+    return out;
+}
+
 // Splits "key=value" lines; comments and lines without "=" are not entries.
 bool SplitEntry(const QString& line, QString* key, QString* value) {
     const QString t = TrimBlanks(line);
@@ -62,8 +156,11 @@ bool SplitEntry(const QString& line, QString* key, QString* value) {
     if (eq <= 0) return false;
     *key = TrimBlanks(t.left(eq));
     QString v = TrimBlanks(t.mid(eq + 1));
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    if (auto unescaped = Unescaped(v)) {
+        v = *unescaped;
+    } else if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.mid(1, v.size() - 2);
+    }
     *value = v;
     return true;
 }
@@ -80,6 +177,7 @@ QString TrimBlanks(const QString& s) {
 // A value whose ends would be trimmed or unquoted on reading is written inside quotes, which
 // the reader removes again: what is saved is what is read.
 QString Protected(const QString& value) {
+    if (HoldsControls(value)) return Escaped(value);
     if (value.isEmpty()) return value;
     const QString ends = QStringLiteral(" \t\"'");
     if (!ends.contains(value.front()) && !ends.contains(value.back())) return value;
@@ -135,6 +233,11 @@ QString Read(const QString& path, const QString& section, const QString& key) {
 }
 
 void Write(const QString& path, const QString& section, const QString& key, const QString& value) {
+    // Values are escaped; a name is written as it is, and a line break in it would open a line
+    // of its own.
+    if (HoldsControls(section) || HoldsControls(key))
+        throw RelvaneError(QStringLiteral("cannot write %1: control character in [%2] %3")
+                               .arg(path, section, key));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
@@ -178,6 +281,10 @@ QStringList Sections(const QString& path) {
     for (const QString& line : Load(path).lines)
         if (auto name = SectionName(line)) names.append(*name);
     return names;
+}
+
+QString Printable(const QString& value) {
+    return HoldsControls(value) ? Escaped(value) : value;
 }
 
 QList<std::pair<QString, QString>> Entries(const QString& path, const QString& section) {

@@ -7,8 +7,11 @@
 // INI files with the profile semantics the host's files were written for: section and key
 // names compare without regard to letter case, surrounding blanks are trimmed, lines starting
 // with ";" are comments, a ";" inside a value belongs to the value, and matching quotes around
-// a value are removed. Writing a key keeps every other line of the file as it was, and the file
-// is replaced atomically under a lock, so instances writing the same file lose nothing.
+// a value are removed. A value holding control characters (line breaks, tabs, ...) is written
+// as $"..." with C-like escapes, so every value reads back exactly as it was stored; anywhere
+// else a backslash is an ordinary character. Writing a key keeps every other line of the file
+// as it was, and the file is replaced atomically under a lock, so instances writing the same
+// file lose nothing.
 namespace IniFile {
 
 // The value, or nothing when the file, the section or the key is missing.
@@ -18,8 +21,12 @@ std::optional<QString> Lookup(const QString& path, const QString& section, const
 QString Read(const QString& path, const QString& section, const QString& key);
 
 // Stores the value, creating the file and the section when needed. Throws RelvaneError when
-// the file cannot be written.
+// the file cannot be written or the section or key name holds a control character.
 void Write(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// The value on one line for people to read: in its escaped form when it holds control
+// characters, else as it is.
+QString Printable(const QString& value);
 
 // Section names in file order, and the "key=value" entries of one section (keys as written).
 QStringList Sections(const QString& path);

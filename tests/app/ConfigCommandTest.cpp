@@ -48,3 +48,16 @@ TEST_F(ConfigCommandTest, GetPrintsDefaultsAndFailsOnUnknownKeys) {
     EXPECT_TRUE(unknown.err.contains("NoSuchKey"));
     EXPECT_EQ(Run({"frobnicate"}).status, 2);
 }
+
+TEST_F(ConfigCommandTest, SetKeepsALineBreakInsideTheValue) {
+    const QString value = "stok habis\n[Rebat]\nsetQueue=1";
+    EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar25", value}).status, 0);
+    EXPECT_EQ(Run({"get", "kzd_sql", "Settings", "Pintar25"}).out, value);
+    EXPECT_EQ(Run({"get", "kzd_sql", "Rebat", "setQueue"}).out, "0");  // still the default
+    // listed on one line, in the form it is stored in
+    EXPECT_TRUE(
+        Run({"list", "kzd_sql"}).out.contains("Pintar25=$\"stok habis\\n[Rebat]\\nsetQueue=1\""));
+    const Outcome refused = Run({"set", "kzd_sql", "Settings", "x\n[Rebat]\nsetQueue", "1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(Run({"get", "kzd_sql", "Rebat", "setQueue"}).out, "0");
+}

@@ -1,6 +1,8 @@
+#include <QCoreApplication>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <functional>
 
 #include "store/ConnectDatabase.h"
 #include "store/Errors.h"
@@ -116,4 +118,35 @@ TEST_F(DatabaseTest, LostConnectionIsOpenedAgainAndWritesAreNotRepeated) {
     }
     const QStringList log = LogLines("db");
     EXPECT_GE(log.filter(" Konek ulang RLV").size(), 4);
+}
+
+TEST_F(DatabaseTest, OdbcLogsInWhenUserAndPasswordHoldSeparatorsAndBraces) {
+    const qint64 pid = QCoreApplication::applicationPid();
+    DbTarget target = TargetFor(OdbcDriver());
+    target.uid = QStringLiteral("rlv;{odbc}%1").arg(pid);
+    target.password = "x;PWD=y}{z";
+    EXPECT_TRUE(OdbcConnectionString(target).contains(
+        QStringLiteral(";UID={rlv;{odbc}}%1};PWD={x;PWD=y}}{z};OPTION=18475;").arg(pid)))
+        << OdbcConnectionString(target).toStdString();
+    // blanks at the ends go in braces too (this driver trims them all the same)
+    DbTarget blanks = target;
+    blanks.password = " s3cret ";
+    EXPECT_TRUE(OdbcConnectionString(blanks).contains(";PWD={ s3cret };"));
+
+    const QString account = QStringLiteral("'%1'@'%'").arg(target.uid);
+    Query("DROP USER IF EXISTS " + account);
+    Query(QStringLiteral("CREATE USER %1 IDENTIFIED BY '%2'").arg(account, target.password));
+    struct DropUser {
+        std::function<void()> drop;
+        ~DropUser() {
+            try {
+                drop();
+            } catch (const DbError&) {
+            }
+        }
+    } dropUser{[&] { Query("DROP USER IF EXISTS " + account); }};
+    Query(QStringLiteral("GRANT ALL PRIVILEGES ON `%1`.* TO %2").arg(DbName(), account));
+    Database db(&Util(), "odbc-awkward");
+    ASSERT_TRUE(db.Open(target)) << db.LastOpenError().toStdString();
+    EXPECT_EQ(db.Exec("SELECT CURRENT_USER() AS u").Text(0, "u"), target.uid + "@%");
 }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "store/Errors.h"
 #include "store/IniFile.h"
 
 namespace {
@@ -97,4 +98,57 @@ TEST_F(IniFileTest, AnsiFilesAreReadAsLatin1) {
     WriteRaw("[Pesan]\nPesan4=Pengalihan ke terminal lain \xE9\n");
     EXPECT_EQ(IniFile::Read(Path(), "Pesan", "Pesan4"),
               QString::fromUtf8("Pengalihan ke terminal lain \xC3\xA9"));
+}
+
+TEST_F(IniFileTest, ValuesWithControlCharactersReadBackExactly) {
+    const QString injected = "stok habis\n[Rebat]\nsetQueue=1";
+    IniFile::Write(Path(), "Settings", "Pintar25", injected);
+    EXPECT_EQ(IniFile::Read(Path(), "Settings", "Pintar25"), injected);
+    // the line break stays inside the value: no section and no key of its own
+    EXPECT_EQ(IniFile::Sections(Path()), QStringList{"Settings"});
+    EXPECT_FALSE(IniFile::Lookup(Path(), "Rebat", "setQueue").has_value());
+    EXPECT_TRUE(ReadRaw().contains("Pintar25=$\"stok habis\\n[Rebat]\\nsetQueue=1\"\n"))
+        << ReadRaw().toStdString();
+    // a scrambled password is any run of 8-bit codes, control characters and NUL included
+    const QString scrambled = QString::fromLatin1("\x0A\x8D\r\xA0\x7F\x00\x1B", 7);
+    for (const QString& v : {scrambled, QStringLiteral("a\r\nb\r"), QStringLiteral("\tx\t"),
+                             QStringLiteral("C:\\new\\x41\n"), QStringLiteral("\"\\\"\n\""),
+                             QStringLiteral("'x\n'"), QStringLiteral("$\"\n")}) {
+        IniFile::Write(Path(), "Setting", "PWD HBV #5", v);
+        EXPECT_EQ(IniFile::Read(Path(), "Setting", "PWD HBV #5"), v);
+        EXPECT_EQ(IniFile::Read(Path(), "Settings", "Pintar25"), injected);
+    }
+    // plain values that look like the escaped form are still plain
+    for (const QString& v : {QStringLiteral("$\"a\\nb\""), QStringLiteral("$\"\"")}) {
+        IniFile::Write(Path(), "Setting", "MSG IGNORE #5", v);
+        EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"), v);
+    }
+    // a name cannot be escaped: one with a line break is refused and the file stays as it was
+    const QByteArray before = ReadRaw();
+    EXPECT_THROW(IniFile::Write(Path(), "Settings", "x\n[Rebat]\nsetQueue", "1"), RelvaneError);
+    EXPECT_EQ(ReadRaw(), before);
+}
+
+TEST_F(IniFileTest, BackslashesOutsideTheEscapedFormStayOrdinary) {
+    const QByteArray handWritten =
+        "[Paths]\r\n"
+        "Booster=C:\\prog\\new\\booster.exe\r\n"
+        "Quoted=\" C:\\temp\\x41 \"\r\n"
+        "Typed=a\\nb\\\r\n"
+        "Odd=$\"C:\\prog\"\r\n"
+        "Open=$\"a\\n\r\n";
+    WriteRaw(handWritten);
+    IniFile::Write(Path(), "Paths", "Note", "line one\r\nline two");
+    EXPECT_TRUE(ReadRaw().startsWith(handWritten));
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Note"), "line one\r\nline two");
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Booster"), "C:\\prog\\new\\booster.exe");
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Quoted"), " C:\\temp\\x41 ");
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Typed"), "a\\nb\\");
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Odd"), "$\"C:\\prog\"");
+    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Open"), "$\"a\\n");
+    // a value without control characters is written as it always was
+    IniFile::Write(Path(), "Paths", "Booster", "D:\\prog\\n");
+    IniFile::Write(Path(), "Paths", "Quoted", "\"D:\\\"");
+    EXPECT_TRUE(ReadRaw().startsWith("[Paths]\r\nBooster=D:\\prog\\n\r\nQuoted=\"\"D:\\\"\"\r\n"))
+        << ReadRaw().toStdString();
 }
