@@ -8,6 +8,8 @@
 #include "queue/JobQueue.h"
 #include "queue/MessageTables.h"
 #include "queue/SenderSelection.h"
+#include "settlement/PriceUpdate.h"
+#include "settlement/ReplyClassifier.h"
 #include "store/Context.h"
 #include "store/Lookups.h"
 
@@ -23,7 +25,9 @@ struct Workers {
           deposits(ctx),
           ledger(ctx, deposits),
           rebates(ctx, prices, ledger),
-          waiting(ctx, prices, deposits, ledger, messages) {}
+          waiting(ctx, prices, deposits, ledger, messages),
+          classifier(ctx),
+          priceUpdate(ctx, prices) {}
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
@@ -36,4 +40,6 @@ struct Workers {
     Ledger ledger;
     Rebates rebates;
     WaitingRecord waiting;
+    ReplyClassifier classifier;
+    PriceUpdate priceUpdate;
 };

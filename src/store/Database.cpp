@@ -311,3 +311,23 @@ void Database::RunTransaction(const std::function<void()>& body) {
         throw DbError(Description(error), error.nativeErrorCode());
     }
 }
+
+QString Database::Fit(const QString& table, const QString& column, const QString& text) {
+    const QString name = table.toLower() + QLatin1Char('.') + column.toLower();
+    auto it = columnSizes_.find(name);
+    if (it == columnSizes_.end()) {
+        const DbResult r = Exec(QStringLiteral("SELECT CHARACTER_MAXIMUM_LENGTH AS size FROM "
+                                               "information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+                                               "DATABASE() AND TABLE_NAME = ? AND COLUMN_NAME = ?"),
+                                {table, column});
+        // TEXT columns report sizes no reply comes near; only the varchar sizes matter.
+        const qint64 size = r.IsEmpty() ? 0 : r.Int(0, QStringLiteral("size"));
+        it = columnSizes_.insert(name, size > 0 && size < 65535 ? size : 0);
+    }
+    if (*it == 0 || text.size() <= *it) return text;
+    // Counted in UTF-16 units, which never exceeds the server's count of characters; a pair
+    // is never split.
+    QString cut = text.left(static_cast<int>(*it));
+    if (cut.at(cut.size() - 1).isHighSurrogate()) cut.chop(1);
+    return cut;
+}

@@ -89,6 +89,11 @@ class Database {
 
     bool InTransaction() const { return transactionDepth_ > 0; }
 
+    // The text cut to the size of a text column of the connected database (in characters), so
+    // that a long value taken from a reply cannot make the server refuse the row. The size is
+    // read from the schema once per column; a column of no fixed size leaves the text whole.
+    QString Fit(const QString& table, const QString& column, const QString& text);
+
     // Counts statements sent, for benchmarks and the idle-load figures.
     quint64 StatementCount() const { return statements_; }
 
@@ -111,4 +116,5 @@ class Database {
     int transactionDepth_ = 0;
     quint64 statements_ = 0;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+    QHash<QString, qint64> columnSizes_;  // "table.column" -> characters, 0: no fixed size
 };

@@ -95,6 +95,32 @@ TEST_F(DatabaseTest, TransactionIsAllOrNothing) {
         Db().Exec("UPDATE reseller SET deposit = deposit - ? WHERE kode_reseller = ?", {400, "R1"});
     });
     EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "600");
+
+    // rolled back by the server for a deadlock: run once more from its start, and only once
+    int runs = 0;
+    Db().Transaction([&] {
+        Db().Exec("UPDATE reseller SET deposit = deposit - ? WHERE kode_reseller = ?", {100, "R1"});
+        if (++runs == 1) throw DbError("Deadlock found when trying to get lock", "1213");
+    });
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "500");
+    runs = 0;
+    EXPECT_THROW(Db().Transaction([&] {
+        ++runs;
+        throw DbError("Lock wait timeout exceeded", "1205");
+    }),
+                 DbError);
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(DatabaseTest, TextsAreFitToTheirColumns) {
+    EXPECT_EQ(Db().Fit("parsing", "reply", QString(60, 'x')), QString(50, 'x'));
+    EXPECT_EQ(Db().Fit("PARSING", "Reply", "9850 rb"), "9850 rb");
+    EXPECT_EQ(Db().Fit("inbox", "pesan", QString(70000, 'y')).size(), 70000);  // TEXT
+    EXPECT_EQ(Db().Fit("no_table", "x", "as it is"), "as it is");
+    // a character outside the basic plane is never cut in half
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    EXPECT_EQ(Db().Fit("parsing", "reply", QString(49, 'z') + smile), QString(49, 'z'));
 }
 
 TEST_F(DatabaseTest, LostConnectionIsOpenedAgainAndWritesAreNotRepeated) {
