@@ -9,6 +9,7 @@
 
 #include "BenchSupport.h"
 #include "Schema.h"
+#include "chat/Output.h"
 #include "dispatch/Workers.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
@@ -92,7 +93,8 @@ void Measure(benchmark::State& state, const QString& driver, Step step) {
         state.SkipWithError(t.db.LastOpenError().toStdString().c_str());
         return;
     }
-    Workers w(t.Ctx());
+    Output out;
+    Workers w(t.Ctx(), out);
     const quint64 before = t.db.StatementCount();
     for (auto _ : state) step(w);
     state.counters["statements"] = benchmark::Counter(

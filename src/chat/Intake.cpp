@@ -92,6 +92,11 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
             core_.Monitor().SendMonitorRecord(service, msisdn, msisdn, text, NowStamp(), 2);
             core_.State().idleCounter = -1;
         }
+        // Every message, whatever its length or sender, goes past the administrator's rules;
+        // only the terminal's own suppliers may switch its products.
+        core_.Work().promo.KirimPesanAdm(
+            QStringLiteral("Terminal #") + QString::number(v.TerminalNo) + QLatin1Char(' ') + text,
+            v.AdminNumber, IsKnownSupplier(msisdn));
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
                   QStringLiteral(") ") + Describe(e));

@@ -18,7 +18,7 @@ Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     db_ = std::make_unique<Database>(util_.get());
     out_ = std::make_unique<Output>();
     monitor_ = std::make_unique<MonitorSocket>(*out_, *util_, values_);
-    workers_ = std::make_unique<Workers>(Ctx());
+    workers_ = std::make_unique<Workers>(Ctx(), *out_);
     connect(&workers_->ledger, &Ledger::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
     connect(&workers_->lookups, &Lookups::MonitorRecord, monitor_.get(), &MonitorSocket::KirimData);
     chat_ = std::make_unique<ChatSession>(*this);

@@ -8,15 +8,19 @@
 #include "queue/JobQueue.h"
 #include "queue/MessageTables.h"
 #include "queue/SenderSelection.h"
+#include "settlement/BillCapture.h"
 #include "settlement/PriceUpdate.h"
+#include "settlement/PromoAndNotices.h"
 #include "settlement/ReplyClassifier.h"
 #include "store/Context.h"
 #include "store/Lookups.h"
 
+class Output;
+
 // One of each worker on the shared database, wired to the few others each one calls. The
-// running terminal owns one set for the whole run.
+// running terminal owns one set for the whole run; out is its log view.
 struct Workers {
-    explicit Workers(Context ctx)
+    Workers(Context ctx, Output& out)
         : jobs(ctx),
           senders(ctx, jobs),
           lookups(ctx),
@@ -27,7 +31,9 @@ struct Workers {
           rebates(ctx, prices, ledger),
           waiting(ctx, prices, deposits, ledger, messages),
           classifier(ctx),
-          priceUpdate(ctx, prices) {}
+          priceUpdate(ctx, prices),
+          bills(ctx, out),
+          promo(ctx, lookups, messages, ledger) {}
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
@@ -42,4 +48,6 @@ struct Workers {
     WaitingRecord waiting;
     ReplyClassifier classifier;
     PriceUpdate priceUpdate;
+    BillCapture bills;
+    PromoAndNotices promo;
 };

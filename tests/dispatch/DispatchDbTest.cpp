@@ -290,3 +290,23 @@ TEST_F(OfflineTerminalTest, BoosterReplyCleanUpTakesOnlyThisTerminalsCopies) {
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT(terminal, trx_id) ORDER BY id) FROM ym_queue"),
               "12GetSupplierRecv,11GetQueue,11GetSupplierRecv");
 }
+
+TEST_F(OfflineTerminalTest, EveryMessageGoesPastTheAdministratorsRules) {
+    StartOffline(9);
+    Term().Values().AdminNumber = "0899";
+    Term().Values().ModulRules = "gangguan%|%stok kosong|s5|off%|%";
+    Insert("parsing", {{"kode_produk", "s5"}, {"terminal", 9}, {"active", "1"}});
+    Term().In().txtPm("stranger@x", "ada gangguan " + QString(390, 'x'));  // 403: not stored
+    Term().In().txtPm("stranger@x", "stok kosong");  // a stranger cannot switch products
+    EXPECT_EQ(Scalar("SELECT active FROM parsing"), "1");
+    Term().In().txtPm(Supplier(), "stok kosong");
+    EXPECT_EQ(Scalar("SELECT active FROM parsing"), "0");
+    const QStringList sent =
+        Query(
+            "SELECT GROUP_CONCAT(LEFT(pesan, 24) ORDER BY id SEPARATOR '|') AS p FROM "
+            "job_quenue WHERE tujuan = '0899'")
+            .Text(0, "p")
+            .split('|');
+    EXPECT_EQ(sent, (QStringList{"Terminal #9 ada gangguan", "Terminal #9 stok kosong."}));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox"), "2");
+}

@@ -8,7 +8,7 @@ using LedgerTest = MoneyTest;
 
 TEST_F(LedgerTest, BalanceIsCarriedForwardPerReseller) {
     Rows("rekening", "kode_reseller,saldo", {{"N", -100}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.ledger.InsertToRekening("10000001", 0, 500, "M", "satu");
     w.ledger.InsertToRekening("10000001", 0, 100, "N", "dua");
     w.ledger.InsertToRekening("10000001", 0, 250, "M", "tiga");
@@ -32,7 +32,7 @@ TEST_F(LedgerTest, DuplicateKeyMovesTheCounterAndTheEntryIsWrittenOnce) {
                      "SET @taken_id = NULL; END IF; END"))
         << trigger.lastError().text().toStdString();
     Rows("rekening", "id,kode_reseller,saldo", {{40, "M", 100}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     QSignalSpy monitor(&w.ledger, &Ledger::MonitorRecord);
     EXPECT_EQ(w.ledger.GetAutoIncrement(), 41);  // this database's table, not another's
 
@@ -54,7 +54,7 @@ TEST_F(LedgerTest, DuplicateKeyMovesTheCounterAndTheEntryIsWrittenOnce) {
 TEST_F(LedgerTest, FeeIsChargedAndRecordedTogether) {
     Reseller("R", 3, "G", "", 1000);
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 2500}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.ledger.Biaya("R", 0, "TransaksiMasuk");
     w.ledger.Biaya("R", 0, "Tidak Ada");               // no fee stored
     w.ledger.Biaya("R", -300, "Pesan Promo Pribadi");  // a negative fee

@@ -29,7 +29,8 @@ TEST_F(MoneyConcurrencyTest, TwoTerminalsLoseNoMovementAndRepeatNoBalance) {
             values.TerminalName = "Terminal #" + QString::number(number);
             values.TerminalNo = number;
             values.DebitAtOrder = 1;
-            Workers w(Context{db, util, Settings(), values});
+            Output out;
+            Workers w(Context{db, util, Settings(), values}, out);
             ++ready;
             while (ready.load() < 2) std::this_thread::yield();
             for (int i = 0; i < kRounds; ++i) {

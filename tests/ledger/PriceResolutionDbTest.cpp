@@ -8,7 +8,7 @@ TEST_F(PriceResolutionTest, GroupPriceByLevelCappedByTheTerminal) {
     Kelompok("G", "S12", {500, 510, 520, 5, 2, 3});
     Rows("parsing", "kode_produk,terminal,harga_jual",
          {{"S10", 5, 600}, {"S11", 5, 515}, {"S12", 5, 510}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     const QList<QList<int>> cases = {
         // product, level, price, LastRebat
         {10, 1, 500, 0}, {10, 2, 510, 5}, {10, 7, 520, 5},  // any other level is priced as an agent
@@ -32,7 +32,7 @@ TEST_F(PriceResolutionTest, MemberChainOverridesTheLevelPrice) {
     Rows("reseller", "kode_reseller,alamat,level,kode_kelompok,kode_upline",
          {{"A", "Jl. Mawar; Blok 5", 3, "G", "U"}});
     Chain("A", "M1", 10);  // M1 has no row of its own: the walk stops there
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.prices.GetHargaReseller("A", "S10", 5), 510);
     EXPECT_EQ(w.prices.LastRebat, 10);
 
@@ -50,7 +50,7 @@ TEST_F(PriceResolutionTest, LookupsAndTheirDefaults) {
          {{"R1", 2500, "M", 2, "G"}});
     Rows("produk", "kode_produk,harga_jual,harga_beli", {{"S10", 650, 580}, {"S20", 700, 640}});
     Rows("parsing", "kode_produk,terminal,harga_beli", {{"S10", 5, 0}, {"S20", 5, 610}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.prices.GetDataReseller("R1"), "R1;;2500;;;1;0;0;M;2;G");
     EXPECT_EQ(w.prices.GetDataReseller("R9"),
               "Kode_reseller;Nama_reseller;Deposit;Alamat;Pin;Status;Manual;Terminal;Kode_upline;"
@@ -68,7 +68,7 @@ TEST_F(PriceResolutionTest, OverflowIsAnErrorNotAWrappedPrice) {
     Kelompok("G", "S10", {0, 0, 2147483000, 0, 0, 1000});
     Rows("parsing", "kode_produk,terminal,harga_jual", {{"S10", 5, 2147482900}});
     Rows("reseller_log", "kode_reseller,deposit_kredit", {{"B", 5e9}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.prices.GetRebatPerAgen("G", "A", 3), 0);
     // the terminal's price plus the rebate overflows: the terminal's price is returned
     EXPECT_EQ(w.prices.GetHargaKelompok("G", "S10", 3, "5", "B"), 2147482900);

@@ -20,7 +20,7 @@ TEST_F(RebatesTest, GroupRebatesGoUpTheLine) {
     Reseller("X", 4, "G", "M");
     Reseller("B", 3, "G", "GONE");
     Reseller("E", 3, "G", "");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     for (const char* reseller : {"D", "A", "X", "M", "B", "E"})
         w.rebates.ProsesRebat(reseller, "S10");
     EXPECT_EQ(Ledger(), (QStringList{
@@ -58,7 +58,7 @@ TEST_F(RebatesTest, MemberChainAndPerProductRebate) {
     Chain("NOONE", "M2", 4);
     Rows("temp_kelompok", "kode_kelompok,nama_kelompok,kode_produk,harga_master,harga",
          {{"G", "R", "S10", "U", 7}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.rebates.ProsesRebat("R", "S10");
     w.rebates.ProsesRebat("Z", "S10");
     w.rebates.ProsesRebat("Y", "S10");

@@ -26,7 +26,7 @@ class WaitingRecordTest : public MoneyTest {
 }  // namespace
 
 TEST_F(WaitingRecordTest, WaitingRowWithAndWithoutDebitAtOrder) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.waiting.ExecuteMenunggu("A", "0811", "S10", "08123", 2, 5, "T77#x#5");
     w.waiting.ExecuteMenunggu("A", "0811", "-", "08123", 0, 5, "T78");  // messages: no row
     w.waiting.ExecuteMenunggu("A", "0811", "-r-", "08123", 0, 5, "T79");
@@ -52,7 +52,7 @@ TEST_F(WaitingRecordTest, WaitingRowWithAndWithoutDebitAtOrder) {
 
 TEST_F(WaitingRecordTest, NoRowNoDebit) {
     Values().DebitAtOrder = 1;
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.waiting.ExecuteMenunggu("NOBODY", "0899", "S10", "08123", 0, 5, "T1");
     // the row cannot be written (an order id too long for it): the debit is undone
     w.waiting.ExecuteMenunggu("A", "0811", "S10", "08123", 0, 5, QString(200, 'x'));
@@ -71,7 +71,7 @@ TEST_F(WaitingRecordTest, LowDepositWarningInsideTheTenThousandUnderTheLimit) {
          {{"PeringatanLimitDeposit", "50000", 0},
           {"JawabanPeringatanLimitDeposit", "Sisa <deposit> per <datetime>", 2}});
     Rows("reseller_log", "kode_reseller,deposit_kredit", {{"K", 1000}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     for (qint32 deposit : {39999, 40000, 50000, 50001, 40000})
         w.waiting.CekLimitDeposit("A", deposit, "0811");
     w.waiting.CekLimitDeposit("K", 45000, "0822");  // a credit allowance is never warned
@@ -87,7 +87,7 @@ TEST_F(WaitingRecordTest, LowDepositWarningInsideTheTenThousandUnderTheLimit) {
 }
 
 TEST_F(WaitingRecordTest, ActivityLogFirstAndLaterRows) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.waiting.UpdateResellerLog("A", "5");
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', hit, datetime = pesan_terakhir, "
                      "datetime = realtimenow) FROM reseller_log"),

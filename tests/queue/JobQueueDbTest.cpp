@@ -24,7 +24,7 @@ class JobQueueTest : public DbTest {
 }  // namespace
 
 TEST_F(JobQueueTest, EmptyQueueGivesThePlaceholderRecord) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     const QString record = w.jobs.GetQueue(5);
     EXPECT_EQ(
         record,
@@ -37,7 +37,7 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Job("job_quenue", 6, "S5.08123.6666");
     Job("job_quenue", 5, "S5.08123.2222");
     Job("job_quenue", 5, "S5.08123.3333");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     const QStringList f = w.jobs.GetQueue(5).split(";;");
     ASSERT_EQ(f.size(), 9);
     EXPECT_EQ(f.mid(1),
@@ -50,7 +50,7 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
 TEST_F(JobQueueTest, JobWithoutMessageDoesNotHoldUpTheQueue) {
     Job("job_quenue", 5, "");
     Job("job_quenue", 5, "S5.08123.2222");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.jobs.GetQueue(5).split(";;").value(3), "S5.08123.2222");
 }
 
@@ -58,7 +58,7 @@ TEST_F(JobQueueTest, AlternativeQueueTableForOrdersButNotForMessageJobs) {
     Values().AltQueueOn = true;
     Job("job_quenue", 5, "main table");
     Job("job_quenue_", 5, "alternative table");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     const QStringList f = w.jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "alternative table");
     w.jobs.DelQueue(f[0].toLongLong());
@@ -75,14 +75,14 @@ TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
     Job("job_quenue", 9, "oldest of the three");
     Job("job_quenue", 3, "second");
     Job("job_quenue", 5, "third");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     const QStringList f = w.jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "oldest of the three");
     EXPECT_EQ(f.value(7), "9");
 }
 
 TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     w.messages.InsertToOutbox("08123", "S5.08123.1234", 1, 5, "S5", "R1");
     w.messages.InsertToInbox("supplier1@localhost", "SUKSES SN:1", 1, 5);
     EXPECT_EQ(
@@ -107,7 +107,7 @@ TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
 
 TEST_F(JobQueueTest, FailedInboxWriteIsLoggedNotRaised) {
     Query("DROP TABLE inbox");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_NO_THROW(w.messages.InsertToInbox("s@x", "SUKSES", 1, 5));
     const QStringList log = LogLines("Terminal #5");
     ASSERT_EQ(log.size(), 1);
@@ -116,7 +116,7 @@ TEST_F(JobQueueTest, FailedInboxWriteIsLoggedNotRaised) {
 
 TEST_F(JobQueueTest, AdminJobReplacesApostrophesAndGoesToTheResellersPhone) {
     Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     qint16 terminal = 4;
     w.messages.QueueAdminJob("R1", "Trx '5rb' gagal", terminal);
     w.messages.QueueAdminJob("R2", "tanpa hp", terminal);
@@ -137,7 +137,7 @@ TEST_F(JobQueueTest, AdminJobOnAnSmsCenterTerminalAsksTheSenderSelection) {
     Values().SmsCenterList = ";3;;0";
     Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}, {"status", "1"}});
     Insert("terminal", {{"terminal", 12}, {"modul", "SMS Sender"}, {"status", "1"}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     qint16 terminal = 3;
     w.messages.QueueAdminJob("08123", "Saldo kurang", terminal);
     EXPECT_EQ(terminal, 12);  // passed back to the caller

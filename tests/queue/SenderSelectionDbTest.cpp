@@ -35,7 +35,7 @@ TEST_F(SenderSelectionTest, HubvaneCandidatesByChannelValue) {
     Terminal(21, "Hubvane", true, 1);
     Terminal(22, "Hubvane", true, 0);
     Terminal(23, "Hubvane", true, 1);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.senders.CariTerminal("Hubvane", "GTK", "ani@gtk"), "21;23");
     EXPECT_EQ(w.senders.CariTerminal("Hubvane", "YM", "budi"), "22");
     // a reseller code is looked up to its address first; the first active idle one is chosen
@@ -48,7 +48,7 @@ TEST_F(SenderSelectionTest, CenterSenderReplacesYmTerminalsAsWholeItems) {
     Terminal(12, "Hubvane", true, 0);
     Settings().SaveSetting(Keys::kAppNxEngine2018, Keys::kSecHbvSetting,
                            Keys::PerTerminal(Keys::kHbvCenterSender, 2), "40");
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.senders.CariTerminal("Hubvane", "YM", "budi"), "40;12");
 }
 
@@ -56,7 +56,7 @@ TEST_F(SenderSelectionTest, SmsTakesEveryTerminalOfTheModule) {
     Terminal(31, "SMS Sender", true);
     Terminal(32, "SMS Sender", true);
     Terminal(33, "SMS Center", true);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.senders.CariTerminal("SMS Sender", "SMS", "08123"), "31;32");
     Values().SenderCenterOn = true;
     EXPECT_EQ(w.senders.TSender("08123"), "33");
@@ -67,7 +67,7 @@ TEST_F(SenderSelectionTest, FixedRoutesOverrideEveryCandidate) {
     Terminal(32, "SMS Sender", true);
     Values().ReplayHbv[0] = "7/0812";
     Values().ReplayHbv[2] = "8/@WA";
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.senders.CariTerminalKhusus("08123"), "7");
     EXPECT_EQ(w.senders.CariTerminalKhusus("628@wa"), "8");
     EXPECT_EQ(w.senders.CariTerminalKhusus("0857"), "NC");
@@ -82,7 +82,7 @@ TEST_F(SenderSelectionTest, ActiveIdleFirstThenTheFallbacks) {
     Terminal(5, "SMS Sender", false);
     Terminal(9, "SMS Sender", true);
     Queued(3);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "9");
     Queued(9);  // all busy or off: T[0] is active, so T[0]
     EXPECT_EQ(w.senders.AntrianTerkecil("SMS Sender", "SMS", "08123"), "3");

@@ -24,7 +24,7 @@ class PriceUpdateTest : public MoneyTest {
 
 TEST_F(PriceUpdateTest, ModeOneAdoptsThePriceWithItsMarkupAndResetsAfterwards) {
     Product("S10", 1);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     PriceUpdate p(Ctx(), w.prices);
     p.SetUpHarga("Trx S10 sukses (9.850) sn 123", "S10", "5", "1");
     EXPECT_EQ(Terminal(), "9850/10050");
@@ -38,7 +38,7 @@ TEST_F(PriceUpdateTest, ModeOneAdoptsThePriceWithItsMarkupAndResetsAfterwards) {
 
 TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
     Product("S10", 5);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     PriceUpdate p(Ctx(), w.prices);
     p.SetUpHarga("harga (100)", "S10", "5", "1");  // 100 and less is no price
     EXPECT_EQ(Terminal(), "9000/11000");
@@ -56,7 +56,7 @@ TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
 
 TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
     Product("PLN?", 2);
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     PriceUpdate p(Ctx(), w.prices);
     p.SetUpHarga("token (152.500) ok", "PLN?", "5", "1");
     EXPECT_EQ(HargaDasar(), "152500");
@@ -72,7 +72,7 @@ TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
 }
 
 TEST_F(PriceUpdateTest, PriceReadingsByMarkers) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     PriceUpdate p(Ctx(), w.prices);
     EXPECT_EQ(p.GetHrgDariBalasan("Harga (1.234,00) ok", "5"), "123400");
     // the first word moves the start past the only "(": no ")" after it, so not found

@@ -11,7 +11,7 @@ TEST_F(LookupsTest, ResellerLookupsAndTheirSentinels) {
     Insert("reseller",
            {{"kode_reseller", "R1"}, {"nama_reseller", "Toko Ani"}, {"deposit", 50000}});
     Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.lookups.GetHpReseller("R1"), "08111");
     EXPECT_EQ(w.lookups.GetHpReseller("R9"), "");
     EXPECT_EQ(w.lookups.GetNamaReseller("R1"), "Toko Ani");
@@ -31,13 +31,13 @@ TEST_F(LookupsTest, ConfigFlagsAreLevel11Rows) {
         {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
     Insert("configuration",
            {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.lookups.GetConfigFlag("Potong deposit reseller di awal transaksi"), 1);
     EXPECT_EQ(w.lookups.GetConfigFlag("Terminal Center sebagai Sender"), 0);
 }
 
 TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_TRUE(w.lookups.CekPintar2("maaf stok tidak tersedia saat ini", 5));
     EXPECT_EQ(Values().LastFailureKeyword, "stok tidak tersedia");
     EXPECT_FALSE(w.lookups.CekPintar2("nomor salah", 5));
@@ -54,7 +54,7 @@ TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
 }
 
 TEST_F(LookupsTest, TerminalLists) {
-    Workers w(Ctx());
+    Workers w(Ctx(), Out());
     EXPECT_EQ(w.lookups.TerminalsByModul("SMS Center"), ";");
     EXPECT_EQ(w.lookups.DischargeTerminals(), "0");
     Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}});

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 #include <memory>
 
+#include "chat/Output.h"
 #include "store/Context.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
@@ -40,6 +41,8 @@ class DbTest : public ::testing::Test {
     // The context routines run in; the values start as terminal 5's ("Terminal #5").
     Context Ctx() { return Context{*db_, *util_, *settings_, values_}; }
     ProcessValues& Values() { return values_; }
+    // The log view routines write to (nobody watches it unless a test connects).
+    Output& Out() { return out_; }
 
     // Direct access to the test database, independent of the door under test.
     void Insert(const QString& table, const QVariantMap& row);
@@ -57,4 +60,5 @@ class DbTest : public ::testing::Test {
     std::unique_ptr<Database> db_;
     std::unique_ptr<Database> direct_;
     ProcessValues values_;
+    Output out_;
 };
