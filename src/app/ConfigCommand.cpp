@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
 
+#include "app/RegistryImport.h"
 #include "chat/PasswordScramble.h"
 #include "store/Errors.h"
 #include "store/IniFile.h"
@@ -16,7 +18,8 @@ const char kUsage[] =
     "usage: relvane config get APP SECTION KEY\n"
     "       relvane config set APP SECTION KEY VALUE\n"
     "       relvane config password TERMINAL PASSWORD   (stores the chat password scrambled)\n"
-    "       relvane config list [APP]\n";
+    "       relvane config list [APP]\n"
+    "       relvane config import FILE                  (a .reg export of the Windows registry)\n";
 
 int Get(const SettingsStore& store, const QStringList& a, QTextStream& out, QTextStream& err) {
     const auto stored = IniFile::Lookup(store.FileOf(a[0]), a[1], a[2]);
@@ -53,6 +56,31 @@ int List(const SettingsStore& store, const QStringList& a, QTextStream& out) {
     return 0;
 }
 
+// Saves every string value of the export into the store, then prints how many each
+// application got and what was left out.
+int Import(const SettingsStore& store, const QString& path, QTextStream& out, QTextStream& err) {
+    RegistryImport reg;
+    if (!reg.Read(path)) {
+        err << reg.Error() << Qt::endl;
+        return 1;
+    }
+    QStringList applications;
+    QHash<QString, int> counts;
+    for (const RegistryImport::Value& v : reg.Values()) {
+        store.SaveSetting(v.application, v.section, v.key, v.value);
+        if (!counts.contains(v.application)) applications.append(v.application);
+        ++counts[v.application];
+    }
+    for (const QString& app : applications)
+        out << app << ": " << counts[app] << (counts[app] == 1 ? " value" : " values") << Qt::endl;
+    if (applications.isEmpty()) out << "no values imported" << Qt::endl;
+    for (const QString& line : reg.Skipped()) out << "skipped " << line << Qt::endl;
+    if (reg.KeysOutside() > 0)
+        out << "ignored " << reg.KeysOutside() << (reg.KeysOutside() == 1 ? " key" : " keys")
+            << " outside HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings" << Qt::endl;
+    return 0;
+}
+
 }  // namespace
 
 int RunConfigCommand(const QStringList& args) {
@@ -73,6 +101,8 @@ int RunConfigCommand(const QStringList& args) {
             return 0;
         }
         if (verb == QLatin1String("list") && rest.size() <= 1) return List(store, rest, out);
+        if (verb == QLatin1String("import") && rest.size() == 1)
+            return Import(store, rest[0], out, err);
     } catch (const RelvaneError& e) {
         err << e.Description() << Qt::endl;
         return 1;

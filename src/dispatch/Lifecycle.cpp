@@ -61,7 +61,9 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
     if (fields.size() > 1) v.TerminalName = fields[0];
     try {
         core_.State().Set(core_.State().LoginInProgress, false);
-        v.DatabasePassword = fields.size() > 3 ? fields[3] : QString("");
+        // A host line without a password takes it from RELVANE_DB_PASSWORD_FILE; "Reserved"
+        // needs none.
+        v.DatabasePassword = fields.size() > 1 ? DatabasePassword(fields.value(3)) : QString("");
         ConnectDatabase(core_.Util(), core_.Db(), v.DatabasePassword);
         v.DatabaseName = core_.Db().Target().database;
         v.SeparatePackageRebate = Tolerant<quint8>(core_, "GetConfigFlag", 0, [&] {

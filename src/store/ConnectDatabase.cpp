@@ -1,6 +1,26 @@
 #include "store/ConnectDatabase.h"
 
+#include <QFile>
+
+#include "store/Errors.h"
 #include "store/UtilityComponent.h"
+
+QString DatabasePassword(const QString& commandLineField) {
+    if (!commandLineField.isEmpty()) return commandLineField;
+    const QString path = qEnvironmentVariable("RELVANE_DB_PASSWORD_FILE");
+    // Without a file named the line's empty password is the password, as it always was.
+    if (path.isEmpty()) return commandLineField;
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RelvaneError(
+            QStringLiteral(
+                "cannot read the database password from %1 (RELVANE_DB_PASSWORD_FILE): %2")
+                .arg(path, file.errorString()));
+    if (bytes.endsWith('\n')) bytes.chop(bytes.endsWith("\r\n") ? 2 : 1);
+    return QString::fromUtf8(bytes);
+}
 
 DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password) {
     const QString path = util.ProgramFile(QStringLiteral("Setting.ini"));

@@ -6,8 +6,16 @@
 
 class UtilityComponent;
 
-// Setting.ini [Database] "Driver", "Server", "Database", "UID" and the optional "Port"; the
-// password is the one the host put on the command line.
+// The database password. The host puts it in the fourth field of its line; when that field is
+// empty or missing it is read from the file named by RELVANE_DB_PASSWORD_FILE, so that it need
+// not stand among the process's arguments, which every user of the machine can read. The
+// file's content is the password, without one trailing line break (LF or CR LF); nothing else
+// is trimmed. Without the variable the empty field is the password (a database user without
+// one), as it always was. Throws RelvaneError when the named file cannot be read.
+QString DatabasePassword(const QString& commandLineField);
+
+// Setting.ini [Database] "Driver", "Server", "Database", "UID" and the optional "Port", with
+// the password given.
 DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password);
 
 // Opens the one connection from Setting.ini. A failure is logged to the "db" log and the

@@ -204,13 +204,18 @@ void ForEachEntry(const IniText& ini, const QString& section, Visit visit) {
     }
 }
 
-void Save(const QString& path, const IniText& ini) {
+// QSaveFile gives the new file the permissions of the one it replaces; a file it creates gets
+// the umask's, unless it is to be the owner's only (set before anything is written to it).
+void Save(const QString& path, const IniText& ini, IniFile::NewFile newFile) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString eol = ini.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (const QString& line : ini.lines) bytes += (line + eol).toUtf8();
+    const bool ownerOnly = newFile == IniFile::NewFile::OwnerOnly && !QFileInfo::exists(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) ||
+        (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw RelvaneError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
@@ -232,7 +237,8 @@ QString Read(const QString& path, const QString& section, const QString& key) {
     return Lookup(path, section, key).value_or(QString(""));
 }
 
-void Write(const QString& path, const QString& section, const QString& key, const QString& value) {
+void Write(const QString& path, const QString& section, const QString& key, const QString& value,
+           NewFile newFile) {
     // Values are escaped; a name is written as it is, and a line break in it would open a line
     // of its own.
     if (HoldsControls(section) || HoldsControls(key))
@@ -273,7 +279,7 @@ void Write(const QString& path, const QString& section, const QString& key, cons
             ini.lines.append(entry);
         }
     }
-    Save(path, ini);
+    Save(path, ini, newFile);
 }
 
 QStringList Sections(const QString& path) {

@@ -20,9 +20,14 @@ std::optional<QString> Lookup(const QString& path, const QString& section, const
 // The value, empty when absent.
 QString Read(const QString& path, const QString& section, const QString& key);
 
+// Who may read a file that Write creates: whoever the folder and the umask let in, or only its
+// owner (mode 0600, for files holding secrets). A file that exists keeps its permissions.
+enum class NewFile { Shared, OwnerOnly };
+
 // Stores the value, creating the file and the section when needed. Throws RelvaneError when
 // the file cannot be written or the section or key name holds a control character.
-void Write(const QString& path, const QString& section, const QString& key, const QString& value);
+void Write(const QString& path, const QString& section, const QString& key, const QString& value,
+           NewFile newFile = NewFile::Shared);
 
 // The value on one line for people to read: in its escaped form when it holds control
 // characters, else as it is.

@@ -26,5 +26,6 @@ QString SettingsStore::GetSetting(const QString& application, const QString& sec
 
 void SettingsStore::SaveSetting(const QString& application, const QString& section,
                                 const QString& key, const QString& value) const {
-    IniFile::Write(FileOf(application), section, key, value);
+    // The files hold the scrambled chat passwords: other users of the machine may not read them.
+    IniFile::Write(FileOf(application), section, key, value, IniFile::NewFile::OwnerOnly);
 }

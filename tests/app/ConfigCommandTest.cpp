@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextCodec>
+
+#include "chat/PasswordScramble.h"
+#include "store/IniFile.h"
+#include "store/SettingsKeys.h"
 
 namespace {
 
@@ -23,8 +30,28 @@ class ConfigCommandTest : public ::testing::Test {
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
                 QString::fromUtf8(p.readAllStandardError()).trimmed()};
     }
+    // A file beside the settings, for `config import`.
+    QString Export(const QByteArray& bytes) {
+        const QString path = exports_.filePath("settings.reg");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString Stored(const QString& app, const QString& section, const QString& key) const {
+        return IniFile::Read(dir_.filePath(app + ".ini"), section, key);
+    }
     QTemporaryDir dir_;
+    QTemporaryDir exports_;
 };
+
+const QByteArray kRoot = "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\";
+
+// As the registry editor writes it: UTF-16 with a byte-order mark, CR LF.
+QByteArray Utf16(QString text) {
+    text.replace("\n", "\r\n");
+    return "\xFF\xFE" + QTextCodec::codecForName("UTF-16LE")->fromUnicode(text);
+}
 
 }  // namespace
 
@@ -60,4 +87,79 @@ TEST_F(ConfigCommandTest, SetKeepsALineBreakInsideTheValue) {
     const Outcome refused = Run({"set", "kzd_sql", "Settings", "x\n[Rebat]\nsetQueue", "1"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(Run({"get", "kzd_sql", "Rebat", "setQueue"}).out, "0");
+}
+
+TEST_F(ConfigCommandTest, ImportTakesTheStringValuesOfARegistryExport) {
+    const QString root = kRoot;
+    const QStringList lines = {
+        "Windows Registry Editor Version 5.00",
+        "",
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Notepad]",
+        "\"lfFaceName\"=\"Consolas\"",
+        "",
+        root + "hbv-gate\\Setting]",
+        "@=\"\"",
+        "\"UID HBV #5\"=\"terminal5@localhost\"",
+        "\"MSG IGNORE #5\"=\"say \\\"wait\\\";C:\\\\antri\\\\\"",
+        "\"jPORT #5\"=dword:0000146c",
+        "\"Logo\"=hex:01,02,\\",
+        "  03,04",
+        "\"Note\"=\"line one",
+        "line two\"",
+        "",
+        root + "hbv-gate\\Setting\\Old]",
+        "\"UID HBV #5\"=\"old@localhost\"",
+        "",
+        root + "Terminal #5\\Setting]",
+        "\"MainLeft\"=\"1200\"",
+    };
+    const Outcome imported = Run({"import", Export(Utf16(lines.join('\n')))});
+    EXPECT_EQ(imported.status, 0);
+    EXPECT_EQ(imported.out,
+              "HBV-Gate: 3 values\n"
+              "Terminal #5: 1 value\n"
+              "skipped hbv-gate\\Setting\\(default): default value\n"
+              "skipped hbv-gate\\Setting\\jPORT #5: dword\n"
+              "skipped hbv-gate\\Setting\\Logo: hex\n"
+              "skipped hbv-gate\\Setting\\Old: key deeper than application\\section\n"
+              "ignored 1 key outside HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings");
+    // the application as the program spells it, names with blanks and "#"
+    EXPECT_EQ(Stored("HBV-Gate", "Setting", "UID HBV #5"), "terminal5@localhost");
+    EXPECT_EQ(Stored("HBV-Gate", "Setting", "MSG IGNORE #5"), "say \"wait\";C:\\antri\\");
+    EXPECT_EQ(Stored("HBV-Gate", "Setting", "Note"), "line one\r\nline two");
+    EXPECT_EQ(Stored("Terminal #5", "Setting", "MainLeft"), "1200");
+    EXPECT_EQ(Run({"get", "HBV-Gate", "Setting", "jPORT #5"}).out, "5222");
+}
+
+TEST_F(ConfigCommandTest, ImportReadsAnsiAndUtf8ExportsAndKeepsTheChatPassword) {
+    // The window scrambled the password over 8-bit codes and Windows kept them as ANSI text.
+    const QString password = "rahasia#1357";
+    const QByteArray codes =
+        PasswordScramble::ScrambleText(password, Keys::kPasswordKey).toLatin1();
+    const QString asWindowsKeptIt = QTextCodec::codecForName("Windows-1252")->toUnicode(codes);
+    ASSERT_NE(asWindowsKeptIt, QString::fromLatin1(codes));  // codes that differ in ANSI
+    const QByteArray ansi = "REGEDIT4\r\n\r\n" + kRoot +
+                            "kzd_sql\\FiturPromo]\r\n\"Value\"=\"Terima kasih \x93"
+                            "caf\xE9\x94\"\r\n" +
+                            kRoot + "HBV-Gate\\Setting]\r\n\"PWD HBV #5\"=\"" + codes + "\"\r\n";
+    const QByteArray utf8 = "Windows Registry Editor Version 5.00\n\n" + kRoot +
+                            "HBV-Gate\\Setting]\n\"PWD HBV #6\"=\"" + asWindowsKeptIt.toUtf8() +
+                            "\"\n";
+    EXPECT_EQ(Run({"import", Export(ansi)}).out, "kzd_sql: 1 value\nHBV-Gate: 1 value");
+    EXPECT_EQ(Run({"import", Export(utf8)}).status, 0);
+    EXPECT_EQ(Stored("kzd_sql", "FiturPromo", "Value"),
+              QString::fromUtf8("Terima kasih \u201Ccaf\u00E9\u201D"));
+    for (const char* key : {"PWD HBV #5", "PWD HBV #6"})
+        EXPECT_EQ(PasswordScramble::UnscrambleText(Stored("HBV-Gate", "Setting", key),
+                                                   Keys::kPasswordKey),
+                  password)
+            << key;
+}
+
+TEST_F(ConfigCommandTest, ImportRefusesWhatIsNotARegistryExport) {
+    const Outcome text = Run({"import", Export("[Setting]\r\nUID HBV #5=terminal5@localhost\r\n")});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_TRUE(text.err.contains("not a registry export")) << text.err.toStdString();
+    EXPECT_EQ(Run({"import", exports_.filePath("absent.reg")}).status, 1);
+    EXPECT_TRUE(QDir(dir_.path()).isEmpty());
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "store/Errors.h"
 #include "store/IniFile.h"
+#include "store/SettingsStore.h"
 
 namespace {
 
@@ -151,4 +153,24 @@ TEST_F(IniFileTest, BackslashesOutsideTheEscapedFormStayOrdinary) {
     IniFile::Write(Path(), "Paths", "Quoted", "\"D:\\\"");
     EXPECT_TRUE(ReadRaw().startsWith("[Paths]\r\nBooster=D:\\prog\\n\r\nQuoted=\"\"D:\\\"\"\r\n"))
         << ReadRaw().toStdString();
+}
+
+TEST_F(IniFileTest, SettingsFilesAreCreatedForTheirOwnerOnly) {
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    const SettingsStore store(dir_.filePath("settings"));
+    const QString file = store.FileOf("HBV-Gate");
+    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #5", "x");
+    EXPECT_EQ(mode(file), 0600u);
+    // a file that exists keeps what its owner gave it
+    ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0640), 0);
+    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #6", "y");
+    EXPECT_EQ(mode(file), 0640u);
+    // the files beside the program are created as any other file
+    IniFile::Write(Path(), "Software", "Boster", "Terminal #5");
+    QFile plain(dir_.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    EXPECT_EQ(mode(Path()), mode(plain.fileName()));
 }
