@@ -2,6 +2,36 @@
 
 #include <QDir>
 
+namespace {
+
+const char kHelp[] =
+    "usage: relvane [--headless] [--home DIR] \"Terminal #N@@Relvane@@NODE@@DBPASSWORD\"\n"
+    "       relvane config get APP SECTION KEY\n"
+    "       relvane config set APP SECTION KEY VALUE\n"
+    "       relvane config password TERMINAL PASSWORD\n"
+    "       relvane config list [APP]\n"
+    "       relvane config import FILE    (settings from a .reg export)\n"
+    "       relvane --version | --help\n"
+    "\n"
+    "Serves one chat terminal of the reseller server. The host's line gives the terminal's\n"
+    "name, the module, the node number and the database password; with the password field\n"
+    "empty, the password is read from the file RELVANE_DB_PASSWORD_FILE names.\n"
+    "`config` edits the terminals' settings without starting one.\n"
+    "\n"
+    "  --headless    without the window: log lines go to stdout, message boxes to stderr\n"
+    "  --home DIR    program folder: Setting.ini, opcode.ini, Log/\n"
+    "\n"
+    "Environment:\n"
+    "  RELVANE_HOME              program folder without --home (else the program's own folder)\n"
+    "  RELVANE_CONFIG_DIR        settings folder (else $XDG_CONFIG_HOME/relvane, else\n"
+    "                            ~/.config/relvane)\n"
+    "  RELVANE_HEADLESS=1        the same as --headless\n"
+    "  RELVANE_DB_PASSWORD_FILE  file holding the database password\n"
+    "  RELVANE_MONITOR_HOST      where monitor records go (127.0.0.1)\n"
+    "  RELVANE_MONITOR_PORT      and to which port (8702)\n";
+
+}  // namespace
+
 CommandLine CommandLine::Parse(const QStringList& arguments, const QString& executableFolder) {
     CommandLine c;
     QStringList rest;
@@ -20,4 +50,12 @@ CommandLine CommandLine::Parse(const QStringList& arguments, const QString& exec
     if (c.home.isEmpty()) c.home = executableFolder;
     c.home = QDir(c.home).absolutePath();
     return c;
+}
+
+QString CommandLine::Information(const QString& firstArgument) {
+    if (firstArgument == QLatin1String("--version"))
+        return QStringLiteral("relvane " RELVANE_VERSION "\n");
+    if (firstArgument == QLatin1String("--help") || firstArgument == QLatin1String("-h"))
+        return QString::fromUtf8(kHelp);
+    return QString();
 }

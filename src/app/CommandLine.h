@@ -12,4 +12,8 @@ struct CommandLine {
     QString hostLine;
 
     static CommandLine Parse(const QStringList& arguments, const QString& executableFolder);
+
+    // What `relvane --version` or `relvane --help` prints, or an empty text when the first
+    // argument asks for neither. Only the first: a later word may belong to the host's line.
+    static QString Information(const QString& firstArgument);
 };

@@ -50,6 +50,14 @@ void PrintHeadless(Core& core) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before any application object exists: no display, no program folder needed.
+    if (argc > 1) {
+        const QString information = CommandLine::Information(QString::fromLocal8Bit(argv[1]));
+        if (!information.isEmpty()) {
+            QTextStream(stdout) << information;
+            return 0;
+        }
+    }
     if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("config")) {
         QCoreApplication app(argc, argv);
         return RunConfigCommand(app.arguments().mid(2));
