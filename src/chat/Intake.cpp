@@ -75,10 +75,11 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
         const QString service = QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo);
         core_.Out().ShowMessageBlock(service + QLatin1Char(',') + v.TerminalList, msisdn, msisdn,
                                      text, NowStamp(), 2);
+        const bool supplier = IsKnownSupplier(msisdn);
         if (text.size() <= kMaxSettledLength) {
             text += QLatin1Char('.');
             if (!IsIgnoredMessage(text)) {
-                if (IsKnownSupplier(msisdn)) {
+                if (supplier) {
                     // Settlement of the reply is handed over here once it is in place.
                 } else {
                     const QString line =
@@ -96,7 +97,7 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
         // only the terminal's own suppliers may switch its products.
         core_.Work().promo.KirimPesanAdm(
             QStringLiteral("Terminal #") + QString::number(v.TerminalNo) + QLatin1Char(' ') + text,
-            v.AdminNumber, IsKnownSupplier(msisdn));
+            v.AdminNumber, supplier);
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
                   QStringLiteral(") ") + Describe(e));

@@ -97,11 +97,14 @@ QString DispatchLoop::Unsendable(const Job& job, const QString& target, const QS
 
 void DispatchLoop::Drop(const Job& job, const QString& reason) {
     Workers& w = core_.Work();
+    bool dropped = false;
     core_.Db().Transaction([&] {
-        if (!w.jobs.DelQueue(job.id)) return;  // another instance has dealt with it
+        dropped = w.jobs.DelQueue(job.id);
+        if (!dropped) return;  // another instance has dealt with it
         w.messages.InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
                                   job.kodeReseller);
     });
+    if (!dropped) return;
     const QString line = QStringLiteral("Trx ") + job.pesan + QStringLiteral(" dibuang, ") +
                          reason + QStringLiteral(" (") + job.kodeReseller + QLatin1Char(')');
     core_.Out().SendBox(QStringLiteral("Info"), line);
