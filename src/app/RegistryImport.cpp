@@ -5,6 +5,7 @@
 #include <QTextCodec>
 #include <algorithm>
 
+#include "store/Convert.h"
 #include "store/SettingsKeys.h"
 
 namespace {
@@ -45,21 +46,6 @@ QString Decode(const QByteArray& bytes) {
     return text;
 }
 
-// Only blanks and tabs are trimmed: a value may begin or end with a no-break space.
-bool IsBlank(QChar c) {
-    return c == ' ' || c == '\t';
-}
-QString TrimStart(const QString& s) {
-    int from = 0;
-    while (from < s.size() && IsBlank(s[from])) ++from;
-    return s.mid(from);
-}
-QString Blankless(const QString& s) {
-    QString t = TrimStart(s);
-    while (!t.isEmpty() && IsBlank(t.back())) t.chop(1);
-    return t;
-}
-
 // The quoted text at pos, with "\\" read as a backslash and "\"" as a quote (any other
 // backslash stands for itself); pos is left after the closing quote. False when the text ends
 // before the closing quote.
@@ -82,7 +68,7 @@ bool ReadQuoted(const QString& text, int& pos, QString* out) {
 // section and the key are INI names), or the empty text.
 QString Unstorable(const QString& application, const QString& section, const QString& key) {
     const auto plain = [](const QString& s) {
-        return !s.isEmpty() && s == Blankless(s) &&
+        return !s.isEmpty() && s == Convert::TrimBlanks(s) &&
                std::none_of(s.begin(), s.end(), [](QChar c) { return c < ' ' || c == '\x7F'; });
     };
     if (!plain(application) || application.contains('/'))
@@ -123,7 +109,7 @@ bool RegistryImport::Read(const QString& path) {
         if (crlf) line.chop(1);
         ends.append(crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
     }
-    const QString header = Blankless(lines[0]);
+    const QString header = Convert::TrimBlanks(lines[0]);
     if (header != QLatin1String("Windows Registry Editor Version 5.00") &&
         header != QLatin1String("REGEDIT4")) {
         error_ = QStringLiteral(
@@ -133,7 +119,7 @@ bool RegistryImport::Read(const QString& path) {
         return false;
     }
     for (int i = 1; i < lines.size(); ++i) {
-        const QString line = Blankless(lines[i]);
+        const QString line = Convert::TrimBlanks(lines[i]);
         if (line.isEmpty() || line.startsWith(';')) continue;
         if (line.startsWith('[') && line.endsWith(']'))
             OpenKey(line.mid(1, line.size() - 2));
@@ -170,18 +156,18 @@ void RegistryImport::OpenKey(const QString& path) {
 void RegistryImport::ReadValue(const QStringList& lines, const QStringList& ends, int& i) {
     const int first = i;
     // Blanks at the end may belong to a string value that goes on in the next line.
-    QString text = TrimStart(lines[i]);
+    QString text = Convert::TrimLeadingBlanks(lines[i]);
     const bool isDefault = text.startsWith('@');
     QString name = QStringLiteral("(default)");
     int pos = isDefault ? 1 : 0;
     const bool named = isDefault || (text.startsWith('"') && ReadQuoted(text, pos, &name));
     const int eq = named ? text.indexOf('=', pos) : -1;
-    if (eq < 0 || !Blankless(text.mid(pos, eq - pos)).isEmpty()) {
+    if (eq < 0 || !Convert::TrimBlanks(text.mid(pos, eq - pos)).isEmpty()) {
         if (where_ == Where::Above || where_ == Where::Section)
             skipped_.append(QStringLiteral("line %1: neither a key nor a value").arg(first + 1));
         return;
     }
-    text = TrimStart(text.mid(eq + 1));
+    text = Convert::TrimLeadingBlanks(text.mid(eq + 1));
     if (text.startsWith('"')) {
         QString value;
         pos = 0;
@@ -194,12 +180,12 @@ void RegistryImport::ReadValue(const QStringList& lines, const QStringList& ends
         return isDefault ? Skip(name, QStringLiteral("default value")) : Take(name, value);
     }
     // Other types: "dword:0000001e", "hex:..", "hex(2):..", going on in the next line after "\".
-    text = Blankless(text);
+    text = Convert::TrimBlanks(text);
     while (text.endsWith('\\') && i + 1 < lines.size())
-        text = text.chopped(1) + Blankless(lines[++i]);
+        text = text.chopped(1) + Convert::TrimBlanks(lines[++i]);
     const int colon = text.indexOf(':');
     Skip(name, text == QLatin1String("-") ? QStringLiteral("deletion")
-               : colon > 0                ? Blankless(text.left(colon)).toLower()
+               : colon > 0                ? Convert::TrimBlanks(text.left(colon)).toLower()
                                           : QStringLiteral("unreadable value"));
 }
 

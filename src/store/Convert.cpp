@@ -44,6 +44,25 @@ qint32 ToInt32(const QString& text) {
     return Ranged<qint32>(Val(text));
 }
 
+namespace {
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+}  // namespace
+
+QString TrimLeadingBlanks(const QString& text) {
+    int from = 0;
+    while (from < text.size() && IsBlank(text[from])) ++from;
+    return text.mid(from);
+}
+
+QString TrimBlanks(const QString& text) {
+    int from = 0, to = text.size();
+    while (from < to && IsBlank(text[from])) ++from;
+    while (to > from && IsBlank(text[to - 1])) --to;
+    return text.mid(from, to - from);
+}
+
 qint32 CheckedInt32(qint64 value) {
     return Ranged<qint32>(static_cast<double>(value));
 }

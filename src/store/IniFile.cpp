@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTextCodec>
 
+#include "store/Convert.h"
 #include "store/Errors.h"
 
 namespace {
@@ -44,14 +45,12 @@ IniText Load(const QString& path) {
     return ini;
 }
 
-QString TrimBlanks(const QString& s);
-
 std::optional<QString> SectionName(const QString& line) {
-    const QString t = TrimBlanks(line);
+    const QString t = Convert::TrimBlanks(line);
     if (!t.startsWith(QLatin1Char('['))) return std::nullopt;
     const int close = t.indexOf(QLatin1Char(']'));
     if (close < 0) return std::nullopt;
-    return TrimBlanks(t.mid(1, close - 1));
+    return Convert::TrimBlanks(t.mid(1, close - 1));
 }
 
 // A value holding control characters cannot stand on its line as it is: a line break would end
@@ -150,12 +149,12 @@ std::optional<QString> Unescaped(const QString& text) {
 
 // Splits "key=value" lines; comments and lines without "=" are not entries.
 bool SplitEntry(const QString& line, QString* key, QString* value) {
-    const QString t = TrimBlanks(line);
+    const QString t = Convert::TrimBlanks(line);
     if (t.isEmpty() || t.startsWith(QLatin1Char(';'))) return false;
     const int eq = t.indexOf(QLatin1Char('='));
     if (eq <= 0) return false;
-    *key = TrimBlanks(t.left(eq));
-    QString v = TrimBlanks(t.mid(eq + 1));
+    *key = Convert::TrimBlanks(t.left(eq));
+    QString v = Convert::TrimBlanks(t.mid(eq + 1));
     if (auto unescaped = Unescaped(v)) {
         v = *unescaped;
     } else if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
@@ -163,15 +162,6 @@ bool SplitEntry(const QString& line, QString* key, QString* value) {
     }
     *value = v;
     return true;
-}
-
-// Only blanks and tabs are trimmed: a value may start or end with any other character (a
-// scrambled password can hold a no-break space).
-QString TrimBlanks(const QString& s) {
-    int from = 0, to = s.size();
-    while (from < to && (s[from] == QLatin1Char(' ') || s[from] == QLatin1Char('\t'))) ++from;
-    while (to > from && (s[to - 1] == QLatin1Char(' ') || s[to - 1] == QLatin1Char('\t'))) --to;
-    return s.mid(from, to - from);
 }
 
 // A value whose ends would be trimmed or unquoted on reading is written inside quotes, which

@@ -52,11 +52,6 @@ TEST(VersionAndHelp, AnsweredWithoutStartingAnything) {
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith("usage: relvane [--headless] [--home DIR] "))
         << help.out.toStdString();
-    for (const char* word :
-         {"config get", "config set", "config password", "config list", "RELVANE_HOME",
-          "RELVANE_CONFIG_DIR", "RELVANE_HEADLESS", "RELVANE_DB_PASSWORD_FILE",
-          "RELVANE_MONITOR_HOST", "RELVANE_MONITOR_PORT"})
-        EXPECT_TRUE(help.out.contains(word)) << word;
 
     EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
 }

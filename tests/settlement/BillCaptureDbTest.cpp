@@ -40,7 +40,8 @@ TEST_F(BillCaptureTest, FirstMarkerPairFoundWinsAndTheDestinationsRowsAreReplace
     Row("other", "5000", 5, "1");  // another destination's capture stays
     Row("0811", "7000", 5, "2");
     Row("x", "8000", 5, "0811");
-    BillCapture bill(Ctx(), Out());
+    Workers w(Ctx(), Out());
+    BillCapture& bill = w.bills;
     bill.GetHrgPPOB("pembayaran berhasil idpel:5432101 tagihan:125.000 ref:77 ok.", "9", "0811");
     EXPECT_EQ(lines, (QStringList{"Index>0: 77", "ID>1: 5432101", "Harga>0: 125.000"}));
     EXPECT_EQ(Captured(), (QStringList{"other|5000|5|1", "5432101|125000|9|77"}));
@@ -63,7 +64,8 @@ TEST_F(BillCaptureTest, FirstMarkerPairFoundWinsAndTheDestinationsRowsAreReplace
 
 TEST_F(BillCaptureTest, SwitchedOffNotABillReplyOrBrokenMarkersTouchNothing) {
     Row("0811", "7000", 5, "2");
-    BillCapture bill(Ctx(), Out());
+    Workers w(Ctx(), Out());
+    BillCapture& bill = w.bills;
     Marker("SNKataKunci #5", "lunas");
     bill.GetHrgPPOB("berhasil id:1 tagihan:100 ref:1 ", "5", "0811");
     Marker("SNKataKunci #5", "lunas;berhasil");
@@ -83,7 +85,8 @@ TEST_F(BillCaptureTest, SwitchedOffNotABillReplyOrBrokenMarkersTouchNothing) {
 }
 
 TEST_F(BillCaptureTest, BillAmountAndCustomerIdLookups) {
-    BillCapture bill(Ctx(), Out());
+    Workers w(Ctx(), Out());
+    BillCapture& bill = w.bills;
     Row("0811", "5000", 0, "1");  // terminal 0: not found by the customer ID
     EXPECT_EQ(bill.GetHrgPLN("0811"), 0);
     Row("x", "6000", 0, "0811");  // ... but by the index whatever the terminal

@@ -25,7 +25,7 @@ class PriceUpdateTest : public MoneyTest {
 TEST_F(PriceUpdateTest, ModeOneAdoptsThePriceWithItsMarkupAndResetsAfterwards) {
     Product("S10", 1);
     Workers w(Ctx(), Out());
-    PriceUpdate p(Ctx(), w.prices);
+    PriceUpdate& p = w.priceUpdate;
     p.SetUpHarga("Trx S10 sukses (9.850) sn 123", "S10", "5", "1");
     EXPECT_EQ(Terminal(), "9850/10050");
     EXPECT_EQ(HargaDasar(), "9850");
@@ -39,7 +39,7 @@ TEST_F(PriceUpdateTest, ModeOneAdoptsThePriceWithItsMarkupAndResetsAfterwards) {
 TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
     Product("S10", 5);
     Workers w(Ctx(), Out());
-    PriceUpdate p(Ctx(), w.prices);
+    PriceUpdate& p = w.priceUpdate;
     p.SetUpHarga("harga (100)", "S10", "5", "1");  // 100 and less is no price
     EXPECT_EQ(Terminal(), "9000/11000");
     p.SetUpHarga("harga (101)", "S10", "5", "1");
@@ -57,7 +57,7 @@ TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
 TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
     Product("PLN?", 2);
     Workers w(Ctx(), Out());
-    PriceUpdate p(Ctx(), w.prices);
+    PriceUpdate& p = w.priceUpdate;
     p.SetUpHarga("token (152.500) ok", "PLN?", "5", "1");
     EXPECT_EQ(HargaDasar(), "152500");
     EXPECT_EQ(Terminal(), "9000/11000");
@@ -73,7 +73,7 @@ TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
 
 TEST_F(PriceUpdateTest, PriceReadingsByMarkers) {
     Workers w(Ctx(), Out());
-    PriceUpdate p(Ctx(), w.prices);
+    PriceUpdate& p = w.priceUpdate;
     EXPECT_EQ(p.GetHrgDariBalasan("Harga (1.234,00) ok", "5"), "123400");
     // the first word moves the start past the only "(": no ")" after it, so not found
     EXPECT_EQ(p.GetHrgDariBalasan("harga (9850 saldo 5000", "5"), "N/A");
