@@ -16,8 +16,7 @@ FakeSupplier::FakeSupplier(const QString& jid, const QString& password, const QS
         if (m.body().isEmpty()) return;
         emit OrderReceived(m.from(), m.body());
         if (replyDelayMs_ < 0) return;
-        const QString reply =
-            QStringLiteral("SUKSES %1 SN:%2").arg(m.body()).arg(++serial_, 8, 10, QLatin1Char('0'));
+        const QString reply = ReplyTo(m.body(), ++serial_, failEvery_);
         const QString to = m.from();
         QTimer::singleShot(replyDelayMs_, this, [this, to, reply] {
             QXmppMessage answer(QString(), to, reply);
@@ -35,4 +34,14 @@ void FakeSupplier::Start() {
     config.setPort(port_);
     config.setResource(QStringLiteral("supplier"));
     client_.connectToServer(config);
+}
+
+QString FakeSupplier::ReplyTo(const QString& order, int n, int failEvery) {
+    if (failEvery > 0 && n % failEvery == 0)
+        return QStringLiteral("GAGAL %1 stok tidak tersedia").arg(order);
+    return QStringLiteral("SUKSES %1 SN:%2 STOK:%3 HRG:%4")
+        .arg(order)
+        .arg(n, 8, 10, QLatin1Char('0'))
+        .arg(1000 - n)
+        .arg(9800);
 }

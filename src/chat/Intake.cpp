@@ -66,6 +66,17 @@ bool Intake::IsKnownSupplier(const QString& sender) {
     return !r.IsEmpty();
 }
 
+void Intake::Settle(const QString& text) {
+    // A reply that could not be settled stays what it was: the order waiting, the reply
+    // stored below like every other message.
+    try {
+        core_.Work().settlement.ExecuteReplaySupplier(text.toLower(), core_.Values().TerminalNo);
+    } catch (const std::exception& e) {
+        core_.Log(QStringLiteral("ExecuteReplaySupplier (") + text + QStringLiteral(") ") +
+                  Describe(e));
+    }
+}
+
 void Intake::txtPm(const QString& msisdn, const QString& pesan) {
     if (pesan.isEmpty()) return;
     ProcessValues& v = core_.Values();
@@ -80,7 +91,7 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
             text += QLatin1Char('.');
             if (!IsIgnoredMessage(text)) {
                 if (supplier) {
-                    // Settlement of the reply is handed over here once it is in place.
+                    Settle(text);
                 } else {
                     const QString line =
                         QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") +

@@ -25,5 +25,7 @@ class Intake : public QObject {
     static QString BareAccount(const QString& jid);
 
   private:
+    void Settle(const QString& text);
+
     Core& core_;
 };

@@ -8,10 +8,12 @@
 #include "queue/JobQueue.h"
 #include "queue/MessageTables.h"
 #include "queue/SenderSelection.h"
+#include "routing/Rerouting.h"
 #include "settlement/BillCapture.h"
 #include "settlement/PriceUpdate.h"
 #include "settlement/PromoAndNotices.h"
 #include "settlement/ReplyClassifier.h"
+#include "settlement/Settlement.h"
 #include "store/Context.h"
 #include "store/Lookups.h"
 
@@ -33,7 +35,10 @@ struct Workers {
           classifier(ctx),
           priceUpdate(ctx, prices),
           bills(ctx, out),
-          promo(ctx, lookups, messages, ledger) {}
+          promo(ctx, lookups, messages, ledger),
+          rerouting(ctx, messages),
+          settlement(ctx, {lookups, prices, deposits, ledger, rebates, waiting, classifier,
+                           priceUpdate, bills, promo, messages, rerouting}) {}
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
@@ -50,4 +55,6 @@ struct Workers {
     PriceUpdate priceUpdate;
     BillCapture bills;
     PromoAndNotices promo;
+    Rerouting rerouting;
+    Settlement settlement;
 };

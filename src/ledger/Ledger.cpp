@@ -1,10 +1,12 @@
 // The ledger: one entry per credit, each carrying the reseller's running balance forward.
 //
 // The balance is read from the reseller's latest entry and written with the new one. Several
-// terminals credit the same reseller at once, so the read and the insert are done under a
-// named lock per reseller (and per database): the next writer reads the entry this one wrote.
-// The lock is released when the entry is written, so an entry must never be written inside a
-// database transaction: the next writer would read the balance before this entry's commit.
+// terminals credit the same reseller at once, so the read and the insert are made under the
+// reseller's row lock, in a transaction (the caller's, when the entry is part of a larger unit
+// such as a settlement): the lock is held until that transaction commits, so the next writer
+// reads the balance this entry left. It is the same lock a deposit movement takes, so a
+// settlement's locks are all row locks the server sees, and a deadlock between two of them is
+// found and undone by the server instead of waiting out a timeout.
 #include "ledger/Ledger.h"
 
 #include "ledger/Amounts.h"
@@ -18,31 +20,31 @@ const QString kLockName =
 // Entries take milliseconds; a wait this long means a writer is stuck, not busy.
 constexpr int kLockWaitSeconds = 60;
 
-// Holds the reseller's ledger lock for as long as it lives.
-class LedgerLock {
-  public:
-    LedgerLock(Database& db, const QString& kodeReseller) : db_(db), kode_(kodeReseller) {
-        const DbResult r =
-            db_.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),
-                     {kode_, kLockWaitSeconds});
-        if (r.Int(0, QStringLiteral("l")) != 1)
-            throw DbError(QStringLiteral("ledger of ") + kode_ + QStringLiteral(" is locked"));
-    }
-    ~LedgerLock() {
+// Serialises writers of one ledger until the current transaction ends.
+void LockLedger(Database& db, const QString& kodeReseller) {
+    const DbResult row = db.Exec(
+        QStringLiteral("SELECT kode_reseller FROM reseller WHERE kode_reseller = ? FOR UPDATE"),
+        {kodeReseller});
+    if (!row.IsEmpty()) return;
+    // A code that names no reseller has no row to lock; a named lock stands in for it.
+    const DbResult r =
+        db.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),
+                {kodeReseller, kLockWaitSeconds});
+    if (r.Int(0, QStringLiteral("l")) != 1)
+        throw DbError(QStringLiteral("ledger of ") + kodeReseller + QStringLiteral(" is locked"));
+    db.AtTransactionEnd([&db, kodeReseller] {
         try {
-            db_.Exec(QStringLiteral("SELECT RELEASE_LOCK(") + kLockName + QStringLiteral(") AS l"),
-                     {kode_});
+            db.Exec(QStringLiteral("SELECT RELEASE_LOCK(") + kLockName + QStringLiteral(") AS l"),
+                    {kodeReseller});
         } catch (const std::exception&) {
             // A lost connection has released it already.
         }
-    }
-    LedgerLock(const LedgerLock&) = delete;
-    LedgerLock& operator=(const LedgerLock&) = delete;
+    });
+}
 
-  private:
-    Database& db_;
-    QString kode_;
-};
+bool IsDuplicate(const std::exception& e) {
+    return Describe(e).contains(QLatin1String("duplicate entry"), Qt::CaseInsensitive);
+}
 
 }  // namespace
 
@@ -53,41 +55,51 @@ void Ledger::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredi
                          QStringLiteral(" Kredit:") + QString::number(kredit) +
                          QStringLiteral(" KodeRS:") + kodeRS + QStringLiteral(" Uraian:") + uraian;
     const auto report = [&](const std::exception& e) {
-        const QString description = Describe(e).toLower();
-        const QString text = what + QStringLiteral(" [") + description + QLatin1Char(']');
+        const QString text = what + QStringLiteral(" [") + Describe(e).toLower() + QLatin1Char(']');
         ctx_.util.WriteLog(ctx_.values.TerminalName, text);
         emit MonitorRecord(ctx_.values.TerminalName + QLatin1Char(' ') + text);
-        return description.contains(QLatin1String("duplicate entry"));
     };
+    const bool partOfUnit = ctx_.db.InTransaction();
     try {
-        if (ctx_.db.InTransaction())
-            throw RelvaneError(QStringLiteral("ledger entry inside a transaction"));
-        LedgerLock lock(ctx_.db, kodeRS);
-        const DbResult latest = ctx_.db.Exec(
-            QStringLiteral(
-                "SELECT saldo FROM rekening where kode_reseller = ? ORDER BY id DESC limit 0,1"),
-            {kodeRS});
-        // Every entry this module writes is a credit; a debit would lower the balance.
-        const qint32 saldo =
-            latest.IsEmpty()
-                ? Amounts::Sub(kredit, debet)
-                : Amounts::Sub(
-                      Amounts::Add(Amounts::Int32At(latest, QStringLiteral("saldo")), kredit),
-                      debet);
-        const QString insert = QStringLiteral(
-            "insert into rekening (tanggal,kode_rekening,debet,kredit,saldo,kode_reseller,uraian)"
-            "values(?,?,?,?,?,?,?)");
-        try {
-            ctx_.db.Exec(insert, {NowStamp(), kodeRek, debet, kredit, saldo, kodeRS, uraian});
-        } catch (const std::exception& e) {
-            if (!report(e)) return;
-            // The counter has run into ids that are taken: move it on and write the entry once
-            // more, still under the lock, so the balance read above is still the latest.
-            DuplicateEntry();
-            ctx_.db.Exec(insert, {NowStamp(), kodeRek, debet, kredit, saldo, kodeRS, uraian});
-        }
+        ctx_.db.Transaction([&] {
+            LockLedger(ctx_.db, kodeRS);
+            const DbResult latest = ctx_.db.Exec(
+                QStringLiteral("SELECT saldo FROM rekening where kode_reseller = ? ORDER BY id "
+                               "DESC limit 0,1"),
+                {kodeRS});
+            // Every entry this module writes is a credit; a debit would lower the balance.
+            const qint32 saldo =
+                latest.IsEmpty()
+                    ? Amounts::Sub(kredit, debet)
+                    : Amounts::Sub(
+                          Amounts::Add(Amounts::Int32At(latest, QStringLiteral("saldo")), kredit),
+                          debet);
+            const QVariantList values = {NowStamp(), kodeRek, debet, kredit, saldo, kodeRS, uraian};
+            DbError refused(QString{});
+            if (ctx_.db.Attempt(
+                    [&] {
+                        ctx_.db.Exec(QStringLiteral("insert into rekening (tanggal,kode_rekening,"
+                                                    "debet,kredit,saldo,kode_reseller,uraian)"
+                                                    "values(?,?,?,?,?,?,?)"),
+                                     values);
+                    },
+                    &refused))
+                return;
+            if (!IsDuplicate(refused)) throw refused;
+            // The counter has run into ids that are taken: the entry goes past it by the step
+            // DuplicateEntry moves it, still under the lock, so the balance read above is still
+            // the latest. Moving the counter itself would end the transaction.
+            report(refused);
+            ctx_.db.Exec(QStringLiteral("insert into rekening (id,tanggal,kode_rekening,debet,"
+                                        "kredit,saldo,kode_reseller,uraian)"
+                                        "values(?,?,?,?,?,?,?,?)"),
+                         QVariantList{Amounts::Add(GetAutoIncrement(), 10)} + values);
+        });
     } catch (const std::exception& e) {
-        if (report(e)) DuplicateEntry();
+        report(e);
+        // Inside a larger unit the entry fails the unit; on its own it is logged and dropped.
+        if (partOfUnit) throw;
+        if (IsDuplicate(e)) DuplicateEntry();
     }
 }
 

@@ -163,6 +163,9 @@ bool Database::OpenConnection() {
     if (db.open()) {
         // The native client asks for 3-byte utf8; the tables hold any Unicode text.
         if (target_.IsNative()) QSqlQuery(QStringLiteral("SET NAMES utf8mb4"), db);
+        // Each statement sees what other terminals and the host have committed by then: a
+        // balance read under a lock must see the entry the previous holder wrote.
+        QSqlQuery(QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED"), db);
         lastOpenError_.clear();
         lost_ = false;
         return true;
@@ -192,7 +195,8 @@ void Database::DropPrepared() {
 
 void Database::EnsureConnected() {
     if (IsOpen()) return;
-    if (transactionDepth_ > 0) throw DbError(QStringLiteral("connection lost in transaction"));
+    if (transactionDepth_ > 0)
+        throw DbError(QStringLiteral("connection lost in transaction"), QString(), true);
     if (!Reconnect()) throw DbError(lastOpenError_);
 }
 
@@ -211,7 +215,9 @@ QSqlQuery& Database::Prepared(const QString& sql) {
     if (!query->prepare(sql)) {
         const QSqlError error = query->lastError();
         if (IsConnectionLost(error)) lost_ = true;
-        throw DbError(Description(error), error.nativeErrorCode());
+        const DbError e(Description(error), error.nativeErrorCode(), IsConnectionLost(error));
+        NoteUnitFailure(e);
+        throw e;
     }
     return **prepared_.insert(sql, query);
 }
@@ -233,6 +239,7 @@ DbResult Database::Exec(const QString& sql, const QVariantMap& named) {
 }
 
 DbResult Database::Run(const QString& sql, const Binder& bind) {
+    if (transactionDepth_ > 0 && unitFailure_) throw *unitFailure_;
     EnsureConnected();
     try {
         return RunOnce(sql, bind);
@@ -257,7 +264,9 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
                 util_->WriteLog(kDbLog, QStringLiteral("Konek RLV ") + Description(error));
         }
         query.finish();
-        throw DbError(Description(error), error.nativeErrorCode());
+        const DbError e(Description(error), error.nativeErrorCode(), IsConnectionLost(error));
+        NoteUnitFailure(e);
+        throw e;
     }
     DbResult result;
     if (query.isSelect()) {
@@ -277,17 +286,29 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
     return result;
 }
 
+void Database::NoteUnitFailure(const DbError& e) {
+    if (transactionDepth_ > 0 && !unitFailure_) unitFailure_ = e;
+}
+
 void Database::Transaction(const std::function<void()>& body) {
     if (transactionDepth_ > 0) {
-        body();
+        try {
+            body();
+        } catch (const DbError& e) {
+            NoteUnitFailure(e);
+            throw;
+        } catch (const std::exception& e) {
+            NoteUnitFailure(DbError(Describe(e)));
+            throw;
+        }
         return;
     }
     try {
         RunTransaction(body);
     } catch (const DbError& e) {
-        // Rolled back whole by the server (deadlock, lock wait, certification conflict): the
-        // unit may run once more from its start.
-        if (!e.RolledBack()) throw;
+        // Rolled back whole by the server, or gone with the connection before the commit: the
+        // unit left nothing behind and may run once more from its start.
+        if (!e.RolledBack() && !e.ConnectionLost()) throw;
         RunTransaction(body);
     }
 }
@@ -295,21 +316,73 @@ void Database::Transaction(const std::function<void()>& body) {
 void Database::RunTransaction(const std::function<void()>& body) {
     EnsureConnected();
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-    if (!db.transaction()) throw DbError(Description(db.lastError()));
+    if (!db.transaction()) {
+        const QSqlError error = db.lastError();
+        if (IsConnectionLost(error)) lost_ = true;
+        throw DbError(Description(error), error.nativeErrorCode(), IsConnectionLost(error));
+    }
     ++transactionDepth_;
+    unitFailure_.reset();
     try {
         body();
+        // A step that swallowed its error still fails the unit.
+        if (unitFailure_) throw *unitFailure_;
     } catch (...) {
-        --transactionDepth_;
         db.rollback();
+        EndTransaction();
         throw;
     }
-    --transactionDepth_;
     if (!db.commit()) {
+        // The outcome of a commit that lost its connection is unknown: it is not run again.
         const QSqlError error = db.lastError();
         db.rollback();
+        EndTransaction();
         throw DbError(Description(error), error.nativeErrorCode());
     }
+    EndTransaction();
+}
+
+void Database::EndTransaction() {
+    --transactionDepth_;
+    unitFailure_.reset();
+    std::vector<std::function<void()>> work;
+    work.swap(atEnd_);
+    for (const auto& w : work) w();
+}
+
+void Database::AtTransactionEnd(std::function<void()> work) {
+    if (transactionDepth_ == 0) {
+        work();
+        return;
+    }
+    atEnd_.push_back(std::move(work));
+}
+
+bool Database::Attempt(const std::function<void()>& body, DbError* error) {
+    const auto failed = [error](const DbError& e) {
+        if (error != nullptr) *error = e;
+        return false;
+    };
+    if (transactionDepth_ == 0) {
+        try {
+            body();
+            return true;
+        } catch (const DbError& e) {
+            return failed(e);
+        }
+    }
+    if (unitFailure_) throw *unitFailure_;
+    Exec(QStringLiteral("SAVEPOINT relvane_attempt"));
+    try {
+        body();
+    } catch (const DbError& e) {
+        if (e.RolledBack() || e.ConnectionLost()) throw;
+        unitFailure_.reset();
+        Exec(QStringLiteral("ROLLBACK TO SAVEPOINT relvane_attempt"));
+        return failed(e);
+    }
+    Exec(QStringLiteral("RELEASE SAVEPOINT relvane_attempt"));
+    return true;
 }
 
 QString Database::Fit(const QString& table, const QString& column, const QString& text) {

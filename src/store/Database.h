@@ -8,6 +8,10 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
+
+#include "store/Errors.h"
 
 class QSqlQuery;
 class UtilityComponent;
@@ -82,10 +86,24 @@ class Database {
     DbResult Exec(const QString& sql, const QVariantMap& named);
 
     // Runs body inside one database transaction: committed when it returns, rolled back when
-    // it raises (the error goes on to the caller). A transaction the server rolled back for a
-    // deadlock or a lock wait is run once more from its start. Inside another transaction the
-    // body simply joins it.
+    // it raises (the error goes on to the caller). A unit is all or nothing: once a statement
+    // inside it has failed, even one whose routine swallowed the error, every later statement
+    // and the commit raise that error again, and the unit is rolled back. A transaction the
+    // server rolled back for a deadlock, a lock wait or a certification conflict, or one whose
+    // connection was lost before the commit, is run once more from its start on a fresh
+    // connection. Inside another transaction the body joins it, and a body that raises fails
+    // the enclosing unit too.
     void Transaction(const std::function<void()>& body);
+
+    // Runs body as a step that may fail on its own: inside a transaction its statements are
+    // undone back to a savepoint and the unit goes on; outside one it is simply caught. False
+    // (with the error in *error) when it failed. A failure that took the whole transaction
+    // with it (deadlock, lost connection) still raises.
+    bool Attempt(const std::function<void()>& body, DbError* error = nullptr);
+
+    // Runs once the current transaction has ended (committed or rolled back), or at once
+    // outside a transaction; for releasing what must be held until the commit.
+    void AtTransactionEnd(std::function<void()> work);
 
     bool InTransaction() const { return transactionDepth_ > 0; }
 
@@ -101,6 +119,8 @@ class Database {
     using Binder = std::function<void(QSqlQuery&)>;
     DbResult Run(const QString& sql, const Binder& bind);
     void RunTransaction(const std::function<void()>& body);
+    void EndTransaction();
+    void NoteUnitFailure(const DbError& e);
     DbResult RunOnce(const QString& sql, const Binder& bind);
     void EnsureConnected();
     bool Reconnect();
@@ -114,6 +134,8 @@ class Database {
     QString lastOpenError_;
     bool lost_ = false;
     int transactionDepth_ = 0;
+    std::optional<DbError> unitFailure_;  // the first failure inside the current transaction
+    std::vector<std::function<void()>> atEnd_;
     quint64 statements_ = 0;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, qint64> columnSizes_;  // "table.column" -> characters, 0: no fixed size

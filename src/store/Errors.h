@@ -18,9 +18,13 @@ class RelvaneError : public std::runtime_error {
 // A statement failed; carries the driver's description and the server's error code.
 class DbError : public RelvaneError {
   public:
-    explicit DbError(const QString& description, QString code = QString())
-        : RelvaneError(description), code_(std::move(code)) {}
+    explicit DbError(const QString& description, QString code = QString(),
+                     bool connectionLost = false)
+        : RelvaneError(description), code_(std::move(code)), connectionLost_(connectionLost) {}
     const QString& Code() const { return code_; }
+    // The connection dropped before the statement could finish: its outcome is unknown, and
+    // any transaction it was part of is gone with the connection.
+    bool ConnectionLost() const { return connectionLost_; }
     // A deadlock or a lock wait that ran out: the transaction was rolled back whole, so it
     // may safely run again.
     bool RolledBack() const {
@@ -33,6 +37,7 @@ class DbError : public RelvaneError {
 
   private:
     QString code_;
+    bool connectionLost_ = false;
 };
 
 // Description of any exception, for the one-line error logs.

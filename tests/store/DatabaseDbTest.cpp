@@ -113,6 +113,59 @@ TEST_F(DatabaseTest, TransactionIsAllOrNothing) {
     EXPECT_EQ(runs, 2);
 }
 
+TEST_F(DatabaseTest, AUnitFailsWholeOnAnySwallowedErrorAndRunsAgainAfterALostConnection) {
+    Insert("reseller", {{"kode_reseller", "R1"}, {"deposit", 1000}});
+    const auto debit = [&](int amount) {
+        Db().Exec("UPDATE reseller SET deposit = deposit - ? WHERE kode_reseller = ?",
+                  {amount, "R1"});
+    };
+    // a step that caught its own error still fails the unit, and nothing after it runs
+    EXPECT_THROW(Db().Transaction([&] {
+        debit(100);
+        try {
+            Db().Exec("INSERT INTO no_such_table VALUES (1)");
+        } catch (const DbError&) {
+        }
+        EXPECT_THROW(debit(1), DbError);
+    }),
+                 DbError);
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "1000");
+
+    // a step allowed to fail is undone alone; the rest of the unit commits
+    Db().Transaction([&] {
+        debit(100);
+        DbError error{QString()};
+        EXPECT_FALSE(Db().Attempt(
+            [&] {
+                debit(7);
+                Db().Exec("INSERT INTO no_such_table VALUES (1)");
+            },
+            &error));
+        EXPECT_TRUE(error.Description().contains("no_such_table"));
+        debit(10);
+    });
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "890");
+
+    // the connection drops inside the unit: no statement goes on without what the unit held;
+    // the unit runs again from its start on a new connection, once
+    for (const QString& driver : {QStringLiteral("QMYSQL"), OdbcDriver()}) {
+        SCOPED_TRACE(driver.toStdString());
+        Database db(&Util(), "unit-" + driver);
+        ASSERT_TRUE(db.Open(TargetFor(driver)));
+        int runs = 0;
+        db.Transaction([&] {
+            db.Exec("UPDATE reseller SET deposit = deposit - 1 WHERE kode_reseller = 'R1'");
+            if (++runs == 1) {
+                const QString id = db.Exec("SELECT CONNECTION_ID() AS id").Text(0, "id");
+                Query("KILL CONNECTION " + QString::number(id.toLongLong()));
+                db.Exec("SELECT 1");
+            }
+        });
+        EXPECT_EQ(runs, 2);
+    }
+    EXPECT_EQ(Scalar("SELECT deposit FROM reseller WHERE kode_reseller='R1'"), "888");
+}
+
 TEST_F(DatabaseTest, TextsAreFitToTheirColumns) {
     EXPECT_EQ(Db().Fit("parsing", "reply", QString(60, 'x')), QString(50, 'x'));
     EXPECT_EQ(Db().Fit("PARSING", "Reply", "9850 rb"), "9850 rb");

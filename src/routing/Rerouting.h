@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "store/Context.h"
+
+class MessageTables;
+
+// Moves an order that failed on this terminal to another one: the product goes off here, a new
+// job is queued for a terminal chosen by the routing table, product restrictions, priority
+// levels and today's usage, the old order is closed, and the product comes back on. When no
+// terminal can take the order the reseller gets the "Pesan4" message instead.
+class Rerouting {
+  public:
+    Rerouting(Context ctx, MessageTables& messages) : ctx_(ctx), messages_(messages) {}
+
+    // Where the new job goes; all empty when no terminal can take the product. The command is
+    // kept whole, whatever separators it holds.
+    struct AlihCommand {
+        QString command;
+        QString suffix;  // "@" and the chat target, or empty for target "-"
+        qint16 terminal = 0;
+    };
+
+    // The whole re-route as one unit of work. Errors are logged; inside a caller's transaction
+    // they go on to the caller as well, so that its unit fails whole.
+    void Pintar(const QString& member, const QString& number, const QString& kdProduk,
+                const QString& tujuan, qint16 terminal, const QString& text, qint32 idx,
+                qint16 terSumber, const QString& trxId);
+    void OffParsing(const QString& kdProduk, qint16 terminal);
+    void ONParsing(const QString& kdProduk, qint16 terminal);
+    void ReulangTrx(const QString& member, const QString& number, const QString& aProduk,
+                    const QString& tujuan, const QString& text, qint16 lineGate,
+                    const QString& trxId);
+
+    // The ";"-joined terminals without the chat and modem modules, when that filter is on.
+    QString SeleksiTerminalChip(const QString& terminals);
+    QString RandomTerminalAlih(const QString& kdProduk, const QString& terminals);
+
+    AlihCommand CariPerintahAlih(const QString& member, const QString& aProduk,
+                                 const QString& tujuan);
+    // The routing table's candidate list for the order, "NC" when none applies.
+    QString CariTujuanHLR(const QString& member, const QString& tujuan);
+    QString PilihTerminalProduk(const QString& aProduk);
+    QString PilihTerminalTersepi(const QString& kdProduk, const QString& terminals);
+    QString PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals);
+
+  private:
+    void CatatPengalihan(qint32 idx, const QString& text, qint16 terminal);
+    QString CariHLRAlamat(const QString& member);
+    void InsertJobAlih(const QString& member, const QString& number, const QString& aProduk,
+                       const QString& tujuan, const QString& msg, qint16 lineGate, qint16 terminal,
+                       const QString& trxIdField);
+    static QString AmbilFieldTrx(const QString& trxId, int field);
+
+    // The terminals of the list that may serve the product and have it active (at the given
+    // priority level when one is given), in the list's order.
+    QStringList Qualifying(const QString& kdProduk, const QString& terminals,
+                           std::optional<int> prioritas);
+    // Among kept terminals, the first with no order for the product today, else the one with
+    // the fewest; empty when none is kept.
+    QString LeastUsedToday(const QString& kdProduk, const QStringList& kept);
+    QString RandomEntry(const QString& terminals) const;
+
+    // Entries of a ";"-joined list; the empty text has none.
+    static QStringList Entries(const QString& terminals);
+    // The terminal an entry names; none for a text that is not a whole number.
+    static std::optional<int> TerminalNumber(const QString& entry);
+
+    Context ctx_;
+    MessageTables& messages_;
+};

@@ -1,0 +1,177 @@
+// Settlement of a supplier reply. The reply is matched to the oldest waiting order it speaks
+// of, classified by its first keyword, and the order is closed in one database transaction:
+// the deposit movement, the row, the rebates and their ledger entries, the fee, the reseller's
+// message and, for a re-routed failure, the new job. The follow-up work whose failures are only
+// logged (bill data, price update, stock, promo, deposit warning, activity log) runs outside
+// that transaction, so it can neither undo nor half-do a settlement.
+#include "settlement/Settlement.h"
+
+#include "ledger/Amounts.h"
+#include "ledger/Deposits.h"
+#include "ledger/Ledger.h"
+#include "ledger/Prices.h"
+#include "ledger/Rebates.h"
+#include "ledger/WaitingRecord.h"
+#include "queue/MessageTables.h"
+#include "routing/Rerouting.h"
+#include "settlement/BillCapture.h"
+#include "settlement/PriceUpdate.h"
+#include "settlement/PromoAndNotices.h"
+#include "settlement/ReplyClassifier.h"
+#include "store/Database.h"
+#include "store/Lookups.h"
+#include "store/SettingsKeys.h"
+#include "store/SettingsStore.h"
+
+namespace {
+
+// The order was settled by someone else (a second reply, another instance) since it was listed.
+class NotWaiting : public RelvaneError {
+  public:
+    using RelvaneError::RelvaneError;
+};
+
+}  // namespace
+
+void Settlement::ExecuteReplaySupplier(const QString& text, qint16 terminal) {
+    const QList<Pending> pending = GetTrxPending(terminal);
+    if (pending.isEmpty()) return;
+    // The keywords do not depend on the order: the first one in the reply decides for all.
+    bool classified = false;
+    ReplyClassifier::Verdict verdict;
+    for (const Pending& entry : pending) {
+        if (!Matches(entry, text)) continue;
+        if (!classified) {
+            verdict = w_.classifier.Classify(text);
+            classified = true;
+        }
+        if (verdict.kind == ReplyClassifier::Kind::NoKeyword) continue;
+        if (verdict.kind == ReplyClassifier::Kind::Dropped) return;
+        Settle(entry, verdict.templ, verdict.kind == ReplyClassifier::Kind::Success, text,
+               terminal);
+        return;
+    }
+}
+
+bool Settlement::Matches(const Pending& entry, const QString& text) {
+    // An empty search text is in every reply: it would settle some other order.
+    const QString wanted = ctx_.values.TrxIdMatching ? entry.kode : entry.tujuan.mid(1);
+    if (!wanted.isEmpty() && text.contains(wanted)) return true;
+    const QString msisdn = w_.bills.GetMsisdnE2E(entry.tujuan);
+    return !msisdn.isEmpty() && text.contains(msisdn);
+}
+
+void Settlement::Settle(const Pending& entry, const QString& templ, bool success,
+                        const QString& text, qint16 terminal) {
+    Reply r;
+    r.entry = entry;
+    r.text = text;
+    r.terminal = terminal;
+    r.templ = templ;
+    r.rec = GetDataTrx(entry.id);
+    if (!r.rec.exists)
+        throw RelvaneError(QStringLiteral("transaksi ") + QString::number(entry.id) +
+                           QStringLiteral(" tidak ada"));
+    r.stok = ctx_.util.StockFromReply(text, r.rec.terminal);
+    r.sn = ctx_.util.SnFromReply(text, r.rec.terminal).toUpper();
+    r.source = static_cast<qint16>(UtilityComponent::SourceTerminal(r.rec.kodeTransaksi));
+    r.nama = w_.lookups.GetResellerField(r.rec.kodeReseller, 1);
+    r.namaProduk = GetNamaProduk(r.rec.kodeProduk);
+    try {
+        if (success)
+            SettleSuccess(r);
+        else
+            SettleFailure(r);
+    } catch (const NotWaiting& e) {
+        ctx_.util.WriteLog(ctx_.values.TerminalName,
+                           QStringLiteral("ExecuteReplaySupplier ") + e.Description());
+    }
+}
+
+void Settlement::SettleSuccess(Reply& r) {
+    const Record& rec = r.rec;
+    const QString ownTerminal = QString::number(r.terminal);
+    // Bill data and the purchase price come from the reply before the reseller is charged.
+    w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
+    r.bill = w_.bills.GetHrgPLN(rec.tujuan);
+    w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
+
+    ctx_.db.Transaction([&] {
+        LockWaiting(r.entry.id);
+        const qint32 hargaJual = w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+        const auto resellerPrice = [&] {
+            return w_.prices.GetHargaReseller(rec.kodeReseller, rec.kodeProduk, r.terminal);
+        };
+        r.price = rec.hargaBeli;
+        if (ctx_.values.DebitAtOrder == 0) {
+            if (hargaJual > 0) r.price = resellerPrice();
+            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
+        } else if (hargaJual < 1) {
+            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
+        } else {
+            w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"));
+            r.price = resellerPrice();
+            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
+        }
+        r.before = Amounts::Add(r.price, r.after);
+        w_.rebates.ProsesRebat(rec.kodeReseller, rec.kodeProduk);
+        UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price, r.stok);
+        QueueToReseller(r, FillMessage(r, true));
+        if (r.source == 0) w_.ledger.Biaya(rec.kodeReseller, 0, QStringLiteral("TransaksiMasuk"));
+    });
+
+    w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
+    KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
+    w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
+                        QString::number(rec.terminal), rec.hpReseller);
+    w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller);
+    w_.waiting.UpdateResellerLog(rec.kodeReseller, r.namaProduk.section(QLatin1Char(')'), 0, 0));
+}
+
+void Settlement::SettleFailure(Reply& r) {
+    const Record& rec = r.rec;
+    ctx_.db.Transaction([&] {
+        LockWaiting(r.entry.id);
+        r.price = rec.hargaBeli;
+        r.after =
+            ctx_.values.DebitAtOrder != 0
+                ? w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"))
+                : w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
+        r.before = Amounts::Sub(r.after, rec.hargaBeli);
+        UpdateTrxMenunggu(r.before, r.after, 0, r.text, r.entry.id, r.nama, r.sn, rec.hargaBeli,
+                          r.stok);
+        const QString message = FillMessage(r, false);
+        const QString tag = QLatin1Char('{') + QString::number(rec.terminal);
+
+        // Re-routing is read per failure, for the terminal that carried the order.
+        const bool pintar =
+            Convert::Val(ctx_.settings.GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
+                                                  Keys::PerTerminal(Keys::kPintar, rec.terminal),
+                                                  Keys::kPintarDefault)) == 1;
+        if (pintar && w_.lookups.CekPintar2(r.text, rec.terminal)) {
+            // The failure just written counts: more than one means it failed before today.
+            if (GetTrxGagal(rec.kodeProduk, rec.tujuan, rec.terminal) > 1) {
+                QueueToReseller(r, tag + QStringLiteral(":3} ") + message);
+                return;
+            }
+            w_.rerouting.Pintar(rec.kodeReseller, rec.hpReseller, rec.kodeProduk, rec.tujuan,
+                                rec.terminal, r.text, static_cast<qint32>(r.entry.id), r.source,
+                                rec.kodeTransaksi);
+            return;
+        }
+        QueueToReseller(r,
+                        tag + (pintar ? QStringLiteral(":F} ") : QStringLiteral(":0} ")) + message);
+    });
+}
+
+void Settlement::LockWaiting(qint64 id) {
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT status FROM transaksi WHERE id = ? FOR UPDATE"), {id});
+    if (r.IsEmpty() || r.Text(0, QStringLiteral("status")) != QLatin1String("2"))
+        throw NotWaiting(QString::number(id) + QStringLiteral(" sudah tidak menunggu"));
+}
+
+void Settlement::QueueToReseller(const Reply& r, const QString& message) {
+    qint16 sender = r.source;
+    w_.messages.QueueAdminJob(r.rec.hpReseller, message, sender);
+}

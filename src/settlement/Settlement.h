@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include "store/Context.h"
+
+class BillCapture;
+class Deposits;
+class Ledger;
+class Lookups;
+class MessageTables;
+class PriceUpdate;
+class Prices;
+class PromoAndNotices;
+class Rebates;
+class ReplyClassifier;
+class Rerouting;
+class WaitingRecord;
+
+// Settles supplier replies: finds the waiting order a reply speaks of, and closes it as a
+// success or a failure, with the deposit, the books, the reseller's reply and, for some
+// failures, a re-route to another terminal.
+class Settlement {
+  public:
+    struct Collaborators {
+        Lookups& lookups;
+        Prices& prices;
+        Deposits& deposits;
+        Ledger& ledger;
+        Rebates& rebates;
+        WaitingRecord& waiting;
+        ReplyClassifier& classifier;
+        PriceUpdate& priceUpdate;
+        BillCapture& bills;
+        PromoAndNotices& promo;
+        MessageTables& messages;
+        Rerouting& rerouting;
+    };
+
+    // One waiting order as replies are matched against it; texts lower-cased.
+    struct Pending {
+        QString tujuan;
+        qint64 id = 0;
+        QString kode;  // the code suppliers quote; empty when the order has none
+    };
+
+    // One transaction row as settlement reads it.
+    struct Record {
+        bool exists = false;
+        QString kodeProduk;
+        QString tujuan;
+        QString kodeReseller;
+        QString hpReseller;
+        qint32 depositAwal = 0;
+        qint32 depositAkhir = 0;
+        qint32 hargaBeli = 0;
+        qint16 terminal = 0;
+        QString kodeTransaksi;
+    };
+
+    Settlement(Context ctx, Collaborators with) : ctx_(ctx), w_(with) {}
+
+    // Settles at most one waiting order with the reply (apostrophes already replaced, "."
+    // appended, lower-cased). The order's money, rows and messages are written in one
+    // database transaction, from the waiting state only: a reply that comes twice, or a
+    // second instance with the same reply, finds nothing left to settle. Errors reach the
+    // caller, with nothing of the unit written.
+    void ExecuteReplaySupplier(const QString& text, qint16 terminal);
+
+    // Waiting orders of the terminal (or of the merged terminals) of the last 12 hours,
+    // else of today, oldest first.
+    QList<Pending> GetTrxPending(qint16 terminal);
+    QList<Pending> GetTrxPendingHariIni(qint16 terminal);
+    Record GetDataTrx(qint64 id);
+
+    // Writes the settled row, from the waiting state only; a first statement that fails is
+    // logged and run once more with a note in the remark.
+    void UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, quint8 status,
+                           const QString& keterangan, qint64 id, const QString& namaReseller,
+                           const QString& sn, qint32 hargaBeli, const QString& stok);
+    double JumlahTrxSukses(const QString& kdReseller);
+    QString GetNamaProduk(const QString& kdProduk);  // points, ")", name; the code when unknown
+    qint16 GetTrxGagal(const QString& kdProduk, const QString& tujuan, qint16 terminal);
+    void KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok);
+
+  private:
+    // One classified reply on its way through the steps.
+    struct Reply {
+        Pending entry;
+        Record rec;
+        QString text;
+        qint16 terminal = 0;  // this instance's
+        QString templ;
+        QString stok;
+        QString sn;
+        qint16 source = 0;
+        QString nama;
+        QString namaProduk;
+        qint32 price = 0;
+        qint32 before = 0;
+        qint32 after = 0;
+        qint32 bill = 0;
+    };
+    bool Matches(const Pending& entry, const QString& text);
+    void Settle(const Pending& entry, const QString& templ, bool success, const QString& text,
+                qint16 terminal);
+    void SettleSuccess(Reply& r);
+    void SettleFailure(Reply& r);
+    void LockWaiting(qint64 id);
+    QString FillMessage(const Reply& r, bool success);
+    void QueueToReseller(const Reply& r, const QString& message);
+    QString TerminalCondition(qint16 terminal, QVariantList& params) const;
+
+    Context ctx_;
+    Collaborators w_;
+};

@@ -1,0 +1,250 @@
+// Settling supplier replies: the money, the rows and the reseller's message of one order, at
+// most once, all or nothing.
+#include <QLocale>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "ledger/MoneyFixture.h"
+#include "store/SettingsKeys.h"
+#include "store/Stamps.h"
+
+namespace {
+
+class SettlementTest : public MoneyTest {
+  protected:
+    void SetUp() override {
+        MoneyTest::SetUp();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Reseller("U", 2, "G", "", 0);
+        Reseller("A", 3, "G", "U", 100000);
+        Query("UPDATE reseller SET nama_reseller = 'Toko A' WHERE kode_reseller = 'A'");
+        Kelompok("G", "S10", {10000, 10200, 10500, 0, 0, 20});
+        Rows("balasan", "katakunci,balasan,jenis",
+             {{"sukses",
+               "OK <tujuan> <namaproduk> Rp<harga> <depositawal>-><deposit> SN:<sn> "
+               "<bayar> <trx>",
+               "OKE"},
+              {"gagal", "GAGAL <tujuan> <deposit>/<depositawal> <harga>", "ERROR"},
+              {"stok tidak tersedia", "GAGAL <tujuan> stok", "ERROR"}});
+        Rows("parsing", "kode_produk,terminal,harga_beli,cmd",
+             {{"S10", 5, 9800, "S10.<tujuan>.5"}, {"S10", 6, 9800, "S10.<tujuan>.6"}});
+        Values().SeparatePackageRebate = 1;
+        Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAwalStok #5", "stok=");
+        Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAkhirStok #5", " ");
+        w = std::make_unique<Workers>(Ctx(), Out());
+    }
+
+    // A waiting order of reseller A on terminal 5, priced 10500; returns its id.
+    qint64 Waiting(const QString& tujuan, const QString& kode = "0#H1#0#0",
+                   qint64 deposit = 100000) {
+        Insert("transaksi", {{"kode_transaksi", kode},
+                             {"datetime_transaksi", NowStamp()},
+                             {"kode_produk", "S10"},
+                             {"tujuan", tujuan},
+                             {"kode_reseller", "A"},
+                             {"hp_reseller", "0811"},
+                             {"deposit_awal", deposit},
+                             {"deposit_akhir", deposit},
+                             {"harga_beli", 10500},
+                             {"terminal", 5},
+                             {"status", "2"}});
+        return Scalar("SELECT MAX(id) FROM transaksi").toLongLong();
+    }
+    void Reply(const QString& text) { w->settlement.ExecuteReplaySupplier(text.toLower(), 5); }
+    QString Row(qint64 id) {
+        return Scalar(
+            "SELECT CONCAT_WS('|', status, deposit_awal, deposit_akhir, harga_beli, "
+            "nama_reseller, sn, stok) FROM transaksi WHERE id = ?",
+            {id});
+    }
+    QString Status(qint64 id) { return Scalar("SELECT status FROM transaksi WHERE id = ?", {id}); }
+    QStringList Jobs() {
+        return Column("SELECT CONCAT_WS('|', tujuan, terminal, pesan) FROM job_quenue ORDER BY id");
+    }
+
+    std::unique_ptr<Workers> w;
+};
+
+}  // namespace
+
+TEST_F(SettlementTest, SuccessChargesBooksAndRepliesOnceEvenWhenTheReplyComesTwice) {
+    Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
+    const qint64 id = Waiting("08123456");
+    const QString reply = "SUKSES 08123456 SN:ABC12 stok=1.250 saldo";
+    Reply(reply);
+    Reply(reply);
+
+    EXPECT_EQ(Row(id), "1|100000|89500|10500|Toko A|ABC12|1.250");
+    EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);  // the fee follows a sale from the host
+    EXPECT_EQ(Ledger(),
+              QStringList{"20|U|Transaksi Rebat Kelompok Harga - AGEN [S10] [A] Level:3"});
+    // bill 0 leaves <bayar>; the count includes this sale; the fee row does not count
+    EXPECT_EQ(Jobs(), QStringList{"0811|0|OK 08123456 S10 Rp10,500 100,000->89,500 SN:ABC12 "
+                                  "<bayar> Jmlh Trx [1]"});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE kode_transaksi = '1-cost'"), "1");
+    EXPECT_EQ(Column("SELECT dec_stok FROM parsing ORDER BY id"), (QStringList{"1250", "-1"}));
+}
+
+TEST_F(SettlementTest, SuccessWithDebitAtOrderCorrectsThePriceOnlyWhenTheTerminalSells) {
+    Values().DebitAtOrder = 1;
+    Query("UPDATE reseller SET deposit = 89500 WHERE kode_reseller = 'A'");
+    // no selling price on the terminal: the deposit taken at order time stands
+    const qint64 first = Waiting("0812111", "0#H1#3#0", 100000);
+    Reply("sukses 812111 sn 1");
+    EXPECT_EQ(Row(first), "1|100000|89500|10500|Toko A|1|");
+    EXPECT_EQ(Deposit("A"), 89500);
+    // with one, the order is charged the reseller's current group price instead
+    Query("UPDATE parsing SET harga_jual = 10800 WHERE terminal = 5");
+    Query("UPDATE kelompok SET harga = 10700");
+    const qint64 second = Waiting("0812222", "0#H2#3#0", 89500);
+    Query("UPDATE reseller SET deposit = 79000 WHERE kode_reseller = 'A'");
+    Reply("sukses 812222 sn 2");
+    EXPECT_EQ(Row(second), "1|89500|78800|10700|Toko A|2|");
+    EXPECT_EQ(Deposit("A"), 78800);
+    EXPECT_EQ(Jobs().size(), 2);  // sent from the order's line 3: no fee
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE kode_transaksi = '1-cost'"), "0");
+}
+
+TEST_F(SettlementTest, FailureRefundsWhatWasTakenAndTagsWhyItWasNotRerouted) {
+    Values().DebitAtOrder = 1;
+    Query("UPDATE reseller SET deposit = 89500 WHERE kode_reseller = 'A'");
+    const qint64 refunded = Waiting("0812111");
+    Reply("GAGAL 0812111");
+    EXPECT_EQ(Row(refunded), "0|89500|100000|10500|Toko A||");
+    EXPECT_EQ(Deposit("A"), 100000);
+
+    // debit at order off: nothing moves, and the deposit before is the deposit less the price
+    Values().DebitAtOrder = 0;
+    Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar5", "1");
+    const qint64 untouched = Waiting("0812222");
+    Reply("gagal 0812222");
+    EXPECT_EQ(Row(untouched), "0|89500|100000|10500|Toko A||");
+    EXPECT_EQ(Deposit("A"), 100000);
+    EXPECT_EQ(Jobs(), (QStringList{"0811|0|{5:0} GAGAL 0812111 100,000/89,500 <harga>",
+                                   "0811|0|{5:F} GAGAL 0812222 100,000/89,500 <harga>"}));
+    EXPECT_EQ(Ledger(), QStringList{});
+}
+
+TEST_F(SettlementTest, ARerouteKeywordMovesTheOrderOnceAndARepeatTellsTheReseller) {
+    Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar5", "1");
+    const qint64 id = Waiting("0812111", "0#H1#2#0");
+    Reply("maaf stok tidak tersedia 0812111");
+    EXPECT_EQ(Status(id), "0");
+    EXPECT_TRUE(Scalar("SELECT keterangan FROM transaksi WHERE id = ?", {id})
+                    .contains(">AUTO Pengalihan<stok tidak tersedia>:{"));
+    // the order goes to the other terminal, the product is on again here, the reseller waits
+    EXPECT_EQ(Column("SELECT CONCAT_WS('|', terminal, pesan, kode_reseller, trx_id) FROM "
+                     "job_quenue"),
+              QStringList{"6|S10.0812111.6|A|H1#2#0"});
+    EXPECT_EQ(Column("SELECT active FROM parsing ORDER BY id"), (QStringList{"1", "1"}));
+
+    // a second failure today of the same product and number on this terminal is not re-routed
+    const qint64 again = Waiting("0812111", "0#H1#2#0");
+    Reply("maaf stok tidak tersedia 0812111");
+    EXPECT_EQ(Status(again), "0");
+    EXPECT_EQ(Jobs().last(), "0811|2|{5:3} GAGAL 0812111 stok");
+    EXPECT_EQ(Jobs().size(), 2);
+}
+
+TEST_F(SettlementTest, AReplyFindsItsOrderOnlyByTextThatIsReallyThere) {
+    // by destination: the smaller id wins; a one-character destination matches nothing
+    const qint64 shortOne = Waiting("7");
+    const qint64 older = Waiting("0812111");
+    const qint64 newer = Waiting("0812111");
+    Reply("sukses 0812111 7");
+    EXPECT_EQ(Status(shortOne), "2");
+    EXPECT_EQ(Status(older), "1");
+    EXPECT_EQ(Status(newer), "2");
+    // a reply with no keyword settles nothing
+    Reply("0812111 diproses");
+    EXPECT_EQ(Status(newer), "2");
+
+    // by code: an order without a code matches no reply, whatever digits it holds
+    Values().TrxIdMatching = true;
+    const qint64 noCode = Waiting("0813", "0");
+    const qint64 coded = Waiting("0814", "0#TX77#0#0");
+    Reply("sukses trx tx77 0 0");
+    EXPECT_EQ(Status(noCode), "2");
+    EXPECT_EQ(Status(coded), "1");
+}
+
+TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksAndOrderAsTheyWere) {
+    Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
+    Query(
+        "CREATE TRIGGER refuse_messages BEFORE INSERT ON job_quenue FOR EACH ROW "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no messages today'");
+    const qint64 id = Waiting("0812111");
+    EXPECT_THROW(Reply("sukses 0812111 sn 1"), DbError);
+    EXPECT_EQ(Row(id), "2|100000|100000|10500");
+    EXPECT_EQ(Deposit("A"), 100000);
+    EXPECT_EQ(Ledger(), QStringList{});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi"), "1");
+
+    // once the table takes messages again, the same reply settles the order
+    Query("DROP TRIGGER refuse_messages");
+    Reply("sukses 0812111 sn 1");
+    EXPECT_EQ(Status(id), "1");
+    EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
+}
+
+TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {
+    constexpr int kOrders = 25;
+    Query("UPDATE reseller SET deposit = 1000000 WHERE kode_reseller = 'A'");
+    QStringList replies;
+    for (int i = 0; i < kOrders; ++i) {
+        const QString tujuan = QString("08120%1").arg(i, 4, 10, QChar('0'));
+        Waiting(tujuan);
+        replies.append("sukses " + tujuan + " sn " + QString::number(i));
+    }
+    std::atomic<int> ready{0};
+    const auto instance = [&](const QString& driver, QString* failure) {
+        try {
+            UtilityComponent util(Home(), &Settings());
+            Database db(&util, "settle-" + driver);
+            if (!db.Open(TargetFor(driver))) throw RelvaneError(db.LastOpenError());
+            ProcessValues values = Values();
+            Output out;
+            Workers mine(Context{db, util, Settings(), values}, out);
+            ++ready;
+            while (ready.load() < 2) std::this_thread::yield();
+            for (const QString& reply : replies) mine.settlement.ExecuteReplaySupplier(reply, 5);
+        } catch (const std::exception& e) {
+            *failure = Describe(e);
+        }
+    };
+    QString failureA, failureB;
+    std::thread a(instance, QStringLiteral("QMYSQL"), &failureA);
+    std::thread b(instance, OdbcDriver(), &failureB);
+    a.join();
+    b.join();
+    EXPECT_EQ(failureA, "");
+    EXPECT_EQ(failureB, "");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE status = '1'"),
+              QString::number(kOrders));
+    EXPECT_EQ(Deposit("A"), 1000000 - kOrders * 10500);
+    EXPECT_EQ(Jobs().size(), kOrders);
+    const QStringList saldos = Column("SELECT saldo FROM rekening ORDER BY id");
+    ASSERT_EQ(saldos.size(), kOrders);
+    for (int i = 0; i < kOrders; ++i) EXPECT_EQ(saldos[i].toInt(), 20 * (i + 1)) << i;
+}
+
+TEST_F(SettlementTest, StockFiguresReachTheRowsOfTheTerminal) {
+    Rows("parsing", "kode_produk,terminal,harga_beli,method",
+         {{"S20", 5, 9800, ""}, {"X5", 5, 5000, ""}});
+    w->settlement.KurangiStok("S10", 5, "1.250");
+    // every product of the terminal with the same purchase price gets the same figure
+    EXPECT_EQ(Column("SELECT CONCAT_WS('|', kode_produk, terminal, dec_stok) FROM parsing ORDER "
+                     "BY id"),
+              (QStringList{"S10|5|1250", "S10|6|-1", "S20|5|1250", "X5|5|-1"}));
+    w->settlement.KurangiStok("S10", 5, "");
+    EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
+    // a figure too large for the column is refused alone, in the log
+    w->settlement.KurangiStok("S10", 5, "99999999999");
+    EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
+    EXPECT_EQ(LogLines("Terminal #5").filter("KurangiStok ").size(), 1);
+    Query("UPDATE parsing SET method = 'RLV' WHERE id = 1");
+    w->settlement.KurangiStok("S10", 5, "30");
+    EXPECT_EQ(Column("SELECT dec_stok FROM parsing WHERE terminal = 5 ORDER BY id"),
+              (QStringList{"30", "-1", "-1"}));
+}
