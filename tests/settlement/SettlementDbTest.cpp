@@ -169,6 +169,30 @@ TEST_F(SettlementTest, AReplyFindsItsOrderOnlyByTextThatIsReallyThere) {
     EXPECT_EQ(Status(coded), "1");
 }
 
+TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnight) {
+    Values().TerminalList = "5,9";
+    const qint64 own = Waiting("0812111");
+    const qint64 merged = Waiting("0812222");
+    const qint64 other = Waiting("0812333");
+    Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {merged});
+    Query("UPDATE transaksi SET terminal = 6 WHERE id = ?", {other});
+    Reply("sukses 0812222 0812333");
+    EXPECT_EQ(Status(merged), "1");
+    EXPECT_EQ(Status(other), "2");
+
+    // today's list: from midnight on, still waiting, on the merged terminals only
+    const QDate today = QDate::currentDate();
+    Query("UPDATE transaksi SET datetime_transaksi = ? WHERE id = ?",
+          {today.toString("yyyy-MM-dd 00:00:00"), own});
+    Query("UPDATE transaksi SET datetime_transaksi = ? WHERE id = ?",
+          {today.addDays(-1).toString("yyyy-MM-dd 23:59:59"), other});
+    Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {other});
+    const QList<Settlement::Pending> list = w->settlement.GetTrxPendingHariIni(5);
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].id, own);
+    EXPECT_EQ(list[0].kode, "h1");
+}
+
 TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksAndOrderAsTheyWere) {
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
     Query(
