@@ -18,9 +18,6 @@
 #include "store/Stamps.h"
 
 namespace {
-QString TimeNow() {
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-}
 const QString kLogIn = QStringLiteral("Log In");
 const QString kLogOut = QStringLiteral("Log Out");
 }  // namespace
@@ -36,6 +33,11 @@ ChatSession::ChatSession(Core& core, QObject* parent) : QObject(parent), core_(c
     connect(&client_, &QXmppClient::stateChanged, this, &ChatSession::OnStateChange);
     connect(&client_, &QXmppClient::error, this, &ChatSession::OnError);
     connect(&client_, &QXmppClient::messageReceived, this, &ChatSession::OnMessage);
+    if (auto* roster = client_.findExtension<QXmppRosterManager>()) {
+        connect(roster, &QXmppRosterManager::rosterReceived, this, &ChatSession::ContactsChanged);
+        connect(roster, &QXmppRosterManager::itemAdded, this, &ChatSession::ContactsChanged);
+        connect(roster, &QXmppRosterManager::itemRemoved, this, &ChatSession::ContactsChanged);
+    }
 }
 
 void ChatSession::LogI() {
@@ -229,6 +231,16 @@ bool ChatSession::Send(const QString& target, const QString& message, QString* e
     if (client_.sendPacket(stanza)) return true;
     *error = QStringLiteral("the stream did not take the message");
     return false;
+}
+
+QStringList ChatSession::Contacts() const {
+    // findExtension is not const in the client's interface; looking an extension up changes
+    // nothing.
+    auto* roster = const_cast<QXmppClient&>(client_).findExtension<QXmppRosterManager>();
+    if (roster == nullptr) return {};
+    QStringList ids = roster->getRosterBareJids();
+    ids.sort(Qt::CaseInsensitive);
+    return ids;
 }
 
 void ChatSession::AddContact(const QString& id) {

@@ -27,7 +27,8 @@ class ChatSession : public QObject {
     void StartLoginTimer() { tmstartLogin_.start(); }
     QTimer& tmAutoLogin() { return tmAutoLogin_; }
 
-    // Contact menu.
+    // Contact menu and the contact list.
+    QStringList Contacts() const;
     void AddContact(const QString& id);
     void RemoveContact(const QString& id);
 
@@ -44,6 +45,9 @@ class ChatSession : public QObject {
     bool Send(const QString& target, const QString& message, QString* error);
     bool IsOnline() const { return client_.isConnected(); }
     void Disconnect();
+
+  signals:
+    void ContactsChanged();
 
   private:
     void OnConnected();

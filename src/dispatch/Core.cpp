@@ -4,6 +4,7 @@
 #include "chat/Intake.h"
 #include "chat/MonitorSocket.h"
 #include "chat/Output.h"
+#include "chat/WindowActions.h"
 #include "chat/YmQueue.h"
 #include "dispatch/DispatchLoop.h"
 #include "dispatch/Lifecycle.h"
@@ -26,6 +27,8 @@ Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     ym_ = std::make_unique<YmQueue>(*this);
     dispatch_ = std::make_unique<DispatchLoop>(*this);
     life_ = std::make_unique<Lifecycle>(*this);
+    actions_ = std::make_unique<WindowActions>(*this);
+    connect(this, &Core::ExtraCommandDue, actions_.get(), &WindowActions::ImgExtraCommand_Click);
     // Message boxes also go to the terminal's log, so a headless run keeps them.
     connect(out_.get(), &Output::Box, this, [this](const QString& title, const QString& text) {
         Log(title + QLatin1Char(' ') + text);

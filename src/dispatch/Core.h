@@ -17,6 +17,7 @@ class MonitorSocket;
 class Output;
 class SettingsStore;
 class UtilityComponent;
+class WindowActions;
 class YmQueue;
 struct Workers;
 
@@ -52,6 +53,7 @@ class Core : public QObject {
     YmQueue& Ym() { return *ym_; }
     DispatchLoop& Dispatch() { return *dispatch_; }
     Lifecycle& Life() { return *life_; }
+    WindowActions& Actions() { return *actions_; }
 
     // The terminal's own log ("Terminal #5").
     void Log(const QString& text);
@@ -79,4 +81,5 @@ class Core : public QObject {
     std::unique_ptr<YmQueue> ym_;
     std::unique_ptr<DispatchLoop> dispatch_;
     std::unique_ptr<Lifecycle> life_;
+    std::unique_ptr<WindowActions> actions_;
 };

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <QLabel>
+#include <QListWidget>
 #include <QMainWindow>
-#include <QPushButton>
+#include <QMenu>
 #include <QTextEdit>
+#include <QToolButton>
 
+class AccountFrame;
 class Core;
+class SettingsPanel;
 struct MessageBlock;
 
-// The terminal's window: the log view, the login button, the idle counter and the status bar.
+// The terminal's window: who it is logged in as and which supplier it talks to, the log view,
+// the status line, the image buttons, the pop-up menus, the account frame and the settings
+// panel. It shows the core's state and forwards clicks; what a click does lives in the core.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -21,22 +27,73 @@ class MainWindow : public QMainWindow {
     static constexpr int kLogLimit = 10000;
     static constexpr int kLogTrim = 300;
 
+    // The words the window keeps for the status display.
+    const QStringList& Keywords() const { return keywords_; }
+
+    // Menu actions, for the menus and for tests.
+    void imgHeader_DblClick();
+    void mSettingRLV_Click();
+    void ID_Click();
+    void lblServer_Click();
+    void InputChatPort();
+    void imgPilihtarget_Click();
+    void ContactEvent(const QString& contact, const QPoint& at);
+    void mnAddContact_Click();
+    void mnHapus_Click();
+    // Sets the check marks from the stored switches and returns "Menu".
+    QMenu& PreparedMenu();
+    QMenu& ContactMenu() { return Menu2_; }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void BuildControls();
+    void BuildMenus();
+    void Form_Resize();
+    void ID_Change();
     void AppendLine(const QString& label, const QString& text);
     void AppendBlock(const MessageBlock& block);
     void TrimLog();
     void Refresh();
+    void RefreshContacts();
     void StorePosition();
+    void Paint();
+    // Twips (the layout's unit: 15 to a pixel at 96 DPI) in pixels of this screen.
+    int T(int twips) const;
+    QString Ask(const QString& title, const QString& prompt, const QString& offered, bool* ok);
 
     Core& core_;
-    QTextEdit* TextBox_;
-    QPushButton* CmdLoginYM_;
-    QLabel* lblCounter_;
+    QStringList keywords_;
+    QString SelectedContact_;
+
+    QWidget* view_;
+    QLabel* imgHeader_;
+    QLabel* ID_;
+    QLabel* Pass_;
     QLabel* LblTarget_;
+    QLabel* LblTarget2_;
+    QToolButton* imgPilihtarget_;
+    QLabel* LblSetting_;
+    QToolButton* ImgExtraCommand_;
+    QToolButton* CmdLoginYM_;
+    QToolButton* LoginYM_;
+    QLabel* img1_;
+    QLabel* img2_;
+    QLabel* imgDasar_;
+    QLabel* lblCounter_;
+    QLabel* lblServer_;
+    QTextEdit* TextBox_;
+    QListWidget* TreeView1_;
+    AccountFrame* FrmSetting_;
+    SettingsPanel* frSetting_;
+    QMenu Menu_;
+    QMenu Menu2_;
+    QAction* mnTrxID_;
+    QAction* mnAutoLogin_;
+    QAction* mnBoster_;
 };

@@ -21,3 +21,7 @@ DayRange DayRangeOf(const QDate& day) {
 DayRange TodayRange() {
     return DayRangeOf(QDate::currentDate());
 }
+
+QString TimeNow() {
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}

@@ -13,6 +13,9 @@ QString NowStamp(const QDateTime& at);
 QString ShortStamp();
 QString ShortStamp(const QDateTime& at);
 
+// "hh:mm:ss", 24-hour: the current time in status and log lines.
+QString TimeNow();
+
 // Today's window for the `between ... and ...` conditions of queue and guard queries.
 struct DayRange {
     QString from;  // "yyyy-mm-dd 00:00:00"

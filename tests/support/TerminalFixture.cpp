@@ -43,6 +43,8 @@ void TerminalTest::Prepare(int n) {
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJHostname), "127.0.0.1");
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJPort), XmppPeer::Port());
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kServerHbv), Supplier());
+    // The extra command stays off, so suppliers receive only what a test sends.
+    SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, own(Keys::kOffCekSaldo), "0");
     Insert("terminal", {{"terminal", n}, {"modul", "Relvane"}, {"status", "0"}});
 }
 

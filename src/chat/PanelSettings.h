@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class Core;
+
+// What the settings panel shows, one member per control.
+struct PanelValues {
+    static constexpr int kSnFields = 19;
+
+    QString txtParsing;                    // the extra command
+    std::array<QString, kSnFields> TxtSN;  // SN, bill-payment capture and success markers
+    QString txtSetting5;                   // stock SN start marker
+    QString txtSetting6;                   // stock SN end marker
+    bool Check1 = false;                   // smart re-routing
+    bool Check2 = false;                   // switch products off on failure
+    bool Check3 = false;                   // extra command enabled
+    QString Text1;                         // failure keywords, as typed
+    QString cmbOpr;                        // supplier kind
+    QString LimitPending;                  // pending limit, as stored
+};
+
+// The settings panel's storage and database work, without widgets: reading the terminal's
+// settings for the panel, the "Simpan" steps, the re-routing switch and keywords, the pending
+// limit. The routines catch their own errors and log them to the terminal's log (only a failed
+// write of the pending limit goes to the caller); whatever was saved before an error stays saved.
+class PanelSettings {
+  public:
+    explicit PanelSettings(Core& core);
+
+    // The supplier entries of the panel's list, in their order.
+    static const QStringList& SupplierEntries();
+    // The method code written to table parsing for an entry; null for "None" and for any text
+    // that is not an entry.
+    static QString MethodCode(const QString& entry);
+    // Caption of the re-routing frame for the switch's state.
+    static QString FrAutoCaption(bool pintarOn);
+
+    // The panel's fields from the store; the stored parsing switch becomes the in-memory one.
+    PanelValues Load();
+
+    // "Simpan": the eight steps in order. True when the panel may close (every capture pair
+    // matched and was saved).
+    bool OKButton_Click(const PanelValues& v);
+    void SaveSupplierMethod(const QString& entry);
+    bool SavePriceCapture(const PanelValues& v);
+
+    // The re-routing switch, saved at once.
+    void Check1_Click(bool on);
+    // Enter in the keyword box: false when the list was refused (nothing saved).
+    bool SaveFailureKeywords(const QString& text);
+    // Adds a failure reply template to table balasan for each keyword not there yet.
+    void AddFailureKeywords(const QString& list);
+
+    QString StoredLimitPending() const;
+    // Saved as typed, and the in-memory limit follows; raises when the store cannot be written.
+    void SaveLimitPending(const QString& value);
+
+  private:
+    QString Setting(const QString& key, const QString& defaultValue) const;
+    void Save(const QString& key, const QString& value) const;
+    QString Own(const char* stem, const char* suffix = "") const;
+    QString SnKey(int index) const;
+    static QString SnDefault(int index);
+
+    Core& core_;
+};

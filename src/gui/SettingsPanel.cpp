@@ -1,0 +1,231 @@
+#include "gui/SettingsPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "chat/Output.h"
+#include "dispatch/Core.h"
+#include "store/Errors.h"
+
+namespace {
+
+QLineEdit* Field(QWidget* parent, const QString& name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QString SnName(int index) {
+    return QStringLiteral("TxtSN_") + QString::number(index);
+}
+
+}  // namespace
+
+SettingsPanel::SettingsPanel(Core& core, QWidget* parent)
+    : QFrame(parent), core_(core), settings_(core) {
+    setObjectName(QStringLiteral("frSetting"));
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    // Opaque over the window beneath, in the platform's own colours.
+    setAutoFillBackground(true);
+
+    txtParsing_ = Field(this, QStringLiteral("txtParsing"));
+    for (int i = 0; i < PanelValues::kSnFields; ++i) TxtSN_[i] = Field(this, SnName(i));
+    txtSetting5_ = Field(this, QStringLiteral("txtSetting_5"));
+    txtSetting6_ = Field(this, QStringLiteral("txtSetting_6"));
+    Check1_ = new QCheckBox(this);
+    Check1_->setObjectName(QStringLiteral("Check1"));
+    Check2_ = new QCheckBox(QStringLiteral("Matikan Parsing"), this);
+    Check2_->setObjectName(QStringLiteral("Check2"));
+    Check3_ = new QCheckBox(this);
+    Check3_->setObjectName(QStringLiteral("Check3"));
+    Text1_ = Field(this, QStringLiteral("Text1"));
+    cmbOpr_ = new QComboBox(this);
+    cmbOpr_->setObjectName(QStringLiteral("cmbOpr"));
+    // A stored text outside the list is shown as it is (and writes no method code).
+    cmbOpr_->setEditable(true);
+    cmbOpr_->setInsertPolicy(QComboBox::NoInsert);
+    cmbOpr_->addItems(PanelSettings::SupplierEntries());
+    Label3_ = new QLabel(QStringLiteral("10"), this);
+    Label3_->setObjectName(QStringLiteral("Label3_3"));
+    Label3_->setCursor(Qt::PointingHandCursor);
+    OKButton_ = new QPushButton(QStringLiteral("Simpan"), this);
+    OKButton_->setObjectName(QStringLiteral("OKButton"));
+
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    grid->addWidget(new QLabel(QStringLiteral("Extra Command"), this), row, 0);
+    grid->addWidget(txtParsing_, row, 1);
+    grid->addWidget(Check3_, row, 2);
+    ++row;
+    grid->addWidget(new QLabel(QStringLiteral("Tanda Awal"), this), row, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Tanda Akhir"), this), row, 2);
+    ++row;
+    for (int i = 0; i <= 10; i += 2, ++row) {
+        grid->addWidget(TxtSN_[i], row, 1);
+        grid->addWidget(TxtSN_[i + 1], row, 2);
+    }
+    grid->addWidget(new QLabel(QStringLiteral("SN Stok"), this), row, 0);
+    grid->addWidget(txtSetting5_, row, 1);
+    grid->addWidget(txtSetting6_, row, 2);
+    ++row;
+
+    frHRG_ =
+        new QGroupBox(QStringLiteral("Tangkap Harga PPOB (lebi dari 1 pisahkan titik koma)"), this);
+    frHRG_->setObjectName(QStringLiteral("frHRG"));
+    auto* capture = new QGridLayout(frHRG_);
+    const std::pair<const char*, int> pairs[] = {{"INDEX", 12}, {"ID PLN", 14}, {"HARGA", 16}};
+    int captureRow = 0;
+    for (const auto& [label, first] : pairs) {
+        capture->addWidget(new QLabel(QString::fromUtf8(label), frHRG_), captureRow, 0);
+        capture->addWidget(TxtSN_[first], captureRow, 1);
+        capture->addWidget(TxtSN_[first + 1], captureRow, 2);
+        ++captureRow;
+    }
+    capture->addWidget(new QLabel(QStringLiteral("Kata Kunci Sukses PPOB  =|>"), frHRG_),
+                       captureRow, 0);
+    capture->addWidget(TxtSN_[18], captureRow, 1, 1, 2);
+    grid->addWidget(frHRG_, row++, 0, 1, 3);
+
+    frAuto_ =
+        new QGroupBox(QStringLiteral("Auto Alih Ke Terminal Lain, dan Tekan Enter u/ Save"), this);
+    frAuto_->setObjectName(QStringLiteral("frAuto"));
+    auto* autoRow = new QHBoxLayout(frAuto_);
+    autoRow->addWidget(Check1_);
+    autoRow->addWidget(Text1_, 1);
+    grid->addWidget(frAuto_, row++, 0, 1, 3);
+
+    grid->addWidget(Check2_, row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Supplier:"), this), row, 0);
+    grid->addWidget(cmbOpr_, row++, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Limit Pending:"), this), row, 0);
+    grid->addWidget(Label3_, row++, 1);
+    grid->addWidget(OKButton_, row, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OKButton_, &QPushButton::clicked, this, &SettingsPanel::OKButton_Click);
+    // Only the user's click saves; filling the panel sets the box without saving.
+    connect(Check1_, &QCheckBox::clicked, this, &SettingsPanel::Check1_Click);
+    Text1_->installEventFilter(this);
+    Label3_->installEventFilter(this);
+
+    hide();
+}
+
+void SettingsPanel::mSettingRLV_Click() {
+    Fill(settings_.Load());
+    show();
+    raise();
+}
+
+void SettingsPanel::Fill(const PanelValues& v) {
+    txtParsing_->setText(v.txtParsing);
+    for (int i = 0; i < PanelValues::kSnFields; ++i) TxtSN_[i]->setText(v.TxtSN[i]);
+    Check1_->setChecked(v.Check1);
+    Check2_->setChecked(v.Check2);
+    Check3_->setChecked(v.Check3);
+    Text1_->setText(v.Text1);
+    frAuto_->setTitle(PanelSettings::FrAutoCaption(v.Check1));
+    txtSetting5_->setText(v.txtSetting5);
+    txtSetting6_->setText(v.txtSetting6);
+    cmbOpr_->setCurrentText(v.cmbOpr);
+    Label3_->setText(v.LimitPending);
+}
+
+PanelValues SettingsPanel::Fields() const {
+    PanelValues v;
+    v.txtParsing = txtParsing_->text();
+    for (int i = 0; i < PanelValues::kSnFields; ++i) v.TxtSN[i] = TxtSN_[i]->text();
+    v.txtSetting5 = txtSetting5_->text();
+    v.txtSetting6 = txtSetting6_->text();
+    v.Check1 = Check1_->isChecked();
+    v.Check2 = Check2_->isChecked();
+    v.Check3 = Check3_->isChecked();
+    v.Text1 = Text1_->text();
+    v.cmbOpr = cmbOpr_->currentText();
+    v.LimitPending = Label3_->text();
+    return v;
+}
+
+void SettingsPanel::OKButton_Click() {
+    const PanelValues v = Fields();
+    const bool mayClose = settings_.OKButton_Click(v);
+    frAuto_->setTitle(PanelSettings::FrAutoCaption(v.Check1));
+    if (mayClose) hide();
+}
+
+void SettingsPanel::Check1_Click() {
+    settings_.Check1_Click(Check1_->isChecked());
+    frAuto_->setTitle(PanelSettings::FrAutoCaption(Check1_->isChecked()));
+}
+
+void SettingsPanel::Text1_KeyDown(int keyCode) {
+    if (keyCode != kEnter) return;
+    settings_.SaveFailureKeywords(Text1_->text());
+}
+
+void SettingsPanel::Label3_Click() {
+    try {
+        bool ok = false;
+        const QString answer =
+            QInputDialog::getText(this, QStringLiteral("Input LimitPending"),
+                                  QStringLiteral("Masukan Value Limit Pending yang di inginkan") +
+                                      QStringLiteral("\r\n") + QStringLiteral("Contoh : 10"),
+                                  QLineEdit::Normal, settings_.StoredLimitPending(), &ok);
+        if (!ok) {
+            core_.Out().MessageBox(QString(), QStringLiteral("Input LimitPending Dibatalkan"));
+            return;
+        }
+        if (answer.isEmpty()) return;
+        settings_.SaveLimitPending(answer);
+        Label3_->setText(answer);
+    } catch (const std::exception& e) {
+        core_.Log(QStringLiteral("Label3_Click ") + Describe(e));
+    }
+}
+
+bool SettingsPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        Text1_KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? kEnter : key);
+    } else if (watched == Label3_) {
+        // The label is a button: its press starts no drag of the frame.
+        if (event->type() == QEvent::MouseButtonPress) return true;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            Label3_Click();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void SettingsPanel::mousePressEvent(QMouseEvent* event) {
+    dragging_ = true;
+    dragStart_ = event->pos();
+}
+
+void SettingsPanel::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_) DragBy(event->pos());
+}
+
+void SettingsPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragging_) return;
+    DragBy(event->pos());
+    dragging_ = false;
+}
+
+// The pointer's position is taken in the frame, so after each move it is back where the drag
+// started: the offset is what the pointer moved since the last event.
+void SettingsPanel::DragBy(const QPoint& pointer) {
+    move(pos() + pointer - dragStart_);
+}

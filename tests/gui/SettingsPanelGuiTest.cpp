@@ -1,0 +1,203 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "chat/Output.h"
+#include "gui/SettingsPanel.h"
+#include "store/SettingsKeys.h"
+#include "support/TerminalFixture.h"
+
+namespace {
+
+const QString kUnset = QStringLiteral("<unset>");
+
+class SettingsPanelGuiTest : public TerminalTest {
+  protected:
+    void SetUp() override {
+        TerminalTest::SetUp();
+        if (HasFatalFailure()) return;
+        Prepare(11);
+        ASSERT_TRUE(Start());
+        window_ = std::make_unique<QWidget>();
+        window_->resize(900, 900);
+        panel_ = new SettingsPanel(Term(), window_.get());
+        boxes_ = std::make_unique<QSignalSpy>(&Term().Out(), &Output::Box);
+        window_->show();
+        panel_->mSettingRLV_Click();
+    }
+    void TearDown() override {
+        boxes_.reset();
+        window_.reset();
+        TerminalTest::TearDown();
+    }
+
+    template <typename W>
+    W* Get(const QString& name) {
+        W* w = panel_->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    void Type(const QString& name, const QString& text) { Get<QLineEdit>(name)->setText(text); }
+    void Simpan() { QTest::mouseClick(Get<QPushButton>("OKButton"), Qt::LeftButton); }
+    QString Stored(const char* stem, const char* suffix = "") {
+        return Settings().GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
+                                     Keys::PerTerminal(stem, 11, suffix), kUnset);
+    }
+    QStringList LastBox() {
+        if (boxes_->isEmpty()) return {};
+        const QList<QVariant> args = boxes_->last();
+        return {args[0].toString(), args[1].toString()};
+    }
+    QStringList Keywords() {
+        const DbResult r = Query("select katakunci from balasan order by id");
+        QStringList list;
+        for (int i = 0; i < r.RecordCount(); ++i) list.append(r.Text(i, "katakunci"));
+        return list;
+    }
+
+    std::unique_ptr<QWidget> window_;
+    SettingsPanel* panel_ = nullptr;
+    std::unique_ptr<QSignalSpy> boxes_;
+};
+
+TEST_F(SettingsPanelGuiTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
+    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 11}, {"method", "DOMPUL"}});
+    Get<QComboBox>("cmbOpr")->setCurrentText("None");
+    Type("txtParsing", "CEK.Saldo");
+    Type("TxtSN_0", "SN:");
+    Type("Text1", "Stok Habis");
+    Type("txtSetting_5", "Stok=");
+    Get<QCheckBox>("Check2")->setChecked(true);
+    Simpan();
+
+    EXPECT_EQ(LastBox(), QStringList({"Informasi", "Supplier tidak boleh Terisi 'None'"}));
+    EXPECT_EQ(Scalar("select method from parsing where terminal=11"), "DOMPUL");
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine2007, Keys::kSecSetting,
+                                    Keys::PerTerminal(Keys::kRlvCmd, 11)),
+              "cek.saldo");
+    EXPECT_EQ(Term().State().ExtraCommand, "CEK.Saldo");
+    EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
+    EXPECT_EQ(Stored(Keys::kPintar2), "stok habis");
+    EXPECT_EQ(Term().State().FailureKeywordsText, "Stok Habis");
+    EXPECT_EQ(Stored(Keys::kOffParsing), "1");
+    EXPECT_EQ(Term().Values().OffParsing, 1);
+    EXPECT_EQ(Stored(Keys::kSnAwalStok), "Stok=");
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod), "None");
+    EXPECT_FALSE(panel_->isVisible());
+}
+
+TEST_F(SettingsPanelGuiTest, MethodCodeGoesToThisTerminalsParsingRowsOnly) {
+    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 11}, {"method", "X"}});
+    Insert("parsing", {{"kode_produk", "S10"}, {"terminal", 11}, {"method", "X"}});
+    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 3}, {"method", "X"}});
+    Get<QComboBox>("cmbOpr")->setCurrentText("Mobo Indosat");
+    Simpan();
+    EXPECT_EQ(Scalar("select group_concat(method order by id) from parsing"), "M0BO,M0BO,X");
+}
+
+// The pairs are checked ID PLN, HARGA, INDEX; an empty list has fewer markers than one marker.
+TEST_F(SettingsPanelGuiTest, CaptureMarkersAreSavedOnlyWhenEveryPairMatches) {
+    Type("txtParsing", "SAL.1");
+    Type("TxtSN_16", "Rp;harga:");
+    Type("TxtSN_17", ".");
+    Type("TxtSN_12", "idx;no");
+    Simpan();
+    EXPECT_EQ(
+        LastBox(),
+        QStringList(
+            {"Informasi", "Setting Penangkapan HARGA tidak di ijikan karena Ubound tidak Sesuai"}));
+    EXPECT_TRUE(panel_->isVisible());
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine2007, Keys::kSecSetting,
+                                    Keys::PerTerminal(Keys::kRlvCmd, 11)),
+              "sal.1");
+    for (const char* stem :
+         {Keys::kSnAwalIdx, Keys::kSnAkhirIdx, Keys::kSnAwalIdPln, Keys::kSnAkhirIdPln,
+          Keys::kSnAwalHrg, Keys::kSnAkhirHrg, Keys::kSnKataKunci})
+        EXPECT_EQ(Stored(stem), kUnset) << stem;
+
+    Type("TxtSN_17", ".;,");
+    Type("TxtSN_13", "/;.");
+    Type("TxtSN_14", "IDPEL:");
+    Simpan();
+    EXPECT_EQ(LastBox()[1],
+              "Setting Penangkapan ID PLN tidak di ijikan karena Ubound tidak Sesuai");
+    EXPECT_TRUE(panel_->isVisible());
+
+    Type("TxtSN_15", "/");
+    Simpan();
+    EXPECT_FALSE(panel_->isVisible());
+    EXPECT_EQ(Stored(Keys::kSnAwalIdPln), "idpel:");
+    EXPECT_EQ(Stored(Keys::kSnAwalHrg), "rp;harga:");
+    EXPECT_EQ(Stored(Keys::kSnKataKunci), "tagihan;payment;berhasil");
+}
+
+TEST_F(SettingsPanelGuiTest, EnterAddsEachNewKeywordAsTyped) {
+    Insert("balasan", {{"katakunci", "gangguan"}, {"balasan", "x"}, {"jenis", "GAGAL"}});
+    auto* text1 = Get<QLineEdit>("Text1");
+    text1->setText("Stok Habis; kode 'salah';gangguan");
+    QTest::keyClick(text1, Qt::Key_Return);
+
+    EXPECT_EQ(Keywords(), QStringList({"gangguan", "Stok Habis", " kode 'salah'"}));
+    EXPECT_EQ(Scalar("select count(*) from balasan where jenis='ERROR' and biaya=0 and "
+                     "balasan='GAGAL <namaproduk> <tujuan> SN.(<trxid>) Saldo Rp.<deposit> "
+                     "<datetime2>.'"),
+              "2");
+    EXPECT_EQ(Stored(Keys::kPintar2), "Stok Habis; kode 'salah';gangguan");
+    EXPECT_EQ(Term().State().FailureKeywordsText, "Stok Habis; kode 'salah';gangguan");
+}
+
+TEST_F(SettingsPanelGuiTest, RefusedListOrAnotherKeySavesNothing) {
+    auto* text1 = Get<QLineEdit>("Text1");
+    text1->setText("habis;;gangguan");
+    QTest::keyClick(text1, Qt::Key_Enter);
+    EXPECT_EQ(LastBox(),
+              QStringList({"Informasi", "Kata Kunci belum Memenuhi Syarat Coba cek lagi..."}));
+
+    text1->setText("habis");
+    QTest::keyClick(text1, Qt::Key_Tab);
+    QTest::keyClick(text1, Qt::Key_S);
+    EXPECT_EQ(Stored(Keys::kPintar2), kUnset);
+    EXPECT_TRUE(Keywords().isEmpty());
+}
+
+TEST_F(SettingsPanelGuiTest, Check1SavesAtOnceAndNamesTheFrame) {
+    EXPECT_EQ(Get<QGroupBox>("frAuto")->title(), "Intelligent OFF");
+    QTest::mouseClick(Get<QCheckBox>("Check1"), Qt::LeftButton);
+    EXPECT_EQ(Stored(Keys::kPintar), "1");
+    EXPECT_EQ(Get<QGroupBox>("frAuto")->title(), "Intelligent ON");
+}
+
+TEST_F(SettingsPanelGuiTest, LimitPendingDialogSavesTheAnswerAndReportsACancel) {
+    auto answer = [](const QString& text, bool accept) {
+        QTimer::singleShot(0, [text, accept] {
+            auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->windowTitle(), "Input LimitPending");
+            EXPECT_EQ(d->labelText(),
+                      "Masukan Value Limit Pending yang di inginkan\r\nContoh : 10");
+            d->setTextValue(text);
+            accept ? d->accept() : d->reject();
+        });
+    };
+    auto* label3 = Get<QLabel>("Label3_3");
+    answer("25", false);
+    QTest::mouseClick(label3, Qt::LeftButton);
+    EXPECT_EQ(LastBox(), QStringList({"", "Input LimitPending Dibatalkan"}));
+    EXPECT_EQ(label3->text(), "0");
+
+    answer("25", true);
+    QTest::mouseClick(label3, Qt::LeftButton);
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kLimitPending), "25");
+    EXPECT_EQ(label3->text(), "25");
+    EXPECT_EQ(Term().Values().LimitPending, 25);
+}
+
+}  // namespace
