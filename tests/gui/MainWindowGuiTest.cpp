@@ -1,10 +1,15 @@
 // The window on a running terminal: the log view's menu, target picking and the extra command,
 // clicked through the real widgets against the private servers.
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include "chat/ChatSession.h"
@@ -118,4 +123,38 @@ TEST_F(MainWindowGuiTest, TheExtraCommandGoesWhereTheSwitchesSay) {
               Supplier() + "|8|GetQueue");
     ASSERT_TRUE(WaitUntil([&] { return supplier.Received().size() == 3; }));
     EXPECT_EQ(supplier.Received(), (QStringList{"SAL.8", "SAL.8", "SAL.88"}));
+}
+
+TEST_F(MainWindowGuiTest, TheMergerSwitchNeedsTheAccessCode) {
+    Open();
+    window_->imgHeader_DblClick();
+    QCheckBox* merger = Control<QCheckBox>("chMerger");
+    // Answers the access-code box with the next code, and closes the message boxes after it.
+    QStringList codes;
+    QTimer dialogs;
+    QObject::connect(&dialogs, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
+        auto* d = qobject_cast<QInputDialog*>(modal);
+        if (d == nullptr || codes.isEmpty()) return;
+        EXPECT_EQ(d->windowTitle(), "Keamanan Konfigurasi");
+        d->setTextValue(codes.takeFirst());
+        d->accept();
+    });
+    dialogs.start(20);
+    const auto answer = [&](const QString& code) { codes.append(code); };
+    const auto stored = [&] {
+        return Term().Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, "yMerger",
+                                            "<unset>");
+    };
+    answer("qorvaten ");  // close is not the code
+    merger->click();
+    EXPECT_FALSE(merger->isChecked());
+    EXPECT_EQ(stored(), "<unset>");
+    answer("qorvaten");
+    merger->click();
+    EXPECT_TRUE(merger->isChecked());
+    EXPECT_EQ(stored(), "1");
+    merger->click();  // switching off needs no code
+    EXPECT_EQ(stored(), "0");
 }
