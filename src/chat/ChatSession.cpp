@@ -16,6 +16,7 @@
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 const QString kLogIn = QStringLiteral("Log In");
@@ -139,9 +140,7 @@ void ChatSession::LoginYM_Click() {
 bool ChatSession::MergerLoginBlocked() {
     WindowState& s = core_.State();
     if (!s.chMerger) return false;
-    QStringList numbers;
-    for (const QString& t : core_.Values().TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        numbers.append(QString::number(t.trimmed().toInt()));
+    QStringList numbers = MergedTerminals(core_.Values().TerminalList);
     if (numbers.isEmpty()) numbers.append(QStringLiteral("NULL"));
     const DbResult r = core_.Db().Exec(
         QStringLiteral(

@@ -8,6 +8,7 @@
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 // Longer messages are shown and forwarded, but neither settled nor stored.
@@ -54,9 +55,9 @@ bool Intake::IsKnownSupplier(const QString& sender) {
     known += core_.State().LblTarget2.split(QLatin1Char(';'));
     known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
                                          Keys::PerTerminal(Keys::kServerHbv, v.TerminalNo));
-    for (const QString& t : v.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
+    for (const QString& t : MergedTerminals(v.TerminalList))
         known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                             QString::fromUtf8(Keys::kServerHbv) + t.trimmed());
+                                             QString::fromUtf8(Keys::kServerHbv) + t);
     for (const QString& account : known)
         if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
     const DbResult r =

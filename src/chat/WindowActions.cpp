@@ -9,6 +9,7 @@
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 // The access code that guards the merger switch.
@@ -46,8 +47,7 @@ void WindowActions::ImgExtraCommand_Click() {
         if (s.chMerger) {
             // Each merged terminal's own command to its own supplier; one without a supplier
             // has nobody to ask.
-            for (const QString& t : v.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                const QString n = t.trimmed();
+            for (const QString& n : MergedTerminals(v.TerminalList)) {
                 const QString target = core_.Settings().GetSetting(
                     Keys::kAppHbvGate, Keys::kSecSetting, QString::fromUtf8(Keys::kServerHbv) + n);
                 const QString command = core_.Settings().GetSetting(

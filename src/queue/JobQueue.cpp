@@ -4,6 +4,7 @@
 
 #include "store/Database.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 QString Job::ToRecord() const {
     return QStringList{QString::number(id),
@@ -25,19 +26,7 @@ QString JobQueue::QueueTable() const {
 std::optional<Job> JobQueue::FetchJob(qint16 terminal) {
     const DayRange today = TodayRange();
     QVariantList params = {today.from, today.to};
-    QString filter;
-    if (!ctx_.values.TerminalList.isEmpty()) {
-        // The merged list is rebuilt from numbers, so nothing but digits reaches the statement.
-        QStringList numbers;
-        for (const QString& t :
-             ctx_.values.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            numbers.append(QString::number(t.trimmed().toInt()));
-        filter =
-            QStringLiteral("terminal in (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
-    } else {
-        filter = QStringLiteral("terminal =?");
-        params.append(terminal);
-    }
+    const QString filter = TerminalCondition(ctx_.values.TerminalList, terminal, params);
     // A row without a message can never be sent; it is passed over so that it does not hold
     // up the jobs queued after it.
     const DbResult r =

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <QVariant>
 
 #include "store/Context.h"
 
@@ -111,7 +110,6 @@ class Settlement {
     void LockWaiting(qint64 id);
     QString FillMessage(const Reply& r, bool success);
     void QueueToReseller(const Reply& r, const QString& message);
-    QString TerminalCondition(qint16 terminal, QVariantList& params) const;
 
     Context ctx_;
     Collaborators w_;

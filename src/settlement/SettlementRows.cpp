@@ -7,6 +7,7 @@
 #include "settlement/Settlement.h"
 #include "store/Database.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 
@@ -27,25 +28,9 @@ QList<Settlement::Pending> PendingRows(const DbResult& r) {
 
 }  // namespace
 
-// "terminal = ?" for this terminal alone, "terminal in (3,5,9)" for merged terminals; the
-// list is built from the numbers themselves.
-QString Settlement::TerminalCondition(qint16 terminal, QVariantList& params) const {
-    QStringList numbers;
-    for (const QString& t : ctx_.values.TerminalList.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int n = t.trimmed().toInt(&ok);
-        if (ok) numbers.append(QString::number(n));
-    }
-    if (numbers.isEmpty()) {
-        params.append(terminal);
-        return QStringLiteral("terminal=?");
-    }
-    return QStringLiteral("terminal in (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
-}
-
 QList<Settlement::Pending> Settlement::GetTrxPending(qint16 terminal) {
     QVariantList params;
-    const QString where = TerminalCondition(terminal, params);
+    const QString where = TerminalCondition(ctx_.values.TerminalList, terminal, params);
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT id,kode_transaksi,tujuan FROM transaksi where status='2' and "
                        "IF(TIMESTAMPDIFF(HOUR,datetime_transaksi,NOW())<=12,1,0)='1' and ") +
@@ -58,7 +43,7 @@ QList<Settlement::Pending> Settlement::GetTrxPending(qint16 terminal) {
 QList<Settlement::Pending> Settlement::GetTrxPendingHariIni(qint16 terminal) {
     const DayRange day = TodayRange();
     QVariantList params = {day.from, day.to};
-    const QString where = TerminalCondition(terminal, params);
+    const QString where = TerminalCondition(ctx_.values.TerminalList, terminal, params);
     return PendingRows(ctx_.db.Exec(
         QStringLiteral("SELECT id,kode_transaksi,tujuan FROM transaksi where datetime_transaksi "
                        "between ? and ? and status='2' and ") +
