@@ -2,6 +2,7 @@
 
 #include "chat/Output.h"
 #include "dispatch/Core.h"
+#include "settlement/ReplyClassifier.h"
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/Errors.h"
@@ -258,9 +259,8 @@ void PanelSettings::AddFailureKeywords(const QString& list) {
                 QStringLiteral("select katakunci from balasan where katakunci=?"), {entry});
             if (!known.IsEmpty()) continue;
             core_.Db().Exec(QStringLiteral("insert into balasan (balasan,katakunci,jenis,biaya)"
-                                           "values('GAGAL <namaproduk> <tujuan> SN.(<trxid>) "
-                                           "Saldo Rp.<deposit> <datetime2>.',?,'ERROR','0')"),
-                            {entry});
+                                           "values(?,?,'ERROR','0')"),
+                            {ReplyClassifier::DefaultFailureTemplate(), entry});
         }
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("CekBalTRx ") + Describe(e));

@@ -14,14 +14,6 @@
 
 namespace {
 
-// The order's line as the waiting record keeps it (16 bits); a line beyond that is recorded as
-// 0 rather than leaving an order that has gone out without its waiting record.
-qint16 LineGate(const Job& job) {
-    return job.lineGate >= INT16_MIN && job.lineGate <= INT16_MAX
-               ? static_cast<qint16>(job.lineGate)
-               : 0;
-}
-
 bool StartsWithLetter(const QString& text) {
     const QChar first = text.isEmpty() ? QChar() : text.at(0).toLower();
     return first >= QLatin1Char('a') && first <= QLatin1Char('z');
@@ -121,7 +113,7 @@ std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job) {
     WaitingRecord& waiting = core_.Work().waiting;
     try {
         return waiting.PriceWaiting(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
-                                    LineGate(job), job.terminal, job.trxId);
+                                    job.LineGate16(), job.terminal, job.trxId);
     } catch (const std::exception& e) {
         if (Transient(e)) throw;
         // An unknown reseller or an amount out of range: the order goes out without a waiting
@@ -149,6 +141,34 @@ bool DispatchLoop::Claim(const Job& job, const QString& target, const QString& m
     return claimed;
 }
 
+bool DispatchLoop::Guarded(const Job& job) {
+    const QString order = job.pesan + QStringLiteral(" Transaksi ") + job.kodeReseller;
+    switch (core_.Work().guards.Screen(job)) {
+        case Guards::Verdict::Pass:
+            return false;
+        case Guards::Verdict::Gone:
+            return true;
+        case Guards::Verdict::Diverted:
+            core_.Out().SendBox(order, QStringLiteral(" Pengalihan Otomatis, Sebab di Terminal[") +
+                                           QString::number(job.terminal) +
+                                           QStringLiteral("] Sudah Pernah Sukses Sebelumnya"));
+            return true;
+        case Guards::Verdict::Requeued:
+            core_.Out().SendBox(order,
+                                QStringLiteral(" Ditolak karena sudah melebihi batas pendingan "));
+            return true;
+        case Guards::Verdict::RefusedBill:
+            core_.Out().SendBox(
+                order, QStringLiteral(" Ditolak Mungkin masalah Saldo Atau Belum ada Status CEK"));
+            return true;
+        case Guards::Verdict::RefusedDeposit:
+            core_.Out().SendBox(job.pesan + QStringLiteral(" Deposit ") + job.kodeReseller,
+                                QStringLiteral("Tidak Cukup"));
+            return true;
+    }
+    return true;
+}
+
 void DispatchLoop::Tick() {
     WindowState& s = core_.State();
     ProcessValues& v = core_.Values();
@@ -162,6 +182,7 @@ void DispatchLoop::Tick() {
     const QString target = TargetOf(job);
 
     TableProbeFails();
+    if (Guarded(job)) return;
 
     // The order text goes before the first "@"; what follows names the recipient, whole: a
     // chat account has an "@" of its own.

@@ -8,9 +8,9 @@ class Core;
 struct Job;
 struct WaitingOrder;
 
-// Once a second: today's oldest job of this terminal goes to the supplier's chat account (or,
-// in booster mode, to ym_queue), is recorded in the outbox and as a waiting transaction, and
-// leaves the queue.
+// Once a second: today's oldest job of this terminal passes the guards (which may divert,
+// re-queue or refuse it), goes to the supplier's chat account (or, in booster mode, to
+// ym_queue), is recorded in the outbox and as a waiting transaction, and leaves the queue.
 //
 // A job is handed over at most once. Its deletion from the queue, its outbox row, its waiting
 // record (and in booster mode its ym_queue row) are written as one unit before the chat
@@ -33,6 +33,9 @@ class DispatchLoop : public QObject {
   private:
     void Tick();
     bool TableProbeFails();
+    // Runs the guards; true when they diverted, re-queued or refused the job (each said in the
+    // log view), or another instance took it meanwhile.
+    bool Guarded(const Job& job);
     // Why the job can never be handed over; empty when it can.
     QString Unsendable(const Job& job, const QString& target, const QString& message,
                        const QString& recipient) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dispatch/Guards.h"
 #include "ledger/Deposits.h"
 #include "ledger/Ledger.h"
 #include "ledger/Prices.h"
@@ -38,7 +39,8 @@ struct Workers {
           promo(ctx, lookups, messages, ledger),
           rerouting(ctx, messages),
           settlement(ctx, {lookups, prices, deposits, ledger, rebates, waiting, classifier,
-                           priceUpdate, bills, promo, messages, rerouting}) {}
+                           priceUpdate, bills, promo, messages, rerouting}),
+          guards(ctx, {jobs, lookups, prices, messages, rerouting, waiting, settlement}) {}
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
@@ -57,4 +59,5 @@ struct Workers {
     PromoAndNotices promo;
     Rerouting rerouting;
     Settlement settlement;
+    Guards guards;
 };

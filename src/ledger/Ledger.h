@@ -29,7 +29,7 @@ class Ledger : public QObject {
 
     // Writes the row and raises on failure, for callers that write it inside a unit of work;
     // LogTransaksiError writes InsertToTransaksi's line.
-    void WriteTransaksi(const TransaksiRow& row);
+    qint64 WriteTransaksi(const TransaksiRow& row);  // the new row's id
     void LogTransaksiError(const TransaksiRow& row, const std::exception& e);
 
   signals:

@@ -4,8 +4,8 @@
 #include "ledger/Ledger.h"
 #include "store/Stamps.h"
 
-void Ledger::WriteTransaksi(const TransaksiRow& row) {
-    ctx_.db.Exec(
+qint64 Ledger::WriteTransaksi(const TransaksiRow& row) {
+    const DbResult r = ctx_.db.Exec(
         QStringLiteral("insert into transaksi (kode_transaksi, datetime_sms, datetime_transaksi, "
                        "kode_produk, tujuan, kode_reseller, hp_reseller, deposit_awal, "
                        "deposit_akhir, harga_beli, harga_dasar, line_gate, terminal, status, "
@@ -13,6 +13,11 @@ void Ledger::WriteTransaksi(const TransaksiRow& row) {
         {row.kodeTransaksi, NowStamp(), NowStamp(), row.kodeProduk, row.tujuan, row.kodeReseller,
          row.hpReseller, row.depositAwal, row.depositAkhir, row.hargaBeli, row.hargaDasar,
          row.lineGate, row.terminal, QString::number(row.status), row.keterangan});
+    // Drivers that do not report the new id leave it to the server's own record of it.
+    const QVariant id = r.LastInsertId();
+    if (id.isValid()) return id.toLongLong();
+    return ctx_.db.Exec(QStringLiteral("SELECT LAST_INSERT_ID() AS id"))
+        .Int(0, QStringLiteral("id"));
 }
 
 void Ledger::LogTransaksiError(const TransaksiRow& row, const std::exception& e) {

@@ -96,7 +96,7 @@ void WaitingRecord::WriteWaiting(WaitingOrder& order) {
         row.depositAwal = QString::number(awal);
         row.depositAkhir = QString::number(akhir);
         try {
-            ledger_.WriteTransaksi(row);
+            order.id = ledger_.WriteTransaksi(row);
         } catch (const DbError& e) {
             ledger_.LogTransaksiError(row, e);
             throw RowNotWritten(e.Description(), e.Code());

@@ -16,6 +16,7 @@ struct WaitingOrder {
     ResellerRecord reseller;
     qint32 harga = 0;
     TransaksiRow row;
+    qint64 id = 0;  // the row's id once written
 };
 
 // The waiting record of an order sent to a supplier (or refused by a guard), the low-deposit

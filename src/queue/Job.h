@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 // One job of the queue as the host wrote it.
 struct Job {
@@ -17,6 +18,11 @@ struct Job {
     // The ";;"-joined job record: id, kode_produk, tujuan, pesan, kode_reseller, hp_reseller,
     // trx_id, terminal, line_gate.
     QString ToRecord() const;
+
+    // The line as the 16-bit fields of orders keep it; a line beyond that counts as 0.
+    qint16 LineGate16() const {
+        return lineGate >= INT16_MIN && lineGate <= INT16_MAX ? static_cast<qint16>(lineGate) : 0;
+    }
 };
 
 // The record returned when no job is waiting; its fourth field is "pesan".

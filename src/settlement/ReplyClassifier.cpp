@@ -54,6 +54,23 @@ ReplyClassifier::Verdict ReplyClassifier::Classify(const QString& lowerReply) {
     return verdict;
 }
 
+QString ReplyClassifier::DefaultFailureTemplate() {
+    return QStringLiteral(
+        "GAGAL <namaproduk> <tujuan> SN.(<trxid>) Saldo Rp.<deposit> <datetime2>.");
+}
+
+QString ReplyClassifier::FailureTemplate(const QString& lowerText) {
+    const QString& list = Keywords();
+    if (!list.isEmpty()) {
+        for (const QString& keyword : list.split(QLatin1Char(';'))) {
+            if (!lowerText.contains(keyword)) continue;
+            const QStringList parts = GetBalasan(keyword).split(QLatin1Char(';'));
+            if (parts.value(1) == QLatin1String("ERROR")) return parts.value(0);
+        }
+    }
+    return DefaultFailureTemplate();
+}
+
 QString ReplyClassifier::IsiSNMulti(const QString& reply, const QString& templ) {
     if (!templ.contains(QLatin1String("<sn-"))) return templ;
     const QStringList starts = ctx_.values.SnMulti0.split(QLatin1Char(';'));

@@ -33,6 +33,11 @@ class ReplyClassifier {
     // The first keyword of the list found anywhere in the (lower-cased) reply decides; its row
     // says success ("OKE") or failure ("ERROR"), any other kind drops the reply.
     Verdict Classify(const QString& lowerReply);
+    // The template of the first failure ("ERROR") keyword in the (lower-cased) text, else the
+    // default failure template.
+    QString FailureTemplate(const QString& lowerText);
+    // The reseller's reply to a failure, as the settings panel stores it for new keywords.
+    static QString DefaultFailureTemplate();
 
   private:
     Context ctx_;

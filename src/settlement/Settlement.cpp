@@ -53,6 +53,12 @@ void Settlement::ExecuteReplaySupplier(const QString& text, qint16 terminal) {
     }
 }
 
+void Settlement::SettleRefusal(qint64 id, const QString& text, qint16 terminal) {
+    Pending entry;
+    entry.id = id;
+    Settle(entry, w_.classifier.FailureTemplate(text), false, text, terminal);
+}
+
 bool Settlement::Matches(const Pending& entry, const QString& text) {
     // An empty search text is in every reply: it would settle some other order.
     const QString wanted = ctx_.values.TrxIdMatching ? entry.kode : entry.tujuan.mid(1);

@@ -67,6 +67,9 @@ class Settlement {
     // second instance with the same reply, finds nothing left to settle. Errors reach the
     // caller, with nothing of the unit written.
     void ExecuteReplaySupplier(const QString& text, qint16 terminal);
+    // Settles the waiting order `id` as a failure with the internal text of a guard that
+    // refused it (lower-cased): never as a success, whatever keywords the text holds.
+    void SettleRefusal(qint64 id, const QString& text, qint16 terminal);
 
     // Waiting orders of the terminal (or of the merged terminals) of the last 12 hours,
     // else of today, oldest first.

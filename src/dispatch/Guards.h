@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "store/Context.h"
+
+class JobQueue;
+class Lookups;
+class MessageTables;
+class Prices;
+class Rerouting;
+class Settlement;
+class WaitingRecord;
+struct Job;
+
+// What stands between a reseller's order and the supplier's money: no second top-up of a
+// number that has just succeeded on this terminal, no pile of unanswered orders on a slow
+// terminal, no bill payment without a fresh inquiry, no order the reseller cannot pay.
+//
+// Each guard and what follows its verdict (the diversion, the re-queue, or the refusal with
+// its message, waiting record and settlement) is one unit of work together with the job's
+// deletion from the queue: either the job is gone and all of it is written, or nothing is and
+// the job stays queued. A database error inside a guard ends the unit the same way: a guard
+// that cannot read must neither wave an order through nor refuse it.
+class Guards {
+  public:
+    struct Collaborators {
+        JobQueue& jobs;
+        Lookups& lookups;
+        Prices& prices;
+        MessageTables& messages;
+        Rerouting& rerouting;
+        WaitingRecord& waiting;
+        Settlement& settlement;
+    };
+
+    // What became of a job the guards looked at.
+    enum class Verdict {
+        Pass,            // to be sent from this terminal
+        Diverted,        // sent on to another terminal after an earlier success here
+        Requeued,        // too many pending orders here: queued again elsewhere
+        RefusedBill,     // bill payment without inquiry or deposit
+        RefusedDeposit,  // deposit does not cover price, limit and pending orders
+        Gone,            // another instance took the job meanwhile
+    };
+
+    Guards(Context ctx, Collaborators with) : ctx_(ctx), w_(with) {}
+
+    // The guards in their order: diversion, pending limit (when one is set), bill payment
+    // (products whose code begins with "pay"), deposit; the first that stops the job decides.
+    // A plain message job passes them all. Database errors reach the caller with nothing
+    // written and the job still queued.
+    Verdict Screen(const Job& job);
+
+    // True when at least two active rows of this module serve the product.
+    bool CEkProdukAktifDiTerminal(const QString& kdProduk);
+    // Diverts the order to another terminal when the same destination and product succeeded
+    // on this terminal earlier today, less than 12 hours ago.
+    bool CekTrx2(const QString& kdReseller, const QString& noHpRs, const QString& kdProduk,
+                 const QString& tujuan, qint16 terminal, const QString& trxId);
+    // Removes the job and queues it again for another terminal when the terminal holds
+    // LimitPending or more waiting orders of today.
+    bool MaxPending(const QString& member, const QString& number, const QString& kdProduk,
+                    const QString& tujuan, qint16 lineGate, qint16 terminal, const QString& text,
+                    qint32 idx, const QString& trxId);
+    // Refuses a bill payment without a successful inquiry of the last 10 minutes, or whose
+    // bill the deposit does not exceed (telling the reseller so).
+    bool ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
+                  const QString& tuj);
+    // Refuses an order whose price, the deposit floor and the reseller's pending orders reach
+    // the deposit and credit (telling the reseller so).
+    bool CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
+                    const QString& tuj, const QString& terminal);
+    // What the reseller's pending orders are priced at; 0 for none.
+    qint32 AmbilTrxTunggu(const QString& kdReseller);
+
+    // The bill amount a reply text gives after "total", "tagihan" or "tag": the first amount
+    // within the seven words that follow, thousands separators removed; empty for none.
+    static QString GetNominalTagihan(const QString& text);
+
+  private:
+    qint32 JumlahPending(const QString& terminal);
+    // The remark of this reseller's newest successful inquiry for the destination of the last
+    // 10 minutes, "NC" for none.
+    QString GetKetCek(const QString& tuj, const QString& kdrs);
+
+    // Runs the guard as one unit; true when it stopped the job.
+    bool Stops(const std::function<bool()>& guard);
+    // Deletes the job from the queue; ends the unit when it is no longer there.
+    void Take(const Job& job);
+    // A guard's handler: a database error, or any error once the guard has begun to write,
+    // goes on (the unit fails and the job stays queued); any other error is the guard's
+    // default of letting the job pass. Logged as the routine's when log is set.
+    void Failed(const QString& routine, bool writing, bool log, const std::exception& e);
+    // The refused order leaves the queue as a waiting transaction that is settled as a
+    // failure at once, by the internal text that says why.
+    void SettleRefused(const Job& job);
+
+    Context ctx_;
+    Collaborators w_;
+    QString todayStart_;
+    QString todayEnd_;
+};

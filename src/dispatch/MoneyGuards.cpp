@@ -1,0 +1,127 @@
+// The money guards: a bill payment needs a fresh inquiry whose bill the deposit exceeds, and
+// any order needs a deposit (with credit) above its price, the floor and the pending orders.
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <limits>
+
+#include "dispatch/Guards.h"
+#include "ledger/Amounts.h"
+#include "ledger/Prices.h"
+#include "queue/MessageTables.h"
+#include "store/Database.h"
+#include "store/Lookups.h"
+#include "store/Stamps.h"
+
+namespace {
+
+// The bill as a number; an amount too long for one is more than any deposit.
+qint64 BillValue(const QString& digits) {
+    if (digits.isEmpty()) return 0;
+    bool ok = false;
+    const qint64 value = digits.toLongLong(&ok);
+    return ok ? value : std::numeric_limits<qint64>::max();
+}
+
+}  // namespace
+
+QString Guards::GetKetCek(const QString& tuj, const QString& kdrs) {
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT keterangan FROM transaksi where tujuan=? and kode_produk REGEXP "
+                       "'^cek' and status='1' and kode_reseller=? and "
+                       "TIMESTAMPDIFF(MINUTE,datetime_transaksi,NOW()) < 10 ORDER BY id DESC "
+                       "LIMIT 1"),
+        {tuj, kdrs});
+    return r.IsEmpty() ? QStringLiteral("NC") : r.Text(0, QStringLiteral("keterangan"));
+}
+
+QString Guards::GetNominalTagihan(const QString& text) {
+    // The keyword as a whole word, then the words that follow it.
+    static const QRegularExpression keyword(
+        QStringLiteral("\\b(?:total|tagihan|tag)((?:\\W+\\w+){1,7})"),
+        QRegularExpression::CaseInsensitiveOption);
+    // Digits grouped by thousands with one separator throughout ("150.000", "1,500,000") are
+    // one amount; otherwise the first run of digits.
+    static const QRegularExpression amount(
+        QStringLiteral("\\d{1,3}([.,])\\d{3}(?:\\1\\d{3})*(?!\\d)|\\d+"));
+    QRegularExpressionMatchIterator it = keyword.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch found = amount.match(it.next().captured(1));
+        if (!found.hasMatch()) continue;
+        QString digits = found.captured(0);
+        digits.remove(QLatin1Char('.')).remove(QLatin1Char(','));
+        return digits.trimmed();
+    }
+    return QString("");
+}
+
+bool Guards::ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
+                      const QString& tuj) {
+    bool refusing = false;
+    try {
+        const QString ket = GetKetCek(tuj, kdrs);
+        if (ket == QLatin1String("NC")) return true;
+        const qint32 deposit = w_.lookups.GetDeposit(kdrs);
+        const qint64 bill = BillValue(GetNominalTagihan(ket));
+        if (deposit > bill) return false;
+
+        refusing = true;
+        const QString message = QStringLiteral("Maaf {SALDO Rp.") + QString::number(deposit) +
+                                QStringLiteral("} TIDAK CUKUP u/ TRX Produk {") + kdProduk +
+                                QStringLiteral(", Rp.") + QString::number(bill) +
+                                QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp();
+        qint16 sender = 0;
+        w_.messages.QueueAdminJob(number, message, sender);
+        return true;
+    } catch (const std::exception& e) {
+        Failed(QStringLiteral("ExecPPOB"), refusing, true, e);
+        return false;
+    }
+}
+
+bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
+                        const QString& tuj, const QString& terminal) {
+    // The rebate inside a group price belongs to the pricing of the waiting row, not to this.
+    const auto clear = qScopeGuard([this] { w_.prices.LastRebat = 0; });
+    bool refusing = false;
+    try {
+        const qint32 credit = w_.prices.GetDepositKredit(kdrs);
+        const ResellerRecord reseller = w_.prices.ReadReseller(kdrs);
+        const qint32 available = Amounts::Add(Convert::ToInt32(reseller.deposit), credit);
+        // An unknown reseller has no level: the guard lets the order pass.
+        qint32 price = w_.prices.GetHargaKelompok(reseller.kodeKelompok, kdProduk,
+                                                  reseller.LevelNumber(), terminal, kdrs);
+        if (price == 0) price = w_.prices.GetHargaBiasa(kdProduk);
+        // Orders paid at order time are already out of the deposit.
+        const qint32 pending = ctx_.values.DebitAtOrder != 0 ? 0 : AmbilTrxTunggu(kdrs);
+        const qint32 owed = Amounts::Add(price, pending);
+        if (Amounts::Add(ctx_.values.LimitDeposit, owed) < available) return false;
+
+        refusing = true;
+        const QString message =
+            QStringLiteral("Total TRX Pending {Rp.") + QString::number(owed) +
+            QStringLiteral(" Limit Rp.") + QString::number(ctx_.values.LimitDeposit) +
+            QStringLiteral("}, {SALDO Rp.") + QString::number(available) +
+            QStringLiteral("} TIDAK CUKUP u/ TRX Produk {") + kdProduk + QStringLiteral(", Rp.") +
+            QString::number(price) + QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp();
+        qint16 sender = 0;
+        w_.messages.QueueAdminJob(number, message, sender);
+        return true;
+    } catch (const std::exception& e) {
+        Failed(QStringLiteral("CekDeposit"), refusing, false, e);
+        return false;
+    }
+}
+
+qint32 Guards::AmbilTrxTunggu(const QString& kdReseller) {
+    try {
+        const DbResult r = ctx_.db.Exec(
+            QStringLiteral("select sum(harga_beli) AS total from transaksi where status='2' and "
+                           "kode_reseller=?"),
+            {kdReseller});
+        return Amounts::Int32At(r, QStringLiteral("total"));
+    } catch (const DbError&) {
+        throw;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
