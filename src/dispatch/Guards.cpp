@@ -21,47 +21,36 @@ struct JobGone {};
 Guards::Verdict Guards::Screen(const Job& job) {
     // A plain message is no order: nothing to divert, count or pay for.
     if (job.kodeProduk == QLatin1String("-")) return Verdict::Pass;
-    const qint16 line = job.LineGate16();
+    Verdict verdict = Verdict::Pass;
     try {
-        if (Stops([&] {
-                if (!CekTrx2(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
-                             job.terminal, job.trxId))
-                    return false;
-                Take(job);
-                return true;
-            }))
-            return Verdict::Diverted;
-        if (ctx_.values.LimitPending > 0 && Stops([&] {
-                return MaxPending(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
-                                  line, job.terminal, job.pesan, Convert::CheckedInt32(job.id),
-                                  job.trxId);
-            }))
-            return Verdict::Requeued;
-        if (job.kodeProduk.startsWith(QLatin1String("pay"), Qt::CaseInsensitive) && Stops([&] {
-                if (!ExecPPOB(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan))
-                    return false;
-                SettleRefused(job);
-                return true;
-            }))
-            return Verdict::RefusedBill;
-        if (Stops([&] {
-                if (!CekDeposit(job.hpReseller, job.kodeReseller, job.kodeProduk, job.tujuan,
-                                QString::number(job.terminal)))
-                    return false;
-                SettleRefused(job);
-                return true;
-            }))
-            return Verdict::RefusedDeposit;
+        ctx_.db.Transaction([&] { verdict = Decide(job); });
     } catch (const JobGone&) {
         return Verdict::Gone;
     }
-    return Verdict::Pass;
+    return verdict;
 }
 
-bool Guards::Stops(const std::function<bool()>& guard) {
-    bool stopped = false;
-    ctx_.db.Transaction([&] { stopped = guard(); });
-    return stopped;
+Guards::Verdict Guards::Decide(const Job& job) {
+    if (CekTrx2(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, job.terminal,
+                job.trxId)) {
+        Take(job);
+        return Verdict::Diverted;
+    }
+    if (ctx_.values.LimitPending > 0 &&
+        MaxPending(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, job.LineGate16(),
+                   job.terminal, job.pesan, job.id, job.trxId))
+        return Verdict::Requeued;
+    if (job.kodeProduk.startsWith(QLatin1String("pay"), Qt::CaseInsensitive) &&
+        ExecPPOB(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan)) {
+        SettleRefused(job);
+        return Verdict::RefusedBill;
+    }
+    if (CekDeposit(job.hpReseller, job.kodeReseller, job.kodeProduk, job.tujuan,
+                   QString::number(job.terminal))) {
+        SettleRefused(job);
+        return Verdict::RefusedDeposit;
+    }
+    return Verdict::Pass;
 }
 
 void Guards::Take(const Job& job) {
@@ -153,7 +142,7 @@ qint32 Guards::JumlahPending(const QString& terminal) {
 
 bool Guards::MaxPending(const QString& member, const QString& number, const QString& kdProduk,
                         const QString& tujuan, qint16 lineGate, qint16 terminal,
-                        const QString& text, qint32 idx, const QString& trxId) {
+                        const QString& text, qint64 idx, const QString& trxId) {
     if (kdProduk == QLatin1String("-r-")) return false;
     bool requeuing = false;
     try {
@@ -171,8 +160,6 @@ bool Guards::MaxPending(const QString& member, const QString& number, const QStr
             w_.rerouting.ONParsing(kdProduk, terminal);
         });
         return true;
-    } catch (const JobGone&) {
-        throw;
     } catch (const std::exception& e) {
         Failed(QStringLiteral("MaxPending"), requeuing, true, e);
         return false;

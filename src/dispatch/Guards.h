@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 #include "store/Context.h"
 
@@ -18,8 +17,8 @@ struct Job;
 // number that has just succeeded on this terminal, no pile of unanswered orders on a slow
 // terminal, no bill payment without a fresh inquiry, no order the reseller cannot pay.
 //
-// Each guard and what follows its verdict (the diversion, the re-queue, or the refusal with
-// its message, waiting record and settlement) is one unit of work together with the job's
+// The guards and what follows their verdict (the diversion, the re-queue, or the refusal with
+// its message, waiting record and settlement) are one unit of work together with the job's
 // deletion from the queue: either the job is gone and all of it is written, or nothing is and
 // the job stays queued. A database error inside a guard ends the unit the same way: a guard
 // that cannot read must neither wave an order through nor refuse it.
@@ -63,7 +62,7 @@ class Guards {
     // LimitPending or more waiting orders of today.
     bool MaxPending(const QString& member, const QString& number, const QString& kdProduk,
                     const QString& tujuan, qint16 lineGate, qint16 terminal, const QString& text,
-                    qint32 idx, const QString& trxId);
+                    qint64 idx, const QString& trxId);
     // Refuses a bill payment without a successful inquiry of the last 10 minutes, or whose
     // bill the deposit does not exceed (telling the reseller so).
     bool ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
@@ -85,8 +84,8 @@ class Guards {
     // 10 minutes, "NC" for none.
     QString GetKetCek(const QString& tuj, const QString& kdrs);
 
-    // Runs the guard as one unit; true when it stopped the job.
-    bool Stops(const std::function<bool()>& guard);
+    // The guards in their order, inside the unit of Screen.
+    Verdict Decide(const Job& job);
     // Deletes the job from the queue; ends the unit when it is no longer there.
     void Take(const Job& job);
     // A guard's handler: a database error, or any error once the guard has begun to write,

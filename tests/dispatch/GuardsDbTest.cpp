@@ -1,0 +1,259 @@
+// The guards of the dispatch tick: diversion after a success, the pending limit, bill payments
+// and the deposit; each verdict written whole with the job's removal, or not at all.
+#include <QLocale>
+#include <QRegularExpression>
+
+#include "dispatch/Guards.h"
+#include "ledger/MoneyFixture.h"
+#include "queue/Job.h"
+#include "store/Stamps.h"
+
+namespace {
+
+using Verdict = Guards::Verdict;
+
+class GuardsTest : public MoneyTest {
+  protected:
+    void SetUp() override {
+        MoneyTest::SetUp();
+        QLocale::setDefault(QLocale::c());
+        Reseller("A", 3, "G", "", 100000);
+        Kelompok("G", "S10", {10000, 10200, 10500, 0, 0, 0});
+        Rows("parsing", "kode_produk,terminal,method,cmd,harga_jual",
+             {{"S10", 5, "RLV", "S10.<tujuan>.5", 10600},
+              {"S10", 6, "RLV", "S10.<tujuan>.<trxid>", 10600},
+              {"PAYPLN", 5, "RLV", "PAY.<tujuan>"}});
+        w = std::make_unique<Workers>(Ctx(), Out());
+    }
+    void TearDown() override {
+        Db().Exec("SET timestamp = DEFAULT");
+        MoneyTest::TearDown();
+    }
+
+    // A job of reseller A for terminal 5, queued; the host's id is "H1#2#500".
+    Job Queued(const QString& produk = "S10", const QString& tujuan = "08123",
+               const QString& reseller = "A") {
+        Job job;
+        job.kodeProduk = produk;
+        job.tujuan = tujuan;
+        job.pesan = produk + "." + tujuan;
+        job.kodeReseller = reseller;
+        job.hpReseller = "0811";
+        job.trxId = "H1#2#500";
+        job.terminal = 5;
+        Insert("job_quenue", {{"datetime", NowStamp()},
+                              {"kode_produk", job.kodeProduk},
+                              {"tujuan", job.tujuan},
+                              {"pesan", job.pesan},
+                              {"kode_reseller", job.kodeReseller},
+                              {"hp_reseller", job.hpReseller},
+                              {"trx_id", job.trxId},
+                              {"terminal", 5}});
+        job.id = Scalar("SELECT MAX(id) FROM job_quenue").toLongLong();
+        return job;
+    }
+    // An earlier order on terminal 5 with the given status, at the given time.
+    void Earlier(const QString& status, const QString& at, const QString& produk = "S10",
+                 const QString& tujuan = "08123", const QString& keterangan = "") {
+        Rows("transaksi",
+             "kode_transaksi,kode_produk,tujuan,kode_reseller,status,datetime_transaksi,"
+             "terminal,line_gate,harga_beli,keterangan",
+             {{"0#H0#0#0", produk, tujuan, "A", status, at, 5, 3, 10500, keterangan}});
+    }
+    // Today at the given time, as the server's clock of the door's connection sees it.
+    QString Today(const QString& time) {
+        return QDate::currentDate().toString("yyyy-MM-dd") + " " + time;
+    }
+    void ServerNow(const QString& at) { Db().Exec("SET timestamp = UNIX_TIMESTAMP(?)", {at}); }
+    Verdict Screen(const Job& job) { return w->guards.Screen(job); }
+    QStringList Jobs() {
+        return Column(
+            "SELECT CONCAT_WS('|', terminal, kode_produk, pesan, trx_id) FROM job_quenue ORDER "
+            "BY id");
+    }
+    void Refuse(const QString& table) {
+        Query(QString("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW SIGNAL SQLSTATE "
+                      "'45000' SET MESSAGE_TEXT = 'refused'")
+                  .arg(table));
+    }
+
+    std::unique_ptr<Workers> w;
+};
+
+}  // namespace
+
+TEST_F(GuardsTest, SuccessEarlierTodayDivertsUnderTwelveHoursWithTheHostsId) {
+    ServerNow(Today("23:30:00"));
+    Earlier("1", Today("11:30:00"));  // 12 hours before: sent here
+    const Job job = Queued();
+    EXPECT_EQ(Screen(job), Verdict::Pass);
+
+    Earlier("1", Today("11:30:01"));  // 11 hours and 59 minutes: diverted
+    EXPECT_EQ(Screen(job), Verdict::Diverted);
+    EXPECT_EQ(Jobs(), QStringList{"6|S10|S10.08123.H1|H1#3#500"});
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(active ORDER BY id) FROM parsing"), "1,1,1");
+    EXPECT_EQ(Scalar("SELECT pesan FROM inbox"),
+              "Pengalihan Otomatis dari [A][0811] Produk[S10] Tujuan[08123] TmLast[" +
+                  Today("11:30:01") + "] Selisih[11]");
+}
+
+TEST_F(GuardsTest, DiversionNeedsTodaysSuccessAndASecondActiveTerminal) {
+    // yesterday 23:00 seen at 01:00: two hours, but not today
+    ServerNow(Today("01:00:00"));
+    Earlier("1", QDate::currentDate().addDays(-1).toString("yyyy-MM-dd") + " 23:00:00");
+    Earlier("2", Today("00:30:00"));  // waiting, not succeeded
+    const Job job = Queued();
+    EXPECT_EQ(Screen(job), Verdict::Pass);
+
+    Earlier("1", Today("00:30:00"));
+    Query("UPDATE parsing SET active = '0' WHERE terminal = 6");
+    EXPECT_EQ(Screen(job), Verdict::Pass);
+    Query("UPDATE parsing SET active = '1', method = '' WHERE terminal = 6");
+    EXPECT_EQ(Screen(job), Verdict::Pass);
+    EXPECT_EQ(Jobs().size(), 1);
+}
+
+TEST_F(GuardsTest, DiversionThatCannotBeWrittenLeavesTheJobQueued) {
+    Earlier("1", NowStamp());
+    const Job job = Queued();
+    Refuse("inbox");
+    EXPECT_THROW(Screen(job), DbError);
+    EXPECT_EQ(Jobs(), QStringList{"5|S10|S10.08123|H1#2#500"});
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(active ORDER BY id) FROM parsing"), "1,1,1");
+    EXPECT_EQ(LogLines("Terminal #5").filter(QRegularExpression(" CekTrx2 .*refused")).size(), 1);
+}
+
+TEST_F(GuardsTest, PendingLimitRequeuesTheOrderThatReachesIt) {
+    Values().LimitPending = 3;
+    Earlier("2", NowStamp(), "X1");
+    Earlier("2", NowStamp(), "X2");
+    Earlier("2", QDate::currentDate().addDays(-1).toString("yyyy-MM-dd") + " 23:59:59", "X3");
+    const Job job = Queued();
+    EXPECT_EQ(Screen(job), Verdict::Pass);  // two of today
+
+    Earlier("2", NowStamp(), "X3");
+    EXPECT_EQ(Screen(Queued("-r-", "08124")), Verdict::Pass);
+    EXPECT_EQ(Screen(job), Verdict::Requeued);
+    EXPECT_EQ(Jobs(), (QStringList{"5|-r-|-r-.08124|H1#2#500", "6|S10|S10.08123.H1|H1#0#500"}));
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(active ORDER BY id) FROM parsing"), "1,1,1");
+
+    // a re-queue that cannot be written leaves the order where it was
+    const Job next = Queued("S10", "08125");
+    Refuse("inbox");
+    EXPECT_THROW(Screen(next), DbError);
+    EXPECT_EQ(Jobs().size(), 3);
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(active ORDER BY id) FROM parsing"), "1,1,1");
+}
+
+TEST_F(GuardsTest, MessageJobsPassEveryGuard) {
+    Values().LimitPending = 1;
+    Earlier("2", NowStamp());
+    Earlier("1", NowStamp());
+    EXPECT_EQ(Screen(Queued("-", "08123", "ADMIN")), Verdict::Pass);
+    EXPECT_EQ(Jobs().size(), 1);
+}
+
+TEST_F(GuardsTest, BillPaymentNeedsAFreshInquiryWhoseBillTheDepositExceeds) {
+    Query("UPDATE reseller SET deposit = 150000");
+    const auto inquiry = [&](int minutesAgo) {
+        Earlier("1", Scalar("SELECT NOW() - INTERVAL ? MINUTE", {minutesAgo}), "CEKPLN", "5311",
+                "NAMA BUDI TAGIHAN 150.000 ADMIN 2.500");
+    };
+    inquiry(10);
+    EXPECT_EQ(Screen(Queued("PayPLN", "5311")), Verdict::RefusedBill);
+    EXPECT_TRUE(Jobs().filter("TIDAK CUKUP").isEmpty());  // refused without a word of its own
+
+    inquiry(9);
+    EXPECT_EQ(Screen(Queued("PAYPLN", "5311")), Verdict::RefusedBill);
+    EXPECT_EQ(Jobs()
+                  .filter(QRegularExpression(
+                      "^0\\|-\\|Maaf \\{SALDO Rp.150000\\} TIDAK CUKUP u/ TRX Produk "
+                      "\\{PAYPLN, Rp.150000\\}@5311@ \\d{4}-\\d{2}-\\d{2} "))
+                  .size(),
+              1);
+    Query("UPDATE reseller SET deposit = 150001");
+    EXPECT_EQ(Screen(Queued("PAYPLN", "5311")), Verdict::Pass);
+}
+
+TEST(BillAmount, ReadWholeAfterTotalTagihanOrTag) {
+    EXPECT_EQ(Guards::GetNominalTagihan("total 150.000"), "150000");
+    EXPECT_EQ(Guards::GetNominalTagihan("TAGIHAN 150000 ADM 2500"), "150000");
+    EXPECT_EQ(Guards::GetNominalTagihan("tag: 1,500,000.00"), "1500000");
+    EXPECT_EQ(Guards::GetNominalTagihan("Total Tagihan Rp 150.000,00"), "150000");
+    EXPECT_EQ(Guards::GetNominalTagihan("total 2 bulan 150000"), "2");  // the first amount
+    EXPECT_EQ(Guards::GetNominalTagihan("tag 12.5"), "12");
+    EXPECT_EQ(Guards::GetNominalTagihan("totalnya 150000, tags 5"), "");
+    EXPECT_EQ(Guards::GetNominalTagihan("total a b c d e f g 150000"), "");  // eight words on
+}
+
+TEST_F(GuardsTest, DepositMustExceedPriceFloorAndPendingOrders) {
+    Values().LimitDeposit = 100;
+    Query("UPDATE reseller SET deposit = 10000");
+    Rows("reseller_log", "kode_reseller,deposit_kredit", {{"A", 100}});
+    Query("UPDATE kelompok SET harga = 10000");
+    EXPECT_EQ(Screen(Queued("S10", "0812")), Verdict::RefusedDeposit);  // 10100 available
+    EXPECT_EQ(Jobs()
+                  .filter(QRegularExpression(
+                      "^0\\|-\\|Total TRX Pending \\{Rp.10000 Limit Rp.100\\}, \\{SALDO "
+                      "Rp.10100\\} TIDAK CUKUP u/ TRX Produk \\{S10, Rp.10000\\}@0812@ "))
+                  .size(),
+              1);
+    Query("UPDATE reseller_log SET deposit_kredit = 101");
+    EXPECT_EQ(Screen(Queued("S10", "0813")), Verdict::Pass);  // 10101
+
+    // pending orders count, unless they were paid when ordered
+    Earlier("2", NowStamp(), "X1");
+    Query("UPDATE transaksi SET harga_beli = 1 WHERE kode_produk = 'X1'");
+    EXPECT_EQ(Screen(Queued("S10", "0814")), Verdict::RefusedDeposit);
+    Values().DebitAtOrder = 1;
+    EXPECT_EQ(Screen(Queued("S10", "0815")), Verdict::Pass);
+}
+
+TEST_F(GuardsTest, RefusedOrderIsSettledAsAFailureByItsOwnRow) {
+    Values().DebitAtOrder = 1;
+    Query("UPDATE reseller SET deposit = 10000");
+    Rows("balasan", "katakunci,balasan,jenis", {{"saldo", "SUKSES <tujuan>", "OKE"}});
+    Earlier("2", NowStamp());  // an older order to the same destination, still waiting
+    const Job job = Queued();
+    EXPECT_EQ(Screen(job), Verdict::RefusedDeposit);
+
+    EXPECT_EQ(Column("SELECT CONCAT_WS('|', status, deposit_awal, deposit_akhir, keterangan) "
+                     "FROM transaksi ORDER BY id")
+                  .value(1),
+              "0|-500|10000|trx 08123 saldo a err001 by nx engine");
+    EXPECT_EQ(Column("SELECT status FROM transaksi ORDER BY id"), (QStringList{"2", "0"}));
+    EXPECT_EQ(Deposit("A"), 10000);  // taken at order time, given back in the same unit
+    const QStringList replies = Jobs().filter("GAGAL");
+    ASSERT_EQ(replies.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^2\\|-\\|\\{5:0\\} GAGAL S10 08123 SN.\\(h1\\) Saldo "
+                                   "Rp.10,000 \\d{8}\\.\\|$")
+                    .match(replies[0])
+                    .hasMatch())
+        << replies[0].toStdString();
+
+    // a failure keyword in the text gives the message
+    Rows("balasan", "katakunci,balasan,jenis", {{"err001", "DITOLAK <tujuan>", "ERROR"}});
+    w = std::make_unique<Workers>(Ctx(), Out());  // keywords are read once per run
+    EXPECT_EQ(Screen(Queued("S10", "08124")), Verdict::RefusedDeposit);
+    EXPECT_EQ(Jobs().filter("DITOLAK").size(), 1);
+}
+
+TEST_F(GuardsTest, FailingGuardLeavesTheJobQueuedAndRefusesNothing) {
+    Query("UPDATE reseller SET deposit = 10000");  // would be refused
+    const Job job = Queued();
+    // the credit reader swallows its error; the unit does not
+    Query("RENAME TABLE reseller_log TO reseller_log_away");
+    EXPECT_THROW(Screen(job), DbError);
+    Query("RENAME TABLE reseller_log_away TO reseller_log");
+    EXPECT_EQ(Jobs(), QStringList{"5|S10|S10.08123|H1#2#500"});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi"), "0");
+
+    // a waiting row the table refuses: the refusal stands without it, and nothing is taken
+    Values().DebitAtOrder = 1;
+    Refuse("transaksi");
+    EXPECT_EQ(Screen(job), Verdict::RefusedDeposit);
+    EXPECT_EQ(Jobs().filter("S10.08123").size(), 0);
+    EXPECT_EQ(Jobs().filter("TIDAK CUKUP").size(), 1);
+    EXPECT_EQ(Deposit("A"), 10000);
+    Query("DROP TRIGGER refuse");
+}
