@@ -1,9 +1,10 @@
 // Statements and time for the money routines of one order: the waiting record (debit at order
 // on, group price, purchase price, debit and row together), the rebates of a success (the
 // group-price scheme with two credits, the member chain with two steps and a per-product
-// rebate), and the settlement of a reply: a success with the member-chain rebates, and a
-// failure re-routed to another terminal. Each runs on the native and on the ODBC driver, in a
-// database of its own; "x_round_trip" is the time of one run in plain statement round trips
+// rebate), the guards an order passes before it is sent, and the settlement of a reply: a success
+// with the member-chain rebates, and a failure re-routed to another terminal. Each runs on the
+// native and on the ODBC driver, in a database of its own; "x_round_trip" is the time of one run in
+// plain statement round trips
 // ("SELECT 1") measured on the same driver in the same run.
 #include <benchmark/benchmark.h>
 
@@ -16,6 +17,7 @@
 #include "Schema.h"
 #include "chat/Output.h"
 #include "dispatch/Workers.h"
+#include "queue/Job.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
@@ -103,6 +105,7 @@ struct Terminal {
         values.TerminalNo = 5;
         values.DebitAtOrder = 1;
         values.SeparatePackageRebate = 1;
+        values.LimitPending = 50;
         opened = db.Open(Connection(driver, kBenchDb));
         settings.SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, QStringLiteral("Pintar5"),
                              QStringLiteral("1"));
@@ -186,6 +189,18 @@ void ExecuteMenunggu(benchmark::State& state, const QString& driver) {
     });
 }
 
+// The guards an order passes on its way out: no success today, the pending limit, the deposit.
+void GuardsPass(benchmark::State& state, const QString& driver) {
+    Job job;
+    job.id = 1;
+    job.kodeProduk = QStringLiteral("S10");
+    job.tujuan = QStringLiteral("08123");
+    job.kodeReseller = QStringLiteral("BA");
+    job.trxId = QStringLiteral("T1#2#0");
+    job.terminal = 5;
+    Measure(state, driver, [&job](Workers& c) { c.guards.Screen(job); });
+}
+
 void ProsesRebatGroup(benchmark::State& state, const QString& driver) {
     Measure(state, driver,
             [](Workers& c) { c.rebates.ProsesRebat(QStringLiteral("BA"), QStringLiteral("S10")); });
@@ -206,6 +221,9 @@ BENCHMARK_CAPTURE(SettleRerouted, odbc, QStringLiteral("MariaDB Unicode"))
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ExecuteMenunggu, native, QStringLiteral("QMYSQL"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ExecuteMenunggu, odbc, QStringLiteral("MariaDB Unicode"))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(GuardsPass, native, QStringLiteral("QMYSQL"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(GuardsPass, odbc, QStringLiteral("MariaDB Unicode"))
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ProsesRebatGroup, native, QStringLiteral("QMYSQL"))
     ->Unit(benchmark::kMicrosecond);
