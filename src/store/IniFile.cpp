@@ -6,26 +6,92 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QTextCodec>
+#include <algorithm>
 
 #include "store/Convert.h"
 #include "store/Errors.h"
 
 namespace {
 
+// How a file's bytes are text: files written by older Windows tools are in the ANSI code page
+// (Windows-1252) or UTF-16 with a byte-order mark; everything else is UTF-8.
+enum class Encoding { Utf8, Ansi, Utf16Le, Utf16Be };
+
 // The file as lines, with what is needed to write it back the way it was.
 struct IniText {
     QStringList lines;
     bool crlf = false;
-    bool bom = false;
+    bool bom = false;  // UTF-8 with a byte-order mark
+    Encoding encoding = Encoding::Utf8;
 };
 
-QString DecodeBytes(const QByteArray& bytes) {
+// Windows-1252 at 0x80-0x9F; the five codes it leaves undefined keep their Latin-1 meaning, so
+// that any byte reads and writes back unchanged.
+constexpr char16_t kAnsi80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString FromAnsi(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(b >= 0x80 && b < 0xA0 ? kAnsi80[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+// The text in the ANSI code page; none when a character has no code there.
+std::optional<QByteArray> ToAnsi(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes += static_cast<char>(u);
+            continue;
+        }
+        const auto* found = std::find(std::begin(kAnsi80), std::end(kAnsi80), u);
+        if (found == std::end(kAnsi80)) return std::nullopt;
+        bytes += static_cast<char>(0x80 + (found - std::begin(kAnsi80)));
+    }
+    return bytes;
+}
+
+QString DecodeBytes(const QByteArray& bytes, Encoding* encoding) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool le = bytes.startsWith("\xFF\xFE");
+        *encoding = le ? Encoding::Utf16Le : Encoding::Utf16Be;
+        return QTextCodec::codecForName(le ? "UTF-16LE" : "UTF-16BE")->toUnicode(bytes.mid(2));
+    }
     QTextCodec::ConverterState state;
     const QString text =
         QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    // Files written by older Windows tools are in the ANSI code page, not UTF-8.
-    if (state.invalidChars > 0) return QString::fromLatin1(bytes);
-    return text;
+    if (state.invalidChars == 0) return text;
+    *encoding = Encoding::Ansi;
+    return FromAnsi(bytes);
+}
+
+// Without the byte-order mark, which the caller writes.
+QByteArray Utf16(const QString& text, const char* codec) {
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return QTextCodec::codecForName(codec)->fromUnicode(text.constData(), text.size(), &state);
+}
+
+QByteArray EncodeText(const QString& text, Encoding encoding, bool bom) {
+    switch (encoding) {
+        case Encoding::Utf16Le:
+            return QByteArray("\xFF\xFE") + Utf16(text, "UTF-16LE");
+        case Encoding::Utf16Be:
+            return QByteArray("\xFE\xFF") + Utf16(text, "UTF-16BE");
+        case Encoding::Ansi:
+            // A value the code page cannot hold turns the file into UTF-8 rather than losing it.
+            if (const auto ansi = ToAnsi(text)) return *ansi;
+            [[fallthrough]];
+        case Encoding::Utf8:
+            break;
+    }
+    return (bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
 IniText Load(const QString& path) {
@@ -37,8 +103,8 @@ IniText Load(const QString& path) {
         ini.bom = true;
         bytes.remove(0, 3);
     }
-    ini.crlf = bytes.contains("\r\n");
-    QString text = DecodeBytes(bytes);
+    QString text = DecodeBytes(bytes, &ini.encoding);
+    ini.crlf = text.contains(QLatin1String("\r\n"));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     ini.lines = text.split(QLatin1Char('\n'));
     if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) ini.lines.removeLast();
@@ -199,8 +265,9 @@ void ForEachEntry(const IniText& ini, const QString& section, Visit visit) {
 void Save(const QString& path, const IniText& ini, IniFile::NewFile newFile) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString eol = ini.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QByteArray bytes = ini.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    for (const QString& line : ini.lines) bytes += (line + eol).toUtf8();
+    QString text;
+    for (const QString& line : ini.lines) text += line + eol;
+    const QByteArray bytes = EncodeText(text, ini.encoding, ini.bom);
     const bool ownerOnly = newFile == IniFile::NewFile::OwnerOnly && !QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -212,6 +279,12 @@ void Save(const QString& path, const IniText& ini, IniFile::NewFile newFile) {
 }  // namespace
 
 namespace IniFile {
+
+QString DecodeText(QByteArray bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    Encoding encoding = Encoding::Utf8;
+    return DecodeBytes(bytes, &encoding);
+}
 
 std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key) {
     std::optional<QString> found;

@@ -11,8 +11,12 @@
 // as $"..." with C-like escapes, so every value reads back exactly as it was stored; anywhere
 // else a backslash is an ordinary character. Writing a key keeps every other line of the file
 // as it was, and the file is replaced atomically under a lock, so instances writing the same
-// file lose nothing.
+// file lose nothing. Files are read in the encoding they are in (UTF-8, with or without a
+// byte-order mark; UTF-16 with one; else the Windows ANSI code page) and written back in it.
 namespace IniFile {
+
+// A text file's bytes as text, by the rules above.
+QString DecodeText(QByteArray bytes);
 
 // The value, or nothing when the file, the section or the key is missing.
 std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "store/IniFile.h"
 #include "store/SettingsKeys.h"
 #include "store/UtilityComponent.h"
 
@@ -15,7 +16,7 @@ QString ReadModulRules(const UtilityComponent& util) {
     QFile file(util.ProgramFile(Keys::kModulTxt));
     if (!file.open(QIODevice::ReadOnly)) return QString("");
     QString rules;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString& line : IniFile::DecodeText(file.readAll()).split(QLatin1Char('\n'))) {
         QString kept = line;
         if (kept.endsWith(QLatin1Char('\r'))) kept.chop(1);
         if (!kept.trimmed().isEmpty()) rules += kept + QStringLiteral("%|%");

@@ -96,10 +96,30 @@ TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
     }
 }
 
-TEST_F(IniFileTest, AnsiFilesAreReadAsLatin1) {
-    WriteRaw("[Pesan]\nPesan4=Pengalihan ke terminal lain \xE9\n");
+TEST_F(IniFileTest, AnsiAndUtf16FilesAreReadAndWrittenInTheirOwnEncoding) {
+    // Windows-1252: "\x80" is the euro sign, "\xE9" e acute; an undefined code stays itself
+    WriteRaw("[Pesan]\r\nPesan4=Biaya \x80 5 caf\xE9 \x8D\r\n");
     EXPECT_EQ(IniFile::Read(Path(), "Pesan", "Pesan4"),
-              QString::fromUtf8("Pengalihan ke terminal lain \xC3\xA9"));
+              QString::fromUtf8("Biaya \xE2\x82\xAC 5 caf\xC3\xA9 \xC2\x8D"));
+    IniFile::Write(Path(), "Pesan", "Pesan5", QString::fromUtf8("\xE2\x80\x9Cok\xE2\x80\x9D"));
+    EXPECT_EQ(ReadRaw(), QByteArray("[Pesan]\r\nPesan4=Biaya \x80 5 caf\xE9 \x8D\r\n"
+                                    "Pesan5=\x93ok\x94\r\n"));
+    // a character the code page has not: the file becomes UTF-8, nothing is lost
+    IniFile::Write(Path(), "Pesan", "Pesan6", QString::fromUtf8("\xE2\x9C\x93"));
+    EXPECT_EQ(IniFile::Read(Path(), "Pesan", "Pesan4"),
+              QString::fromUtf8("Biaya \xE2\x82\xAC 5 caf\xC3\xA9 \xC2\x8D"));
+    EXPECT_EQ(IniFile::Read(Path(), "Pesan", "Pesan6"), QString::fromUtf8("\xE2\x9C\x93"));
+
+    // UTF-16 with a byte-order mark, as Windows tools save "Unicode" files
+    const QString utf16 = QStringLiteral("[Database]\r\nServer=db\u00E9\r\n");
+    QByteArray le("\xFF\xFE");
+    le.append(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2);
+    WriteRaw(le);
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "Server"), QStringLiteral("db\u00E9"));
+    IniFile::Write(Path(), "Database", "UID", "relvane");
+    const QByteArray raw = ReadRaw();
+    EXPECT_TRUE(raw.startsWith(le)) << raw.toHex().toStdString();
+    EXPECT_EQ(IniFile::Read(Path(), "Database", "UID"), "relvane");
 }
 
 TEST_F(IniFileTest, ValuesWithControlCharactersReadBackExactly) {
