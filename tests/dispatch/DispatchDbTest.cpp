@@ -29,22 +29,23 @@ class OfflineTerminalTest : public TerminalTest {
     }
     void Tick() { Term().Dispatch().tmOut_Timer(); }
     QString Encoded(const QString& text) { return UtilityComponent::Encode(text, "kvrtn7302"); }
+    // A row of the booster's mailbox from the supplier of this terminal.
+    void YmRow(int terminal, const QString& pesan, const char* trxId) {
+        Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
+                            {"msisdn", Supplier()},
+                            {"pesan", pesan},
+                            {"terminal", terminal},
+                            {"trx_id", trxId}});
+    }
 };
 
 }  // namespace
 
-TEST_F(OfflineTerminalTest, LoggedOutTerminalLeavesTheQueueAlone) {
+TEST_F(OfflineTerminalTest, JobStaysQueuedWhileLoggedOutOrTheChatClientCannotSend) {
     StartOffline(9);
     QueueJob("08123", "S5.08123.1");
-    Tick();
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "0");
-}
-
-TEST_F(OfflineTerminalTest, JobTheChatClientCannotSendStaysQueued) {
-    StartOffline(9);
+    Tick();          // logged out: the queue is not even read
     ShowLoggedIn();  // the caption says online, but the client has no session
-    QueueJob("08123", "S5.08123.1");
     Tick();
     Tick();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
@@ -54,15 +55,20 @@ TEST_F(OfflineTerminalTest, JobTheChatClientCannotSendStaysQueued) {
 
 TEST_F(OfflineTerminalTest, JobWithNobodyToSendToIsDroppedAndRecordedAsNotSent) {
     StartOffline(10);
+    ShowLoggedIn();
+    // a message job without a destination: never sent to the supplier's account instead
+    QueueJob("", "PESAN TANPA TUJUAN", "-");
+    Tick();
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 10), "");
     Term().State().Set(Term().State().LblTarget, QString());
-    ShowLoggedIn();
-    QueueJob("", "S5..1");            // empty destination, no recipient
+    QueueJob("", "S5..1");            // an order with an empty destination and no recipient
     QueueJob("08123", "S5.08123.2");  // the job behind it
     Tick();
-    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S5..1|0");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(pesan, '|', status ORDER BY id) FROM outbox"),
+              "PESAN TANPA TUJUAN|0,S5..1|0");
     EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
-    EXPECT_EQ(Lines().filter("dibuang").size(), 1);
+    EXPECT_EQ(Lines().filter("dibuang").size(), 2);
+    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: ")).size(), 0);
 }
 
 TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) {
@@ -87,16 +93,8 @@ TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) 
     EXPECT_EQ(rows.Text(0, "trx_id"), "GetQueue");
     EXPECT_EQ(Lines().filter("Info: Duplicate Detected :S5.08123.1").size(), 1);
 
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
-                        {"msisdn", Supplier()},
-                        {"pesan", Encoded("SUKSES SN 77")},
-                        {"terminal", 11},
-                        {"trx_id", "GetSupplierRecv"}});
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
-                        {"msisdn", Supplier()},
-                        {"pesan", Encoded("for another terminal")},
-                        {"terminal", 12},
-                        {"trx_id", "GetSupplierRecv"}});
+    YmRow(11, Encoded("SUKSES SN 77"), "GetSupplierRecv");
+    YmRow(12, Encoded("for another terminal"), "GetSupplierRecv");
     Query("DELETE FROM job_quenue");
     Tick();
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pengirim, pesan) FROM inbox"),
@@ -104,30 +102,30 @@ TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) 
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue WHERE trx_id = 'GetSupplierRecv'"), "1");
 }
 
-TEST_F(OfflineTerminalTest, LoginThatCannotReachTheDatabaseIsTriedAgain) {
+TEST_F(OfflineTerminalTest, FailedLoginsCanBeTriedAgain) {
     StartOffline(12);
+    // the database out of reach: the automatic re-login tries again
     Query("RENAME TABLE terminal TO terminal_away");
     Term().Chat().LoginYM_Click();
     Query("RENAME TABLE terminal_away TO terminal");
     EXPECT_TRUE(Term().Chat().tmAutoLogin().isActive());
     EXPECT_EQ(LogLines("Terminal #12").filter(" LoginYM ").size(), 1);
+    // no chat account: each click tries again and says why it failed
+    Term().Chat().CmdLoginYM_Click();
+    EXPECT_FALSE(Term().State().LoginInProgress);
+    Term().Chat().CmdLoginYM_Click();
+    EXPECT_EQ(Lines().filter("GAGAL, Silahkan cek username/pass anda...").size(), 2);
 }
 
 TEST_F(OfflineTerminalTest, QueueTableIsCreatedWhenMissingAndNeverDropped) {
     StartOffline(12);
     Term().Ym().CheckYmQueue();
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
-                        {"pesan", "x"},
-                        {"terminal", 12},
-                        {"trx_id", "GetSupplierRecv"}});
+    YmRow(12, "x", "GetSupplierRecv");
     Term().Ym().CheckYmQueue();
     Term().Ym().CreateYm_queue();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
     // yesterday's unsent texts go at start-up, received ones stay
-    Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
-                        {"pesan", "y"},
-                        {"terminal", 12},
-                        {"trx_id", "GetQueue"}});
+    YmRow(12, "y", "GetQueue");
     Term().Ym().DelPesanExpired();
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(trx_id) FROM ym_queue"), "GetSupplierRecv");
 }
@@ -150,6 +148,7 @@ TEST_F(OfflineTerminalTest, LongMessagesAreShownButNotStored) {
 TEST_F(OfflineTerminalTest, IgnoreListPhrasesAreMatchedWithoutRegardToCase) {
     StartOffline(9);
     const Intake& in = Term().In();
+    // the default list, as start-up loads it
     EXPECT_TRUE(in.IsIgnoredMessage("Trx anda SABAR DALAM PROSES."));
     EXPECT_FALSE(in.IsIgnoredMessage("SUKSES SN 123."));
     Term().Values().IgnoreList = "antri; sedang diproses";  // phrases keep their blanks
@@ -172,7 +171,6 @@ TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     EXPECT_EQ(Lines().filter("Merger RLV: Terminal 3,7,10").size(), 1);
     EXPECT_EQ(Term().State().Caption, "[Relvane] 10-> " + Supplier());
     EXPECT_EQ(Term().State().Pass, XmppPeer::Password());
-    EXPECT_EQ(Term().Values().IgnoreList, "di terima mohon di;sabar dalam proses");
     EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "Terminal #10");
     EXPECT_TRUE(QFile::exists(Home() + "/Log/Terminal #10.log"));
 }
@@ -241,25 +239,6 @@ TEST_F(OfflineTerminalTest, JobTheBoosterCannotTakeIsDroppedNotRetried) {
     EXPECT_EQ(Lines().filter("dibuang, tidak muat di ym_queue").size(), 1);
 }
 
-TEST_F(OfflineTerminalTest, MessageJobForNobodyIsDroppedNotSentToTheSupplier) {
-    StartOffline(10);
-    ShowLoggedIn();
-    QueueJob("", "PESAN TANPA TUJUAN", "-");
-    QueueJob("08123", "S5.08123.2");
-    Tick();
-    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "PESAN TANPA TUJUAN|0");
-    EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
-    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: PESAN")).size(), 0);
-}
-
-TEST_F(OfflineTerminalTest, LoginWithoutAccountCanBeTriedAgain) {
-    StartOffline(9);
-    Term().Chat().CmdLoginYM_Click();
-    EXPECT_FALSE(Term().State().LoginInProgress);
-    Term().Chat().CmdLoginYM_Click();
-    EXPECT_EQ(Lines().filter("GAGAL, Silahkan cek username/pass anda...").size(), 2);
-}
-
 TEST_F(OfflineTerminalTest, TableProbeLogsOutAndArmsTheReLogin) {
     StartOffline(12);
     ShowLoggedIn();
@@ -274,18 +253,11 @@ TEST_F(OfflineTerminalTest, TableProbeLogsOutAndArmsTheReLogin) {
 
 TEST_F(OfflineTerminalTest, BoosterReplyCleanUpTakesOnlyThisTerminalsCopies) {
     StartOffline(11, true);
-    const auto row = [&](int terminal, const QString& pesan, const char* trxId) {
-        Insert("ym_queue", {{"tanggal", "2025-01-01 10:00:00"},
-                            {"msisdn", Supplier()},
-                            {"pesan", pesan},
-                            {"terminal", terminal},
-                            {"trx_id", trxId}});
-    };
-    row(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");
-    row(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");  // a copy of the same reply
-    row(12, Encoded("SUKSES SN 9"), "GetSupplierRecv");
-    row(11, Encoded("SUKSES SN 9"), "GetQueue");
-    row(11, "SUKSES SN 9", "GetSupplierRecv");  // another text, whose stored form is this
+    YmRow(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");
+    YmRow(11, Encoded("SUKSES SN 9"), "GetSupplierRecv");  // a copy of the same reply
+    YmRow(12, Encoded("SUKSES SN 9"), "GetSupplierRecv");
+    YmRow(11, Encoded("SUKSES SN 9"), "GetQueue");
+    YmRow(11, "SUKSES SN 9", "GetSupplierRecv");  // another text, whose stored form is this
     Term().Ym().ProcessSupplierRecv();
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT(terminal, trx_id) ORDER BY id) FROM ym_queue"),
               "12GetSupplierRecv,11GetQueue,11GetSupplierRecv");

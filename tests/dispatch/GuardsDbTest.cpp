@@ -71,11 +71,6 @@ class GuardsTest : public MoneyTest {
             "SELECT CONCAT_WS('|', terminal, kode_produk, pesan, trx_id) FROM job_quenue ORDER "
             "BY id");
     }
-    void Refuse(const QString& table) {
-        Query(QString("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW SIGNAL SQLSTATE "
-                      "'45000' SET MESSAGE_TEXT = 'refused'")
-                  .arg(table));
-    }
 
     std::unique_ptr<Workers> w;
 };

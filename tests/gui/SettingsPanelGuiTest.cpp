@@ -12,6 +12,7 @@
 
 #include "chat/Output.h"
 #include "gui/SettingsPanel.h"
+#include "settlement/ReplyClassifier.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
 
@@ -146,9 +147,8 @@ TEST_F(SettingsPanelGuiTest, EnterAddsEachNewKeywordAsTyped) {
     QTest::keyClick(text1, Qt::Key_Return);
 
     EXPECT_EQ(Keywords(), QStringList({"gangguan", "Stok Habis", " kode 'salah'"}));
-    EXPECT_EQ(Scalar("select count(*) from balasan where jenis='ERROR' and biaya=0 and "
-                     "balasan='GAGAL <namaproduk> <tujuan> SN.(<trxid>) Saldo Rp.<deposit> "
-                     "<datetime2>.'"),
+    EXPECT_EQ(Scalar("select count(*) from balasan where jenis='ERROR' and biaya=0 and balasan=?",
+                     {ReplyClassifier::DefaultFailureTemplate()}),
               "2");
     EXPECT_EQ(Stored(Keys::kPintar2), "Stok Habis; kode 'salah';gangguan");
     EXPECT_EQ(Term().State().FailureKeywordsText, "Stok Habis; kode 'salah';gangguan");
@@ -180,9 +180,6 @@ TEST_F(SettingsPanelGuiTest, LimitPendingDialogSavesTheAnswerAndReportsACancel) 
         QTimer::singleShot(0, [text, accept] {
             auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->windowTitle(), "Input LimitPending");
-            EXPECT_EQ(d->labelText(),
-                      "Masukan Value Limit Pending yang di inginkan\r\nContoh : 10");
             d->setTextValue(text);
             accept ? d->accept() : d->reject();
         });

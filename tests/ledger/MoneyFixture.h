@@ -43,6 +43,12 @@ class MoneyTest : public DbTest {
         for (int i = 0; i < r.RecordCount(); ++i) texts.append(r.Text(i, r.Columns().first()));
         return texts;
     }
+    // Every row inserted into the table is refused from now on (the trigger "refuse").
+    void Refuse(const QString& table) {
+        Query(QString("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW SIGNAL SQLSTATE "
+                      "'45000' SET MESSAGE_TEXT = 'refused'")
+                  .arg(table));
+    }
     QStringList Ledger() {
         return Column(
             "SELECT CONCAT_WS('|', kredit, kode_reseller, uraian) FROM rekening "

@@ -44,11 +44,6 @@ class ReroutingTest : public MoneyTest {
             "SELECT CONCAT_WS('|', terminal, pesan, trx_id, line_gate, kode_produk, tujuan, "
             "kode_reseller, hp_reseller) FROM job_quenue ORDER BY id");
     }
-    void Refuse(const QString& table) {
-        Query(QString("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW SIGNAL SQLSTATE "
-                      "'45000' SET MESSAGE_TEXT = 'refused'")
-                  .arg(table));
-    }
     QString Order() { return Scalar("SELECT CONCAT_WS('|', status, keterangan) FROM transaksi"); }
     void ExpectUntouched(const QString& status = "2") {
         EXPECT_EQ(Active(5), "1");

