@@ -67,6 +67,12 @@ TEST_F(ConfigCommandTest, SetGetAndTheDefaultsOfKeysNotStored) {
     EXPECT_EQ(unknown.status, 1);
     EXPECT_TRUE(unknown.err.contains("NoSuchKey"));
     EXPECT_EQ(Run({"frobnicate"}).status, 2);
+    // the chat password is stored scrambled, the way the terminal reads it back
+    EXPECT_EQ(Run({"password", "5", "s3cret pw"}).status, 0);
+    EXPECT_NE(Stored("HBV-Gate", "Setting", "PWD HBV #5"), "s3cret pw");
+    EXPECT_EQ(PasswordScramble::UnscrambleText(Stored("HBV-Gate", "Setting", "PWD HBV #5"),
+                                               Keys::kPasswordKey),
+              "s3cret pw");
 }
 
 TEST_F(ConfigCommandTest, SetKeepsALineBreakInsideTheValue) {
