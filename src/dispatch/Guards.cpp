@@ -33,7 +33,7 @@ Guards::Verdict Guards::Screen(const Job& job) {
 Guards::Verdict Guards::Decide(const Job& job) {
     if (CekTrx2(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, job.terminal,
                 job.trxId)) {
-        Take(job);
+        Take(job.id);
         return Verdict::Diverted;
     }
     if (ctx_.values.LimitPending > 0 &&
@@ -53,8 +53,8 @@ Guards::Verdict Guards::Decide(const Job& job) {
     return Verdict::Pass;
 }
 
-void Guards::Take(const Job& job) {
-    if (!w_.jobs.DelQueue(job.id)) throw JobGone();
+void Guards::Take(qint64 jobId) {
+    if (!w_.jobs.DelQueue(jobId)) throw JobGone();
 }
 
 void Guards::Failed(const QString& routine, bool writing, bool log, const std::exception& e) {
@@ -64,7 +64,7 @@ void Guards::Failed(const QString& routine, bool writing, bool log, const std::e
 }
 
 void Guards::SettleRefused(const Job& job) {
-    Take(job);
+    Take(job.id);
     if (job.kodeProduk == QLatin1String("-r-")) return;  // such an order keeps no waiting row
     WaitingOrder order;
     try {
@@ -151,9 +151,7 @@ bool Guards::MaxPending(const QString& member, const QString& number, const QStr
         // The job leaves this queue only together with its replacement. The product is off
         // here while the new terminal is chosen, and on again afterwards.
         ctx_.db.Transaction([&] {
-            Job job;
-            job.id = idx;
-            Take(job);
+            Take(idx);
             w_.rerouting.OffParsing(kdProduk, terminal);
             w_.rerouting.ReulangTrx(member, number, kdProduk, tujuan, text, lineGate,
                                     QStringLiteral("0#") + trxId);

@@ -87,7 +87,11 @@ class Guards {
     // The guards in their order, inside the unit of Screen.
     Verdict Decide(const Job& job);
     // Deletes the job from the queue; ends the unit when it is no longer there.
-    void Take(const Job& job);
+    void Take(qint64 jobId);
+    // Queues the money guards' message for the reseller: why, then the product, its amount and
+    // the destination.
+    void TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
+                     qint64 amount, const QString& tuj);
     // A guard's handler: a database error, or any error once the guard has begun to write,
     // goes on (the unit fails and the job stays queued); any other error is the guard's
     // default of letting the job pass. Logged as the routine's when log is set.

@@ -24,6 +24,16 @@ qint64 BillValue(const QString& digits) {
 
 }  // namespace
 
+void Guards::TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
+                         qint64 amount, const QString& tuj) {
+    qint16 sender = 0;
+    w_.messages.QueueAdminJob(number,
+                              why + QStringLiteral(" TIDAK CUKUP u/ TRX Produk {") + kdProduk +
+                                  QStringLiteral(", Rp.") + QString::number(amount) +
+                                  QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp(),
+                              sender);
+}
+
 QString Guards::GetKetCek(const QString& tuj, const QString& kdrs) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT keterangan FROM transaksi where tujuan=? and kode_produk REGEXP "
@@ -65,12 +75,9 @@ bool Guards::ExecPPOB(const QString& kdrs, const QString& number, const QString&
         if (deposit > bill) return false;
 
         refusing = true;
-        const QString message = QStringLiteral("Maaf {SALDO Rp.") + QString::number(deposit) +
-                                QStringLiteral("} TIDAK CUKUP u/ TRX Produk {") + kdProduk +
-                                QStringLiteral(", Rp.") + QString::number(bill) +
-                                QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp();
-        qint16 sender = 0;
-        w_.messages.QueueAdminJob(number, message, sender);
+        TellRefusal(number,
+                    QStringLiteral("Maaf {SALDO Rp.") + QString::number(deposit) + QLatin1Char('}'),
+                    kdProduk, bill, tuj);
         return true;
     } catch (const std::exception& e) {
         Failed(QStringLiteral("ExecPPOB"), refusing, true, e);
@@ -97,14 +104,12 @@ bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QStrin
         if (Amounts::Add(ctx_.values.LimitDeposit, owed) < available) return false;
 
         refusing = true;
-        const QString message =
-            QStringLiteral("Total TRX Pending {Rp.") + QString::number(owed) +
-            QStringLiteral(" Limit Rp.") + QString::number(ctx_.values.LimitDeposit) +
-            QStringLiteral("}, {SALDO Rp.") + QString::number(available) +
-            QStringLiteral("} TIDAK CUKUP u/ TRX Produk {") + kdProduk + QStringLiteral(", Rp.") +
-            QString::number(price) + QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp();
-        qint16 sender = 0;
-        w_.messages.QueueAdminJob(number, message, sender);
+        TellRefusal(number,
+                    QStringLiteral("Total TRX Pending {Rp.") + QString::number(owed) +
+                        QStringLiteral(" Limit Rp.") + QString::number(ctx_.values.LimitDeposit) +
+                        QStringLiteral("}, {SALDO Rp.") + QString::number(available) +
+                        QLatin1Char('}'),
+                    kdProduk, price, tuj);
         return true;
     } catch (const std::exception& e) {
         Failed(QStringLiteral("CekDeposit"), refusing, false, e);
