@@ -5,6 +5,7 @@
 #include <QXmppUtils.h>
 
 #include <QDateTime>
+#include <QSslSocket>
 
 #include "chat/Intake.h"
 #include "chat/Output.h"
@@ -227,7 +228,12 @@ bool ChatSession::Send(const QString& target, const QString& message, QString* e
     }
     QXmppMessage stanza(QString(), target, message);
     stanza.setType(QXmppMessage::Chat);
-    if (client_.sendPacket(stanza)) return true;
+    if (client_.sendPacket(stanza)) {
+        // The order is recorded as sent: it leaves the process now, not at the next turn of
+        // the event loop, so that a process ended in between has still sent it.
+        if (auto* socket = client_.findChild<QSslSocket*>()) socket->flush();
+        return true;
+    }
     *error = QStringLiteral("the stream did not take the message");
     return false;
 }

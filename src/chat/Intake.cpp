@@ -13,9 +13,14 @@
 namespace {
 // Longer messages are shown and forwarded, but neither settled nor stored.
 constexpr int kMaxSettledLength = 400;
+// Replies held while the database is away; beyond this many the newest are only logged.
+constexpr int kMaxHeld = 10000;
 }  // namespace
 
-Intake::Intake(Core& core, QObject* parent) : QObject(parent), core_(core) {}
+Intake::Intake(Core& core, QObject* parent) : QObject(parent), core_(core) {
+    heldTimer_.setInterval(1000);
+    connect(&heldTimer_, &QTimer::timeout, this, &Intake::TakeHeld);
+}
 
 QString Intake::CleanText(const QString& body) {
     QString text = body;
@@ -67,32 +72,29 @@ bool Intake::IsKnownSupplier(const QString& sender) {
     return !r.IsEmpty();
 }
 
-void Intake::Settle(const QString& text) {
-    // A reply that could not be settled stays what it was: the order waiting, the reply
-    // stored below like every other message.
-    try {
-        core_.Work().settlement.ExecuteReplaySupplier(text.toLower(), core_.Values().TerminalNo);
-    } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("ExecuteReplaySupplier (") + text + QStringLiteral(") ") +
-                  Describe(e));
-    }
-}
-
 void Intake::txtPm(const QString& msisdn, const QString& pesan) {
     if (pesan.isEmpty()) return;
     ProcessValues& v = core_.Values();
     QString text = pesan;
+    text.replace(QLatin1Char('\''), QLatin1Char('`'));
+    core_.Out().ShowMessageBlock(QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo) +
+                                     QLatin1Char(',') + v.TerminalList,
+                                 msisdn, msisdn, text, NowStamp(), 2);
+    if (!Take(msisdn, text)) Hold(msisdn, text);
+}
+
+bool Intake::Take(const QString& msisdn, QString text) {
+    ProcessValues& v = core_.Values();
+    bool settling = false;
     try {
-        text.replace(QLatin1Char('\''), QLatin1Char('`'));
         const QString service = QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo);
-        core_.Out().ShowMessageBlock(service + QLatin1Char(',') + v.TerminalList, msisdn, msisdn,
-                                     text, NowStamp(), 2);
         const bool supplier = IsKnownSupplier(msisdn);
+        settling = true;
         if (text.size() <= kMaxSettledLength) {
             text += QLatin1Char('.');
             if (!IsIgnoredMessage(text)) {
                 if (supplier) {
-                    Settle(text);
+                    if (!Settle(text)) return false;
                 } else {
                     const QString line =
                         QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") +
@@ -113,5 +115,46 @@ void Intake::txtPm(const QString& msisdn, const QString& pesan) {
     } catch (const std::exception& e) {
         core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
                   QStringLiteral(") ") + Describe(e));
+        if (!settling && Database::IsTransient(e)) return false;
     }
+    return true;
+}
+
+bool Intake::Settle(const QString& text) {
+    // A reply that could not be settled stays what it was: the order waiting, the reply
+    // stored like every other message. When the database was away and nothing of the
+    // settlement was written, the reply is taken again once the database is back.
+    Database& db = core_.Db();
+    const quint64 commits = db.CommitCount();
+    try {
+        core_.Work().settlement.ExecuteReplaySupplier(text.toLower(), core_.Values().TerminalNo);
+    } catch (const std::exception& e) {
+        core_.Log(QStringLiteral("ExecuteReplaySupplier (") + text + QStringLiteral(") ") +
+                  Describe(e));
+        return !(Database::IsTransient(e) && db.CommitCount() == commits);
+    }
+    return true;
+}
+
+void Intake::Hold(const QString& msisdn, const QString& text) {
+    if (held_.size() >= kMaxHeld) {
+        core_.Log(QStringLiteral("Balasan tidak bisa ditahan lagi (") + msisdn +
+                  QStringLiteral(") ") + text);
+        return;
+    }
+    held_.append({msisdn, text});
+    if (!heldTimer_.isActive()) heldTimer_.start();
+}
+
+void Intake::TakeHeld() {
+    // In the order they came; the first that meets the database still away waits for the
+    // next round, and so do the ones behind it.
+    while (!held_.isEmpty()) {
+        const QPair<QString, QString> reply = held_.takeFirst();
+        if (!Take(reply.first, reply.second)) {
+            held_.prepend(reply);
+            return;
+        }
+    }
+    heldTimer_.stop();
 }

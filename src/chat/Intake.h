@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
+#include <QTimer>
 
 class Core;
 
@@ -24,8 +27,19 @@ class Intake : public QObject {
     static QString CleanText(const QString& body);
     static QString BareAccount(const QString& jid);
 
+    // Replies held because the database could not be reached when they came.
+    int HeldReplies() const { return held_.size(); }
+
   private:
-    void Settle(const QString& text);
+    // Everything after the message is shown; false when the database could not be reached
+    // before anything was written.
+    bool Take(const QString& msisdn, QString text);
+    // False when the database was away and nothing was written: the reply is held.
+    bool Settle(const QString& text);
+    void Hold(const QString& msisdn, const QString& text);
+    void TakeHeld();
 
     Core& core_;
+    QList<QPair<QString, QString>> held_;  // (sender, text), oldest first
+    QTimer heldTimer_;
 };

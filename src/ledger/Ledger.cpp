@@ -25,7 +25,17 @@ void LockLedger(Database& db, const QString& kodeReseller) {
     const DbResult row = db.Exec(
         QStringLiteral("SELECT kode_reseller FROM reseller WHERE kode_reseller = ? FOR UPDATE"),
         {kodeReseller});
-    if (!row.IsEmpty()) return;
+    if (!row.IsEmpty()) {
+        // On a cluster the lock holds only this node's writers back: the row is written (and
+        // put back) so that a writer of the same ledger on another node meets a conflict at
+        // the commit and runs again, reading this entry's balance.
+        if (db.InCluster())
+            for (const char* step : {"level + 1", "level - 1"})
+                db.Exec(QStringLiteral("UPDATE reseller SET level = ") + QLatin1String(step) +
+                            QStringLiteral(" WHERE kode_reseller = ?"),
+                        {kodeReseller});
+        return;
+    }
     // A code that names no reseller has no row to lock; a named lock stands in for it.
     const DbResult r =
         db.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),

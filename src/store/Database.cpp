@@ -1,10 +1,12 @@
 #include "store/Database.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include "store/Errors.h"
 #include "store/UtilityComponent.h"
@@ -13,6 +15,10 @@ namespace {
 
 const QString kDbLog = QStringLiteral("db");
 constexpr int kMaxPrepared = 256;
+// A unit the server rolled back for a conflict runs again up to this many times in all: on a
+// cluster where several nodes take writes, two settlements of one reseller can meet more than
+// once in a row.
+constexpr int kConflictAttempts = 5;
 
 // Client error numbers and ODBC states that mean the connection itself is gone.
 bool IsConnectionLost(const QSqlError& error) {
@@ -166,6 +172,9 @@ bool Database::OpenConnection() {
         // Each statement sees what other terminals and the host have committed by then: a
         // balance read under a lock must see the entry the previous holder wrote.
         QSqlQuery(QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED"), db);
+        // A node of a replicating cluster certifies only rows written, not rows locked.
+        QSqlQuery wsrep(QStringLiteral("SELECT @@GLOBAL.wsrep_on"), db);
+        inCluster_ = wsrep.next() && wsrep.value(0).toInt() == 1;
         lastOpenError_.clear();
         lost_ = false;
         return true;
@@ -197,7 +206,8 @@ void Database::EnsureConnected() {
     if (IsOpen()) return;
     if (transactionDepth_ > 0)
         throw DbError(QStringLiteral("connection lost in transaction"), QString(), true);
-    if (!Reconnect()) throw DbError(lastOpenError_);
+    // Nothing was sent: the work may go again once the server is back.
+    if (!Reconnect()) throw DbError(lastOpenError_, QString(), true);
 }
 
 bool Database::Reconnect() {
@@ -247,7 +257,7 @@ DbResult Database::Run(const QString& sql, const Binder& bind) {
         // A read changes nothing, so it may go again on a fresh connection; a write may have
         // been done before the connection dropped, so it is reported, not repeated.
         if (!lost_ || transactionDepth_ > 0 || !IsRead(sql)) throw;
-        if (!Reconnect()) throw DbError(lastOpenError_);
+        if (!Reconnect()) throw DbError(lastOpenError_, QString(), true);
         return RunOnce(sql, bind);
     }
 }
@@ -256,6 +266,7 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
     QSqlQuery& query = Prepared(sql);
     bind(query);
     ++statements_;
+    if (probe_) probe_(sql);
     if (!query.exec()) {
         const QSqlError error = query.lastError();
         if (IsConnectionLost(error)) {
@@ -286,6 +297,11 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
     return result;
 }
 
+bool Database::IsTransient(const std::exception& e) {
+    const auto* db = dynamic_cast<const DbError*>(&e);
+    return db != nullptr && (db->RolledBack() || db->ConnectionLost());
+}
+
 void Database::NoteUnitFailure(const DbError& e) {
     if (transactionDepth_ > 0 && !unitFailure_) unitFailure_ = e;
 }
@@ -303,19 +319,31 @@ void Database::Transaction(const std::function<void()>& body) {
         }
         return;
     }
-    try {
-        RunTransaction(body);
-    } catch (const DbError& e) {
-        // Rolled back whole by the server, or gone with the connection before the commit: the
-        // unit left nothing behind and may run once more from its start.
-        if (!e.RolledBack() && !e.ConnectionLost()) throw;
-        RunTransaction(body);
+    // Rolled back whole by the server, or gone with the connection before the commit: the unit
+    // left nothing behind and may run again from its start; after a conflict, following a
+    // short pause of random length, so that the two that met do not meet again at once.
+    bool reconnected = false;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            RunTransaction(body);
+            return;
+        } catch (const DbError& e) {
+            // A lock wait that ran out has waited long already: it goes once more only.
+            const int attempts = e.Code().contains(QLatin1String("1205")) ? 2 : kConflictAttempts;
+            if (e.RolledBack() && attempt < attempts) {
+                QThread::msleep(QRandomGenerator::global()->bounded(1, 10 * attempt));
+                continue;
+            }
+            if (!e.ConnectionLost() || reconnected) throw;
+            reconnected = true;
+        }
     }
 }
 
 void Database::RunTransaction(const std::function<void()>& body) {
     EnsureConnected();
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    if (probe_) probe_(QStringLiteral("BEGIN"));
     if (!db.transaction()) {
         const QSqlError error = db.lastError();
         if (IsConnectionLost(error)) lost_ = true;
@@ -332,13 +360,17 @@ void Database::RunTransaction(const std::function<void()>& body) {
         EndTransaction();
         throw;
     }
+    if (probe_) probe_(QStringLiteral("COMMIT"));
     if (!db.commit()) {
         // The outcome of a commit that lost its connection is unknown: it is not run again.
         const QSqlError error = db.lastError();
+        if (IsConnectionLost(error)) lost_ = true;
         db.rollback();
         EndTransaction();
         throw DbError(Description(error), error.nativeErrorCode());
     }
+    ++commits_;
+    if (probe_) probe_(QStringLiteral("COMMITTED"));
     EndTransaction();
 }
 

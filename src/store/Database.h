@@ -89,10 +89,11 @@ class Database {
     // it raises (the error goes on to the caller). A unit is all or nothing: once a statement
     // inside it has failed, even one whose routine swallowed the error, every later statement
     // and the commit raise that error again, and the unit is rolled back. A transaction the
-    // server rolled back for a deadlock, a lock wait or a certification conflict, or one whose
-    // connection was lost before the commit, is run once more from its start on a fresh
-    // connection. Inside another transaction the body joins it, and a body that raises fails
-    // the enclosing unit too.
+    // server rolled back for a deadlock or a certification conflict runs again from its start
+    // (up to five times in all, after a short random pause); one rolled back for a lock wait,
+    // or whose connection was lost before the commit, runs once more (on a fresh connection).
+    // Inside another transaction the body joins it, and a body that raises fails the
+    // enclosing unit too.
     void Transaction(const std::function<void()>& body);
 
     // Runs body as a step that may fail on its own: inside a transaction its statements are
@@ -107,6 +108,11 @@ class Database {
 
     bool InTransaction() const { return transactionDepth_ > 0; }
 
+    // The server is a node of a multi-writer cluster: a row lock taken on one node does not
+    // hold writers on another node back; only rows both write make one of them fail at the
+    // commit (and run again).
+    bool InCluster() const { return inCluster_; }
+
     // The text cut to the size of a text column of the connected database (in characters), so
     // that a long value taken from a reply cannot make the server refuse the row. The size is
     // read from the schema once per column; a column of no fixed size leaves the text whole.
@@ -114,6 +120,18 @@ class Database {
 
     // Counts statements sent, for benchmarks and the idle-load figures.
     quint64 StatementCount() const { return statements_; }
+    // Counts transactions committed.
+    quint64 CommitCount() const { return commits_; }
+
+    // Nothing was done: the server could not be reached, the connection dropped inside a unit,
+    // or the server rolled the unit back. Work that met this may be done again later. A commit
+    // whose connection dropped is not one of these: its outcome is unknown.
+    static bool IsTransient(const std::exception& e);
+
+    // Called before every statement, before each BEGIN and COMMIT, and after each commit
+    // ("COMMITTED"): the fault tests cut the connection or end the process at any of them.
+    using Probe = std::function<void(const QString& point)>;
+    void SetProbe(Probe probe) { probe_ = std::move(probe); }
 
   private:
     using Binder = std::function<void(QSqlQuery&)>;
@@ -133,10 +151,13 @@ class Database {
     DbTarget target_;
     QString lastOpenError_;
     bool lost_ = false;
+    bool inCluster_ = false;
     int transactionDepth_ = 0;
     std::optional<DbError> unitFailure_;  // the first failure inside the current transaction
     std::vector<std::function<void()>> atEnd_;
     quint64 statements_ = 0;
+    quint64 commits_ = 0;
+    Probe probe_;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, qint64> columnSizes_;  // "table.column" -> characters, 0: no fixed size
 };
