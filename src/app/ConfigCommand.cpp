@@ -66,15 +66,22 @@ int Import(const SettingsStore& store, const QString& path, QTextStream& out, QT
     }
     QStringList applications;
     QHash<QString, int> counts;
+    QStringList unstorable;
     for (const RegistryImport::Value& v : reg.Values()) {
-        store.SaveSetting(v.application, v.section, v.key, v.value);
+        // A name the settings file cannot hold is left out, not the rest of the export.
+        try {
+            store.SaveSetting(v.application, v.section, v.key, v.value);
+        } catch (const RelvaneError& e) {
+            unstorable.append(e.Description());
+            continue;
+        }
         if (!counts.contains(v.application)) applications.append(v.application);
         ++counts[v.application];
     }
     for (const QString& app : applications)
         out << app << ": " << counts[app] << (counts[app] == 1 ? " value" : " values") << Qt::endl;
     if (applications.isEmpty()) out << "no values imported" << Qt::endl;
-    for (const QString& line : reg.Skipped()) out << "skipped " << line << Qt::endl;
+    for (const QString& line : reg.Skipped() + unstorable) out << "skipped " << line << Qt::endl;
     if (reg.KeysOutside() > 0)
         out << "ignored " << reg.KeysOutside() << (reg.KeysOutside() == 1 ? " key" : " keys")
             << " outside HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings" << Qt::endl;

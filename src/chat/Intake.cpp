@@ -42,10 +42,14 @@ void Intake::IncomingMessage(const QString& contact, const QString& body) {
 }
 
 bool Intake::IsIgnoredMessage(const QString& text) const {
+    return IsIgnoredMessage(text, core_.Values().IgnoreList);
+}
+
+bool Intake::IsIgnoredMessage(const QString& text, const QString& ignoreList) {
     const QString lower = text.toLower();
     // A cleared list ignores nothing; an empty item inside a list (";;", or a ";" at the end)
     // is in every text, as it always has been.
-    const QString list = core_.Values().IgnoreList.toLower();
+    const QString list = ignoreList.toLower();
     if (list.isEmpty()) return false;
     for (const QString& phrase : list.split(QLatin1Char(';')))
         if (lower.contains(phrase)) return true;

@@ -20,6 +20,8 @@ class Intake : public QObject {
     // One incoming message (chat or booster row).
     void txtPm(const QString& msisdn, const QString& pesan);
     bool IsIgnoredMessage(const QString& text) const;
+    // By the ";"-separated phrases of an ignore list, in any letter case.
+    static bool IsIgnoredMessage(const QString& text, const QString& ignoreList);
     // The terminal's own supplier accounts settle transactions; strangers do not, unless the
     // terminal accepts every contact.
     bool IsKnownSupplier(const QString& sender);

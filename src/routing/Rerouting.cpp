@@ -81,13 +81,7 @@ void Rerouting::ReulangTrx(const QString& member, const QString& number, const Q
     const QString denom = DenomText(AmbilFieldTrx(trxId, 3));
     const AlihCommand r = CariPerintahAlih(member, aProduk, tujuan);
 
-    QString msg = QString(r.command).replace(QLatin1String("<tujuan>"), tujuan) + r.suffix;
-    msg.replace(QLatin1String("#<n>"), QString("")).replace(QLatin1String("<n>"), QString(""));
-    msg.replace(QLatin1String("<trxid>"), trxid).replace(QLatin1String("<?denom>"), denom);
-    msg.replace(QLatin1String(".."), QLatin1String("."));
-    if (msg.endsWith(QLatin1Char('.'))) msg.chop(1);
-    if (msg.startsWith(QLatin1Char('.'))) msg.remove(0, 1);
-    msg = Convert::TrimBlanks(msg);
+    const QString msg = IsiPerintahAlih(r, tujuan, trxid, denom);
 
     if (r.command.isEmpty() || aProduk.isEmpty()) {
         QString pesan = ProgramFiles::ReadOpcode(ctx_.util, Keys::kSecPesan, Keys::kPesan4);
@@ -101,6 +95,17 @@ void Rerouting::ReulangTrx(const QString& member, const QString& number, const Q
     InsertJobAlih(member, number, aProduk, tujuan, msg, lineGate, r.terminal,
                   trxid + QLatin1Char('#') + QString::number(lineGate) + QLatin1Char('#') + denom);
     messages_.InsertToInbox(member + QLatin1Char('@') + number, text, 1, ctx_.values.TerminalNo);
+}
+
+QString Rerouting::IsiPerintahAlih(const AlihCommand& r, const QString& tujuan,
+                                   const QString& trxid, const QString& denom) {
+    QString msg = QString(r.command).replace(QLatin1String("<tujuan>"), tujuan) + r.suffix;
+    msg.replace(QLatin1String("#<n>"), QString("")).replace(QLatin1String("<n>"), QString(""));
+    msg.replace(QLatin1String("<trxid>"), trxid).replace(QLatin1String("<?denom>"), denom);
+    msg.replace(QLatin1String(".."), QLatin1String("."));
+    if (msg.endsWith(QLatin1Char('.'))) msg.chop(1);
+    if (msg.startsWith(QLatin1Char('.'))) msg.remove(0, 1);
+    return Convert::TrimBlanks(msg);
 }
 
 void Rerouting::InsertJobAlih(const QString& member, const QString& number, const QString& aProduk,

@@ -41,11 +41,22 @@ class Rerouting {
 
     AlihCommand CariPerintahAlih(const QString& member, const QString& aProduk,
                                  const QString& tujuan);
+    // The new job's text: the command with the destination, the order's code and denomination
+    // put in, the terminal placeholder taken out, and the chat target after it.
+    static QString IsiPerintahAlih(const AlihCommand& r, const QString& tujuan,
+                                   const QString& trxid, const QString& denom);
     // The routing table's candidate list for the order, "NC" when none applies.
     QString CariTujuanHLR(const QString& member, const QString& tujuan);
     QString PilihTerminalProduk(const QString& aProduk);
     QString PilihTerminalTersepi(const QString& kdProduk, const QString& terminals);
     QString PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals);
+
+    // A "#" field of a transaction code; empty past the last.
+    static QString AmbilFieldTrx(const QString& trxId, int field);
+    // Entries of a ";"-joined list; the empty text has none.
+    static QStringList Entries(const QString& terminals);
+    // The terminal an entry names; none for a text that is not a whole number.
+    static std::optional<int> TerminalNumber(const QString& entry);
 
   private:
     void CatatPengalihan(qint32 idx, const QString& text, qint16 terminal);
@@ -53,7 +64,6 @@ class Rerouting {
     void InsertJobAlih(const QString& member, const QString& number, const QString& aProduk,
                        const QString& tujuan, const QString& msg, qint16 lineGate, qint16 terminal,
                        const QString& trxIdField);
-    static QString AmbilFieldTrx(const QString& trxId, int field);
 
     // The terminals of the list that may serve the product and have it active (at the given
     // priority level when one is given), in the list's order.
@@ -63,11 +73,6 @@ class Rerouting {
     // the fewest; empty when none is kept.
     QString LeastUsedToday(const QString& kdProduk, const QStringList& kept);
     QString RandomEntry(const QString& terminals) const;
-
-    // Entries of a ";"-joined list; the empty text has none.
-    static QStringList Entries(const QString& terminals);
-    // The terminal an entry names; none for a text that is not a whole number.
-    static std::optional<int> TerminalNumber(const QString& entry);
 
     Context ctx_;
     MessageTables& messages_;

@@ -25,14 +25,16 @@ class BillCapture {
     // The customer's ID captured under an index number, lower-cased; "NC:NC:NC" when none.
     QString GetMsisdnE2E(const QString& value);
 
-  private:
     struct Found {
         int k = 0;      // the pair that matched, or one past the last
         QString value;  // the text between its markers
         bool ok = false;
     };
-    // The first marker pair (k-th start with k-th end) whose text occurs in the reply.
+    // The first marker pair (k-th start with k-th end of the ";"-separated lists) whose text
+    // occurs in the reply. Raises RelvaneError for a start marker without an end marker.
     static Found FirstBetween(const QString& pesan, const QString& awal, const QString& akhir);
+
+  private:
     QString Setting(const char* stem, const char* defaultValue = "") const;
 
     Context ctx_;

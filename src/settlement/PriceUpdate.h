@@ -32,8 +32,10 @@ class PriceUpdate {
     };
     Selisih GetSelisihReply(const QString& kdProduk, qint16 terminal);
 
-  private:
+    // The stated price, else the one just before the end marker.
     QString ReadPrice(const QString& text, const QString& terminal);
+
+  private:
     void LoadMarkers(const QString& terminal);
 
     Context ctx_;

@@ -59,6 +59,24 @@ class Settlement {
         QString kodeTransaksi;
     };
 
+    // One classified reply on its way through the steps.
+    struct Reply {
+        Pending entry;
+        Record rec;
+        QString text;
+        qint16 terminal = 0;  // this instance's
+        QString templ;
+        QString stok;
+        QString sn;
+        qint16 source = 0;
+        QString nama;
+        QString namaProduk;
+        qint32 price = 0;
+        qint32 before = 0;
+        qint32 after = 0;
+        qint32 bill = 0;
+    };
+
     Settlement(Context ctx, Collaborators with) : ctx_(ctx), w_(with) {}
 
     // Settles at most one waiting order with the reply (apostrophes already replaced, "."
@@ -87,24 +105,12 @@ class Settlement {
     qint16 GetTrxGagal(const QString& kdProduk, const QString& tujuan, qint16 terminal);
     void KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok);
 
+    // The placeholders of the reseller's reply that the reply and its row fill, in their fixed
+    // order, with the time stamps given; "<trx>" and "<sn-N>" are left for FillMessage.
+    static QString FillMessage(const Reply& r, bool success, const QString& now,
+                               const QString& shortNow);
+
   private:
-    // One classified reply on its way through the steps.
-    struct Reply {
-        Pending entry;
-        Record rec;
-        QString text;
-        qint16 terminal = 0;  // this instance's
-        QString templ;
-        QString stok;
-        QString sn;
-        qint16 source = 0;
-        QString nama;
-        QString namaProduk;
-        qint32 price = 0;
-        qint32 before = 0;
-        qint32 after = 0;
-        qint32 bill = 0;
-    };
     bool Matches(const Pending& entry, const QString& text);
     void Settle(const Pending& entry, const QString& templ, bool success, const QString& text,
                 qint16 terminal);

@@ -6,6 +6,19 @@
 #include "store/Stamps.h"
 
 QString Settlement::FillMessage(const Reply& r, bool success) {
+    QString m = FillMessage(r, success, NowStamp(), ShortStamp());
+    const auto put = [&m](const char* placeholder, const QString& value) {
+        m.replace(QLatin1String(placeholder), value);
+    };
+    if (m.contains(QLatin1String("<trx>")))
+        put("<trx>", QStringLiteral("Jmlh Trx [") +
+                         QString::number(JumlahTrxSukses(r.rec.kodeReseller)) + QLatin1Char(']'));
+    if (m.contains(QLatin1String("<sn-"))) m = w_.classifier.IsiSNMulti(r.text, m);
+    return m;
+}
+
+QString Settlement::FillMessage(const Reply& r, bool success, const QString& now,
+                                const QString& shortNow) {
     QString m = r.templ;
     const auto put = [&m](const char* placeholder, const QString& value) {
         m.replace(QLatin1String(placeholder), value);
@@ -21,15 +34,11 @@ QString Settlement::FillMessage(const Reply& r, bool success) {
     put("<depositawal>", FormatRibuan(r.before));
     put("<deposit>", FormatRibuan(r.after));
     put("<sn>", r.sn);
-    put("<datetime>", NowStamp());
-    put("<datetime2>", ShortStamp());
+    put("<datetime>", now);
+    put("<datetime2>", shortNow);
     put("<kodereseller>", r.rec.kodeReseller);
     put("<namareseller>", r.nama);
     // A bill of 0 is no bill: the placeholder stays for the reseller to see.
     if (success && r.bill != 0) put("<bayar>", QString::number(r.bill));
-    if (m.contains(QLatin1String("<trx>")))
-        put("<trx>", QStringLiteral("Jmlh Trx [") +
-                         QString::number(JumlahTrxSukses(r.rec.kodeReseller)) + QLatin1Char(']'));
-    if (m.contains(QLatin1String("<sn-"))) m = w_.classifier.IsiSNMulti(r.text, m);
     return m;
 }

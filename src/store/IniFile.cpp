@@ -84,10 +84,15 @@ QByteArray EncodeText(const QString& text, Encoding encoding, bool bom) {
             return QByteArray("\xFF\xFE") + Utf16(text, "UTF-16LE");
         case Encoding::Utf16Be:
             return QByteArray("\xFE\xFF") + Utf16(text, "UTF-16BE");
-        case Encoding::Ansi:
-            // A value the code page cannot hold turns the file into UTF-8 rather than losing it.
-            if (const auto ansi = ToAnsi(text)) return *ansi;
+        case Encoding::Ansi: {
+            // A value the code page cannot hold turns the file into UTF-8 rather than losing it;
+            // so does a text whose bytes in the code page would read as UTF-8 (once the last
+            // line that was not UTF-8 is written over): "Ã©" would come back as "é".
+            Encoding readAs = Encoding::Utf8;
+            const auto ansi = ToAnsi(text);
+            if (ansi && DecodeBytes(*ansi, &readAs) == text) return *ansi;
             [[fallthrough]];
+        }
         case Encoding::Utf8:
             break;
     }
@@ -106,6 +111,9 @@ IniText Load(const QString& path) {
     QString text = DecodeBytes(bytes, &ini.encoding);
     ini.crlf = text.contains(QLatin1String("\r\n"));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // A carriage return that ends the file is a line end cut short, not part of the last
+    // value: written back with a line end after it, it would become one.
+    if (text.endsWith(QLatin1Char('\r'))) text.chop(1);
     ini.lines = text.split(QLatin1Char('\n'));
     if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) ini.lines.removeLast();
     return ini;
@@ -240,6 +248,15 @@ QString Protected(const QString& value) {
     return QLatin1Char('"') + value + QLatin1Char('"');
 }
 
+// A name other than the key's own would read back from a key's line that is empty, holds "="
+// (the key ends there) or begins with ";" or "[" (the line is a comment, or can read as a
+// section); and from a section's line when the name holds "]" (the name ends there).
+bool StorableNames(const QString& section, const QString& key) {
+    const QString k = Convert::TrimBlanks(key);
+    return !section.contains(QLatin1Char(']')) && !k.isEmpty() && !k.contains(QLatin1Char('=')) &&
+           !k.startsWith(QLatin1Char(';')) && !k.startsWith(QLatin1Char('['));
+}
+
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -288,11 +305,12 @@ QString DecodeText(QByteArray bytes) {
 
 std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key) {
     std::optional<QString> found;
-    ForEachEntry(Load(path), section.trimmed(), [&](int, const QString& k, const QString& v) {
-        if (!SameName(k, key.trimmed())) return true;
-        found = v;
-        return false;
-    });
+    ForEachEntry(Load(path), Convert::TrimBlanks(section),
+                 [&](int, const QString& k, const QString& v) {
+                     if (!SameName(k, Convert::TrimBlanks(key))) return true;
+                     found = v;
+                     return false;
+                 });
     return found;
 }
 
@@ -307,6 +325,9 @@ void Write(const QString& path, const QString& section, const QString& key, cons
     if (HoldsControls(section) || HoldsControls(key))
         throw RelvaneError(QStringLiteral("cannot write %1: control character in [%2] %3")
                                .arg(path, section, key));
+    if (!StorableNames(section, key))
+        throw RelvaneError(
+            QStringLiteral("cannot write %1: [%2] %3 cannot be stored").arg(path, section, key));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
@@ -315,8 +336,8 @@ void Write(const QString& path, const QString& section, const QString& key, cons
     IniText ini = Load(path);
     const QString entry = key + QLatin1Char('=') + Protected(value);
     int keyLine = -1;
-    ForEachEntry(ini, section.trimmed(), [&](int i, const QString& k, const QString&) {
-        if (!SameName(k, key.trimmed())) return true;
+    ForEachEntry(ini, Convert::TrimBlanks(section), [&](int i, const QString& k, const QString&) {
+        if (!SameName(k, Convert::TrimBlanks(key))) return true;
         keyLine = i;
         return false;
     });
@@ -328,7 +349,7 @@ void Write(const QString& path, const QString& section, const QString& key, cons
         for (int i = 0; i < ini.lines.size(); ++i) {
             if (auto name = SectionName(ini.lines[i])) {
                 if (sectionStart >= 0) break;
-                if (SameName(*name, section.trimmed())) sectionStart = insertAt = i;
+                if (SameName(*name, Convert::TrimBlanks(section))) sectionStart = insertAt = i;
             } else if (sectionStart >= 0 && !ini.lines[i].trimmed().isEmpty()) {
                 insertAt = i;
             }
@@ -358,10 +379,11 @@ QString Printable(const QString& value) {
 
 QList<std::pair<QString, QString>> Entries(const QString& path, const QString& section) {
     QList<std::pair<QString, QString>> entries;
-    ForEachEntry(Load(path), section.trimmed(), [&](int, const QString& k, const QString& v) {
-        entries.append({k, v});
-        return true;
-    });
+    ForEachEntry(Load(path), Convert::TrimBlanks(section),
+                 [&](int, const QString& k, const QString& v) {
+                     entries.append({k, v});
+                     return true;
+                 });
     return entries;
 }
 

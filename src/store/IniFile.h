@@ -29,7 +29,8 @@ QString Read(const QString& path, const QString& section, const QString& key);
 enum class NewFile { Shared, OwnerOnly };
 
 // Stores the value, creating the file and the section when needed. Throws RelvaneError when
-// the file cannot be written or the section or key name holds a control character.
+// the file cannot be written or a name would not read back: a control character in either, a
+// "]" in the section's, an empty key, or a key holding "=" or beginning with ";" or "[".
 void Write(const QString& path, const QString& section, const QString& key, const QString& value,
            NewFile newFile = NewFile::Shared);
 
