@@ -1,9 +1,9 @@
 #include "Demo.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 
-#include "chat/PasswordScramble.h"
+#include "DemoWorld.h"
+#include "MoneyCheck.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -11,87 +11,28 @@
 
 namespace {
 
-const char* const kTables[] = {
-    "job_quenue", "job_quenue_", "outbox",       "inbox",    "terminal",     "ym_queue",
-    "transaksi",  "balasan",     "reseller_log", "parsing",  "produk",       "kelompok",
-    "harga_agen", "reseller",    "hp_reseller",  "rekening", "configuration"};
-
-struct Product {
-    const char* code;
-    const char* name;
-    int price;   // the resellers' group price
-    int rebate;  // the upline's share of each sale
-};
-const Product kProducts[] = {{"S10", "Pulsa 10rb", 10500, 25}, {"S5", "Pulsa 5rb", 5600, 20}};
-
-// Reseller code, name, deposit; all in group G under the upline U.
-struct Reseller {
-    const char* code;
-    const char* name;
-    int deposit;
-};
-const Reseller kResellers[] = {
-    {"R1", "Toko Satu", 100000}, {"R2", "Toko Dua", 60000}, {"R3", "Toko Tiga", 5000}};
+// All in group G under the upline U; R3 cannot pay for an order.
+const DemoWorld::Member kMembers[] = {{"U", "Agen Utama", 0, ""},
+                                      {"R1", "Toko Satu", 100000, "U"},
+                                      {"R2", "Toko Dua", 60000, "U"},
+                                      {"R3", "Toko Tiga", 5000, "U"}};
 
 QString Jid(const QString& user, int n, const Demo::Options& o) {
-    return user + QString::number(n) + QLatin1Char('@') + o.xmppDomain;
+    return DemoWorld::Jid(user, n, o.xmppDomain);
 }
 
 }  // namespace
 
 void Demo::Prepare(Database& db, const SettingsStore& settings, const Options& o) {
-    for (const char* table : kTables)
-        db.Exec(QStringLiteral("TRUNCATE TABLE ") + QLatin1String(table));
-    db.Exec(
-        QStringLiteral("INSERT INTO reseller (kode_reseller, nama_reseller, deposit, level, "
-                       "kode_kelompok) VALUES ('U', 'Agen Utama', 0, 2, 'G')"));
-    for (const Reseller& r : kResellers)
-        db.Exec(QStringLiteral("INSERT INTO reseller (kode_reseller, nama_reseller, deposit, "
-                               "level, kode_kelompok, kode_upline) VALUES (?, ?, ?, 3, 'G', 'U')"),
-                {r.code, r.name, r.deposit});
-    for (const Product& p : kProducts) {
-        db.Exec(QStringLiteral("INSERT INTO produk (kode_produk, nama_produk, poin) "
-                               "VALUES (?, ?, 1)"),
-                {p.code, p.name});
-        db.Exec(QStringLiteral("INSERT INTO kelompok (kode_kelompok, kode_produk, harga, rebat) "
-                               "VALUES ('G', ?, ?, ?)"),
-                {p.code, p.price, p.rebate});
-        for (int terminal : {o.terminalA, o.terminalB})
-            db.Exec(QStringLiteral("INSERT INTO parsing (kode_produk, terminal, method, "
-                                   "harga_jual, cmd) VALUES (?, ?, 'RLV', ?, ?)"),
-                    {p.code, terminal, p.price + 100,
-                     QLatin1String(p.code) + QStringLiteral(".<tujuan>.<trxid>")});
-    }
-    db.Exec(
-        QStringLiteral("INSERT INTO balasan (katakunci, balasan, jenis) VALUES "
-                       "('sukses', '<namaproduk> <tujuan> SN:<sn> Saldo Rp<deposit>', 'OKE'), "
-                       "('gagal', 'GAGAL <namaproduk> <tujuan> Saldo Rp<deposit>', 'ERROR')"));
-    // Rebates go to the uplines' books, not into their deposits.
-    db.Exec(
-        QStringLiteral("INSERT INTO configuration (kode, parsing, level) VALUES ('Pisahkan "
-                       "rebat Paket Harga dari penambahan deposit langsung', '1', 11)"));
-    for (int terminal : {o.terminalA, o.terminalB}) {
-        db.Exec(QStringLiteral("INSERT INTO terminal (terminal, modul) VALUES (?, 'Relvane')"),
-                {terminal});
-        const auto own = [terminal](const char* stem) { return Keys::PerTerminal(stem, terminal); };
-        const auto save = [&](const char* app, const char* section, const QString& key,
-                              const QString& value) {
-            settings.SaveSetting(app, section, key, value);
-        };
-        save(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kUidHbv),
-             Jid("terminal", terminal, o));
-        save(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kPwdHbv),
-             PasswordScramble::ScrambleText(o.xmppPassword, Keys::kPasswordKey));
-        save(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJHostname), o.xmppHost);
-        save(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kJPort), QString::number(o.xmppPort));
-        save(Keys::kAppHbvGate, Keys::kSecSetting, own(Keys::kServerHbv),
-             Jid("supplier", terminal, o));
-        save(Keys::kAppKzdSql, Keys::kSecSettings, own(Keys::kOffCekSaldo), QStringLiteral("0"));
-        save(Keys::kAppKzdSql, Keys::kSecSettings, QStringLiteral("SNAwalStok #%1").arg(terminal),
-             QStringLiteral("stok:"));
-        save(Keys::kAppKzdSql, Keys::kSecSettings, QStringLiteral("SNAkhirStok #%1").arg(terminal),
-             QStringLiteral(" "));
-    }
+    DemoWorld::Plan plan;
+    plan.terminals = {o.terminalA, o.terminalB};
+    for (const DemoWorld::Member& m : kMembers) plan.members.append(m);
+    plan.xmppDomain = o.xmppDomain;
+    plan.xmppHost = o.xmppHost;
+    plan.xmppPort = o.xmppPort;
+    plan.xmppPassword = o.xmppPassword;
+    DemoWorld::PrepareTables(db, plan);
+    for (int terminal : plan.terminals) DemoWorld::ConfigureTerminal(settings, terminal, plan);
     // A failure with a re-route keyword on A moves the order to B.
     settings.SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings,
                          Keys::PerTerminal(Keys::kPintar, o.terminalA), QStringLiteral("1"));
@@ -109,10 +50,7 @@ Demo::~Demo() = default;
 
 void Demo::Start() {
     clock_.start();
-    const DbResult r = db_.Exec(QStringLiteral("SELECT kode_reseller, deposit FROM reseller"));
-    for (int i = 0; i < r.RecordCount(); ++i)
-        startDeposits_[r.Text(i, QStringLiteral("kode_reseller"))] =
-            r.Int(i, QStringLiteral("deposit"));
+    startDeposits_ = MoneyCheck::Deposits(db_);
     const auto supplier = [this](int terminal) {
         auto s = std::make_unique<FakeSupplier>(Jid(QStringLiteral("supplier"), terminal, o_),
                                                 o_.xmppPassword, o_.xmppHost, o_.xmppPort, 200);
@@ -179,7 +117,8 @@ void Demo::QueueNext() {
     Tell(order, QStringLiteral("queued"),
          order.reseller + QLatin1Char(' ') + order.product + QStringLiteral(" to ") +
              order.destination + QStringLiteral(" on terminal ") + QString::number(o_.terminalA) +
-             QStringLiteral(" (deposit ") + Money(order.depositBefore) + QLatin1Char(')'));
+             QStringLiteral(" (deposit ") + MoneyCheck::Money(order.depositBefore) +
+             QLatin1Char(')'));
 }
 
 void Demo::Watch() {
@@ -221,10 +160,12 @@ void Demo::Follow(Order& order) {
         if (status == QLatin1String("1")) {
             Tell(order, QStringLiteral("success"),
                  QStringLiteral("SN ") + rows.Text(i, QStringLiteral("sn")) +
-                     QStringLiteral(", Rp") + Money(rows.Int(i, QStringLiteral("harga_beli"))) +
+                     QStringLiteral(", Rp") +
+                     MoneyCheck::Money(rows.Int(i, QStringLiteral("harga_beli"))) +
                      QStringLiteral(": deposit ") +
-                     Money(rows.Int(i, QStringLiteral("deposit_awal"))) + QStringLiteral(" -> ") +
-                     Money(rows.Int(i, QStringLiteral("deposit_akhir"))));
+                     MoneyCheck::Money(rows.Int(i, QStringLiteral("deposit_awal"))) +
+                     QStringLiteral(" -> ") +
+                     MoneyCheck::Money(rows.Int(i, QStringLiteral("deposit_akhir"))));
             order.outcome = QStringLiteral("success");
             order.ended = true;
         } else if (remark.contains(QLatin1String("AUTO Pengalihan"))) {
@@ -236,7 +177,7 @@ void Demo::Follow(Order& order) {
             Tell(order, refused ? QStringLiteral("refused") : QStringLiteral("failed"),
                  (refused ? QStringLiteral("the deposit does not cover the order")
                           : QStringLiteral("the supplier refused it")) +
-                     QStringLiteral("; deposit stays ") + Money(order.depositBefore));
+                     QStringLiteral("; deposit stays ") + MoneyCheck::Money(order.depositBefore));
             order.outcome = refused ? QStringLiteral("refused") : QStringLiteral("failure");
             order.ended = true;
         }
@@ -252,10 +193,6 @@ QString Demo::ReplyText(const QString& remark) {
     static const QRegularExpression note(QStringLiteral(":\\{(.*)\\(\\d+\\)\\}$"));
     const QRegularExpressionMatch m = note.match(remark);
     return QLatin1Char('"') + (m.hasMatch() ? m.captured(1) : remark) + QLatin1Char('"');
-}
-
-QString Demo::Money(qint64 amount) const {
-    return QLocale(QLocale::English).toString(amount);
 }
 
 void Demo::Stop() {
@@ -275,7 +212,10 @@ void Demo::Finish() {
     }
     summary_.orders = static_cast<int>(orders_.size());
     out_ << Qt::endl;
-    Check();
+    const MoneyCheck::Result check = MoneyCheck::Run(db_, startDeposits_, out_);
+    summary_.doubled = check.doubled;
+    summary_.depositsAddUp = check.depositsAddUp;
+    summary_.ledgerAddsUp = check.ledgerAddsUp;
     out_ << "summary: " << summary_.orders << " orders, " << summary_.successes << " succeeded, "
          << summary_.failures << " failed, " << summary_.refusals << " refused, "
          << summary_.reroutes << " re-routed, " << summary_.unfinished << " unfinished" << Qt::endl;

@@ -84,8 +84,6 @@ class Demo : public QObject {
     void Follow(Order& order);
     void Tell(const Order& order, const QString& what, const QString& text);
     void Finish();
-    void Check();
-    QString Money(qint64 amount) const;
     static QString ReplyText(const QString& remark);
 
     Database& db_;
