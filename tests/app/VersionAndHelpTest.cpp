@@ -55,14 +55,3 @@ TEST(VersionAndHelp, AnsweredWithoutStartingAnything) {
 
     EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
 }
-
-TEST(VersionAndHelp, OnlyTheFirstWordAsksForThem) {
-    // "--version" later on is a word of the host's line (here the last of a password): the
-    // terminal starts, finds the line is another module's, and ends quietly.
-    QTemporaryDir home;
-    const Printed started =
-        RunProgram({"--headless", "Terminal", "#5@@Hubvane@@1@@pass", "--version"}, home.path());
-    EXPECT_EQ(started.status, 0);
-    EXPECT_FALSE(started.out.contains("relvane ")) << started.out.toStdString();
-    EXPECT_TRUE(QDir(home.path() + "/Log").exists());
-}

@@ -41,14 +41,9 @@ class GuardsTest : public MoneyTest {
         job.hpReseller = "0811";
         job.trxId = "H1#2#500";
         job.terminal = 5;
-        Insert("job_quenue", {{"datetime", NowStamp()},
-                              {"kode_produk", job.kodeProduk},
-                              {"tujuan", job.tujuan},
-                              {"pesan", job.pesan},
-                              {"kode_reseller", job.kodeReseller},
-                              {"hp_reseller", job.hpReseller},
-                              {"trx_id", job.trxId},
-                              {"terminal", 5}});
+        Rows("job_quenue",
+             "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal",
+             {{NowStamp(), produk, tujuan, job.pesan, reseller, job.hpReseller, job.trxId, 5}});
         job.id = Scalar("SELECT MAX(id) FROM job_quenue").toLongLong();
         return job;
     }

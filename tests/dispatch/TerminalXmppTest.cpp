@@ -15,11 +15,10 @@ QString Secondary(int n) {
 
 TEST_F(TerminalTest, LogsInMarksActiveAndSendsEachJobToItsRecipient) {
     Prepare(1);
-    Insert("reseller", {{"kode_reseller", "R1"}, {"level", 3}, {"deposit", 100000}});
-    Insert("produk", {{"kode_produk", "S5"}, {"harga_jual", 5500}, {"harga_beli", 5000}});
-    Insert(
-        "configuration",
-        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
+    Rows("reseller", "kode_reseller,level,deposit", {{"R1", 3, 100000}});
+    Rows("produk", "kode_produk,harga_jual,harga_beli", {{"S5", 5500, 5000}});
+    Rows("configuration", "kode,parsing,level",
+         {{"Potong deposit reseller di awal transaksi", "1", 11}});
     XmppPeer supplier("supplier1"), other("supplier7");
     ASSERT_TRUE(supplier.Login());
     ASSERT_TRUE(other.Login());
@@ -106,10 +105,11 @@ TEST_P(TerminalCloseTest, HostClosesTheInstanceThroughKodeKelompok) {
 
 INSTANTIATE_TEST_SUITE_P(OwnRowAndTerminalZero, TerminalCloseTest, ::testing::Values(0, 1));
 
+// A lasting refusal (the outbox out of reach), not a dropped connection: the job waits, unsent.
 TEST_F(TerminalTest, OrderWhoseRecordCannotBeWrittenIsNeverSentTwice) {
     Prepare(5);
-    Insert("reseller", {{"kode_reseller", "R1"}, {"level", 3}, {"deposit", 100000}});
-    Insert("produk", {{"kode_produk", "S5"}, {"harga_jual", 5500}, {"harga_beli", 5000}});
+    Rows("reseller", "kode_reseller,level,deposit", {{"R1", 3, 100000}});
+    Rows("produk", "kode_produk,harga_jual,harga_beli", {{"S5", 5500, 5000}});
     XmppPeer supplier("supplier5");
     ASSERT_TRUE(supplier.Login());
     ASSERT_TRUE(Start());

@@ -16,30 +16,18 @@ class SettlementE2eTest : public TerminalTest {
         TerminalTest::SetUp();
         if (HasFatalFailure()) return;
         Prepare(7);
-        Insert("reseller", {{"kode_reseller", "U"}, {"level", 2}, {"kode_kelompok", "G"}});
-        Insert("reseller", {{"kode_reseller", "R1"},
-                            {"level", 3},
-                            {"kode_kelompok", "G"},
-                            {"kode_upline", "U"},
-                            {"deposit", 100000}});
-        Insert("produk", {{"kode_produk", "S10"}, {"nama_produk", "Pulsa 10rb"}, {"poin", 1}});
-        Insert("kelompok",
-               {{"kode_kelompok", "G"}, {"kode_produk", "S10"}, {"harga", 10500}, {"rebat", 25}});
-        Insert("configuration", {{"kode",
-                                  "Pisahkan rebat Paket Harga dari penambahan deposit "
-                                  "langsung"},
-                                 {"parsing", "1"},
-                                 {"level", 11}});
-        for (int terminal : {7, 8})
-            Insert("parsing", {{"kode_produk", "S10"},
-                               {"terminal", terminal},
-                               {"harga_jual", 10600},
-                               {"cmd", "S10.<tujuan>.<trxid>"}});
-        Insert("balasan", {{"katakunci", "sukses"},
-                           {"balasan", "<namaproduk> <tujuan> SN:<sn> saldo <deposit>"},
-                           {"jenis", "OKE"}});
-        Insert("balasan",
-               {{"katakunci", "gagal"}, {"balasan", "GAGAL <tujuan>"}, {"jenis", "ERROR"}});
+        Rows("reseller", "kode_reseller,level,kode_kelompok,kode_upline,deposit",
+             {{"U", 2, "G"}, {"R1", 3, "G", "U", 100000}});
+        Rows("produk", "kode_produk,nama_produk,poin", {{"S10", "Pulsa 10rb", 1}});
+        Rows("kelompok", "kode_kelompok,kode_produk,harga,rebat", {{"G", "S10", 10500, 25}});
+        Rows("configuration", "kode,parsing,level",
+             {{"Pisahkan rebat Paket Harga dari penambahan deposit langsung", "1", 11}});
+        Rows(
+            "parsing", "kode_produk,terminal,harga_jual,cmd",
+            {{"S10", 7, 10600, "S10.<tujuan>.<trxid>"}, {"S10", 8, 10600, "S10.<tujuan>.<trxid>"}});
+        Rows("balasan", "katakunci,balasan,jenis",
+             {{"sukses", "<namaproduk> <tujuan> SN:<sn> saldo <deposit>", "OKE"},
+              {"gagal", "GAGAL <tujuan>", "ERROR"}});
         SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar7", "1");
         SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAwalStok #7", "stok:");
         SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAkhirStok #7", " ");
@@ -53,14 +41,10 @@ class SettlementE2eTest : public TerminalTest {
     }
 
     void Order(const QString& tujuan, const QString& trxId) {
-        Insert("job_quenue", {{"datetime", NowStamp()},
-                              {"kode_produk", "S10"},
-                              {"tujuan", tujuan},
-                              {"pesan", "S10." + tujuan + "." + trxId},
-                              {"kode_reseller", "R1"},
-                              {"hp_reseller", "0811"},
-                              {"trx_id", trxId + "#0#0"},
-                              {"terminal", 7}});
+        Rows("job_quenue",
+             "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal",
+             {{NowStamp(), "S10", tujuan, "S10." + tujuan + "." + trxId, "R1", "0811",
+               trxId + "#0#0", 7}});
     }
     bool Settled(const QString& tujuan) {
         return WaitUntil([&] {

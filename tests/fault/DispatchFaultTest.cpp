@@ -54,7 +54,7 @@ TEST_F(FaultTest, ConnectionCutAtAnyPointOfASendingTickSendsTheOrderExactlyOnce)
     for (const QString& order : Orders()) {
         SCOPED_TRACE(order.toStdString());
         EXPECT_EQ(Received(order), 1);
-        EXPECT_EQ(Rows(order), 1);
+        EXPECT_EQ(TransactionRows(order), 1);
         EXPECT_EQ(Outbox(order), 1);
     }
     ExpectMoneyExact();

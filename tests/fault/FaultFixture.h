@@ -128,7 +128,7 @@ class FaultTest : public TerminalTest {
         return Scalar(sql, params).toInt();
     }
     // Rows of an order: its waiting/settled transaction rows and its outbox record.
-    int Rows(const QString& order) {
+    int TransactionRows(const QString& order) {
         return Count("SELECT COUNT(*) FROM transaksi WHERE kode_transaksi LIKE ?",
                      {"%#" + order.section('.', 2) + "#%"});
     }
@@ -153,10 +153,10 @@ class FaultTest : public TerminalTest {
         for (const QString& order : orderTexts_) {
             SCOPED_TRACE(order.toStdString());
             EXPECT_LE(Received(order), 1);
-            EXPECT_LE(Rows(order), 1);
+            EXPECT_LE(TransactionRows(order), 1);
             if (Received(order) == 0 && Queued(order) == 0) {
                 EXPECT_EQ(Outbox(order), 1);
-                EXPECT_EQ(Rows(order), 1);
+                EXPECT_EQ(TransactionRows(order), 1);
             }
         }
     }

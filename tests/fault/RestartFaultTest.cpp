@@ -75,7 +75,7 @@ TEST_F(FaultTest, OrdersFlowAgainWithinSecondsOfADatabaseRestart) {
     for (const QString& order : Orders()) {
         SCOPED_TRACE(order.toStdString());
         EXPECT_EQ(Received(order) + (order == held ? 1 : 0), 1);
-        EXPECT_EQ(Rows(order), 1);
+        EXPECT_EQ(TransactionRows(order), 1);
         EXPECT_EQ(Settled(order), 1);
     }
     ExpectMoneyExact();
@@ -108,7 +108,7 @@ TEST_F(FaultTest, LogsInAgainWithinSecondsOfAChatServerRestartAndOrdersGoOn) {
     const auto done = [&] {
         if (QueuedOrders() != 0) return false;
         for (const QString& order : Orders())
-            if (Received(order) == 1 ? Settled(order) != 1 : Rows(order) != 1) return false;
+            if (Received(order) == 1 ? Settled(order) != 1 : TransactionRows(order) != 1) return false;
         return true;
     };
     ASSERT_TRUE(WaitUntil(done, 30000)) << Output(p).toStdString();

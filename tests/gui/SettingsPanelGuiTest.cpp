@@ -57,12 +57,7 @@ class SettingsPanelGuiTest : public TerminalTest {
         const QList<QVariant> args = boxes_->last();
         return {args[0].toString(), args[1].toString()};
     }
-    QStringList Keywords() {
-        const DbResult r = Query("select katakunci from balasan order by id");
-        QStringList list;
-        for (int i = 0; i < r.RecordCount(); ++i) list.append(r.Text(i, "katakunci"));
-        return list;
-    }
+    QStringList Keywords() { return Column("select katakunci from balasan order by id"); }
 
     std::unique_ptr<QWidget> window_;
     SettingsPanel* panel_ = nullptr;
@@ -96,9 +91,8 @@ TEST_F(SettingsPanelGuiTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
 }
 
 TEST_F(SettingsPanelGuiTest, MethodCodeGoesToThisTerminalsParsingRowsOnly) {
-    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 11}, {"method", "X"}});
-    Insert("parsing", {{"kode_produk", "S10"}, {"terminal", 11}, {"method", "X"}});
-    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 3}, {"method", "X"}});
+    Rows("parsing", "kode_produk,terminal,method",
+         {{"S5", 11, "X"}, {"S10", 11, "X"}, {"S5", 3, "X"}});
     Get<QComboBox>("cmbOpr")->setCurrentText("Mobo Indosat");
     Simpan();
     EXPECT_EQ(Scalar("select group_concat(method order by id) from parsing"), "M0BO,M0BO,X");

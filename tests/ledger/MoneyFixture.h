@@ -6,16 +6,6 @@
 // Resellers, products and price groups for the money tests. Terminal 5 is this instance's.
 class MoneyTest : public DbTest {
   protected:
-    // Inserts rows whose values follow the order of `columns` ("a,b,c"); missing values at
-    // the end keep their defaults.
-    void Rows(const QString& table, const QString& columns, const QList<QVariantList>& rows) {
-        const QStringList names = columns.split(',');
-        for (const QVariantList& values : rows) {
-            QVariantMap row;
-            for (int i = 0; i < values.size(); ++i) row[names[i]] = values[i];
-            Insert(table, row);
-        }
-    }
     void Reseller(const QString& kode, int level, const QString& kelompok = "G",
                   const QString& upline = "", qint64 deposit = 100000) {
         Rows("reseller", "kode_reseller,level,kode_kelompok,kode_upline,deposit",
@@ -35,13 +25,6 @@ class MoneyTest : public DbTest {
     }
     qint64 Deposit(const QString& kode) {
         return Scalar("SELECT deposit FROM reseller WHERE kode_reseller = ?", {kode}).toLongLong();
-    }
-    // One text per row of the statement's first column.
-    QStringList Column(const QString& sql) {
-        const DbResult r = Query(sql);
-        QStringList texts;
-        for (int i = 0; i < r.RecordCount(); ++i) texts.append(r.Text(i, r.Columns().first()));
-        return texts;
     }
     // Every row inserted into the table is refused from now on (the trigger "refuse").
     void Refuse(const QString& table) {

@@ -8,15 +8,10 @@ class JobQueueTest : public DbTest {
   protected:
     void Job(const QString& table, int terminal, const QString& pesan,
              const QString& when = NowStamp(), const QString& tujuan = "08123") {
-        Insert(table, {{"datetime", when},
-                       {"kode_produk", "S5"},
-                       {"tujuan", tujuan},
-                       {"pesan", pesan},
-                       {"kode_reseller", "R1"},
-                       {"hp_reseller", "0811"},
-                       {"trx_id", "T9"},
-                       {"terminal", terminal},
-                       {"line_gate", 3}});
+        Rows(table,
+             "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal,"
+             "line_gate",
+             {{when, "S5", tujuan, pesan, "R1", "0811", "T9", terminal, 3}});
     }
     QString Yesterday() { return NowStamp(QDateTime::currentDateTime().addDays(-1)); }
 };
@@ -78,8 +73,7 @@ TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {
     EXPECT_EQ(Scalar("SELECT LEFT(`datetime`, 10) FROM inbox"),
               QDate::currentDate().toString("yyyy-MM-dd"));
 
-    Insert("terminal", {{"terminal", 5}, {"modul", "Relvane"}, {"status", "1"}});
-    Insert("terminal", {{"terminal", 6}, {"modul", "Relvane"}, {"status", "1"}});
+    Rows("terminal", "terminal,modul,status", {{5, "Relvane", "1"}, {6, "Relvane", "1"}});
     w.messages.OnOffTerminal("Relvane", 5, false);
     w.messages.OnOffTerminal("Hubvane", 6, false);  // another module's terminal 6: no row matches
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY terminal) FROM terminal"), "0,1");
@@ -108,8 +102,7 @@ TEST_F(JobQueueTest, AdminJobReplacesApostrophesAndGoesToTheResellersPhone) {
 
 TEST_F(JobQueueTest, AdminJobOnAnSmsCenterTerminalAsksTheSenderSelection) {
     Values().SmsCenterList = ";3;;0";
-    Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}, {"status", "1"}});
-    Insert("terminal", {{"terminal", 12}, {"modul", "SMS Sender"}, {"status", "1"}});
+    Rows("terminal", "terminal,modul,status", {{3, "SMS Center", "1"}, {12, "SMS Sender", "1"}});
     Workers w(Ctx(), Out());
     qint16 terminal = 3;
     w.messages.QueueAdminJob("08123", "Saldo kurang", terminal);

@@ -38,17 +38,10 @@ class SettlementTest : public MoneyTest {
     // A waiting order of reseller A on terminal 5, priced 10500; returns its id.
     qint64 Waiting(const QString& tujuan, const QString& kode = "0#H1#0#0",
                    qint64 deposit = 100000) {
-        Insert("transaksi", {{"kode_transaksi", kode},
-                             {"datetime_transaksi", NowStamp()},
-                             {"kode_produk", "S10"},
-                             {"tujuan", tujuan},
-                             {"kode_reseller", "A"},
-                             {"hp_reseller", "0811"},
-                             {"deposit_awal", deposit},
-                             {"deposit_akhir", deposit},
-                             {"harga_beli", 10500},
-                             {"terminal", 5},
-                             {"status", "2"}});
+        Rows("transaksi",
+             "kode_transaksi,datetime_transaksi,kode_produk,tujuan,kode_reseller,hp_reseller,"
+             "deposit_awal,deposit_akhir,harga_beli,terminal,status",
+             {{kode, NowStamp(), "S10", tujuan, "A", "0811", deposit, deposit, 10500, 5, "2"}});
         return Scalar("SELECT MAX(id) FROM transaksi").toLongLong();
     }
     void Reply(const QString& text) { w->settlement.ExecuteReplaySupplier(text.toLower(), 5); }

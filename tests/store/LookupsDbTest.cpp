@@ -39,23 +39,17 @@ TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
 }
 
 TEST_F(LookupsTest, StartUpFlagsAndTerminalLists) {
-    Insert(
-        "configuration",
-        {{"kode", "Potong deposit reseller di awal transaksi"}, {"parsing", "1"}, {"level", 11}});
-    Insert("configuration",
-           {{"kode", "Terminal Center sebagai Sender"}, {"parsing", "1"}, {"level", 10}});
+    Rows("configuration", "kode,parsing,level",
+         {{"Potong deposit reseller di awal transaksi", "1", 11},
+          {"Terminal Center sebagai Sender", "1", 10}});
     Workers w(Ctx(), Out());
     // a flag is a row of level 11
     EXPECT_EQ(w.lookups.GetConfigFlag("Potong deposit reseller di awal transaksi"), 1);
     EXPECT_EQ(w.lookups.GetConfigFlag("Terminal Center sebagai Sender"), 0);
     EXPECT_EQ(w.lookups.TerminalsByModul("SMS Center"), ";");
     EXPECT_EQ(w.lookups.DischargeTerminals(), "0");
-    Insert("terminal", {{"terminal", 3}, {"modul", "SMS Center"}});
-    Insert("terminal", {{"terminal", 7}, {"modul", "SMS Center"}});
-    Insert("terminal", {{"terminal", 5}, {"modul", "Relvane"}});
-    Insert("discharge", {{"terminal", 4}, {"pengirim", "@#@001-6"}});
-    Insert("discharge", {{"terminal", 9}, {"pengirim", "@#@001-6"}});
-    Insert("discharge", {{"terminal", 2}, {"pengirim", "other"}});
+    Rows("terminal", "terminal,modul", {{3, "SMS Center"}, {7, "SMS Center"}, {5, "Relvane"}});
+    Rows("discharge", "terminal,pengirim", {{4, "@#@001-6"}, {9, "@#@001-6"}, {2, "other"}});
     EXPECT_EQ(w.lookups.TerminalsByModul("SMS Center"), ";3;7;");
     EXPECT_EQ(w.lookups.DischargeTerminals(), "4;9");
 }

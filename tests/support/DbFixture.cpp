@@ -121,6 +121,15 @@ void DbTest::Insert(const QString& table, const QVariantMap& row) {
                   values);
 }
 
+void DbTest::Rows(const QString& table, const QString& columns, const QList<QVariantList>& rows) {
+    const QStringList names = columns.split(QLatin1Char(','));
+    for (const QVariantList& values : rows) {
+        QVariantMap row;
+        for (int i = 0; i < values.size(); ++i) row[names[i]] = values[i];
+        Insert(table, row);
+    }
+}
+
 DbResult DbTest::Query(const QString& sql, const QVariantList& params) {
     return direct_->Exec(sql, params);
 }
@@ -135,4 +144,11 @@ QStringList DbTest::LogLines(const QString& logName) const {
     QFile file(home_.path() + QStringLiteral("/Log/") + logName + QStringLiteral(".log"));
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList DbTest::Column(const QString& sql, const QVariantList& params) {
+    const DbResult r = direct_->Exec(sql, params);
+    QStringList texts;
+    for (int i = 0; i < r.RecordCount(); ++i) texts.append(r.Text(i, r.Columns().first()));
+    return texts;
 }

@@ -46,8 +46,13 @@ class DbTest : public ::testing::Test {
 
     // Direct access to the test database, independent of the door under test.
     void Insert(const QString& table, const QVariantMap& row);
+    // Inserts rows whose values follow the order of `columns` ("a,b,c"); missing values at
+    // the end keep their defaults.
+    void Rows(const QString& table, const QString& columns, const QList<QVariantList>& rows);
     DbResult Query(const QString& sql, const QVariantList& params = {});
     QString Scalar(const QString& sql, const QVariantList& params = {});
+    // One text per row of the statement's first column.
+    QStringList Column(const QString& sql, const QVariantList& params = {});
     // The lines of a log file in the program's Log folder.
     QStringList LogLines(const QString& logName) const;
 

@@ -64,14 +64,9 @@ bool TerminalTest::WaitOnline(int timeoutMs) {
 }
 
 void TerminalTest::QueueJob(const QString& tujuan, const QString& pesan, const QString& produk) {
-    Insert("job_quenue", {{"datetime", NowStamp()},
-                          {"kode_produk", produk},
-                          {"tujuan", tujuan},
-                          {"pesan", pesan},
-                          {"kode_reseller", "R1"},
-                          {"hp_reseller", "0811"},
-                          {"trx_id", "T1"},
-                          {"terminal", n_}});
+    Rows("job_quenue",
+         "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal",
+         {{NowStamp(), produk, tujuan, pesan, "R1", "0811", "T1", n_}});
 }
 
 QStringList TerminalTest::Datagrams() {
