@@ -405,6 +405,15 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     }
     if (unitFailure_) throw *unitFailure_;
     Exec(QStringLiteral("SAVEPOINT relvane_attempt"));
+    // A cluster node may roll a transaction back for another node's write without telling the
+    // savepoint: the step would then run, and be kept, outside any transaction.
+    if (inCluster_ &&
+        Exec(QStringLiteral("SELECT @@in_transaction AS t")).Int(0, QStringLiteral("t")) == 0) {
+        const DbError lost(QStringLiteral("the cluster rolled the transaction back"),
+                           QStringLiteral("1213"));
+        NoteUnitFailure(lost);
+        throw lost;
+    }
     try {
         body();
     } catch (const DbError& e) {
