@@ -267,7 +267,7 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
     bind(query);
     ++statements_;
     if (probe_) probe_(sql);
-    if (!query.exec()) {
+    const auto fail = [&] {
         const QSqlError error = query.lastError();
         if (IsConnectionLost(error)) {
             lost_ = true;
@@ -278,7 +278,8 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
         const DbError e(Description(error), error.nativeErrorCode(), IsConnectionLost(error));
         NoteUnitFailure(e);
         throw e;
-    }
+    };
+    if (!query.exec()) fail();
     DbResult result;
     if (query.isSelect()) {
         const QSqlRecord record = query.record();
@@ -288,6 +289,10 @@ DbResult Database::RunOnce(const QString& sql, const Binder& bind) {
             for (int i = 0; i < record.count(); ++i) row[i] = query.value(i);
             result.rows_.append(std::move(row));
         }
+        // A row that could not be read ends the loop like the last one: a cluster node that
+        // rolls the transaction back while the rows are on their way sends its deadlock
+        // error there, and the rows read so far are not the answer.
+        if (query.lastError().isValid()) fail();
     } else {
         result.rowsAffected_ = query.numRowsAffected();
         if (query.driver()->hasFeature(QSqlDriver::LastInsertId))
@@ -355,6 +360,9 @@ void Database::RunTransaction(const std::function<void()>& body) {
         body();
         // A step that swallowed its error still fails the unit.
         if (unitFailure_) throw *unitFailure_;
+        // A cluster node may have rolled the unit back without any statement reporting it;
+        // the COMMIT would then succeed with nothing to commit.
+        CheckStillInTransaction();
     } catch (...) {
         db.rollback();
         EndTransaction();
@@ -407,13 +415,7 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     Exec(QStringLiteral("SAVEPOINT relvane_attempt"));
     // A cluster node may roll a transaction back for another node's write without telling the
     // savepoint: the step would then run, and be kept, outside any transaction.
-    if (inCluster_ &&
-        Exec(QStringLiteral("SELECT @@in_transaction AS t")).Int(0, QStringLiteral("t")) == 0) {
-        const DbError lost(QStringLiteral("the cluster rolled the transaction back"),
-                           QStringLiteral("1213"));
-        NoteUnitFailure(lost);
-        throw lost;
-    }
+    CheckStillInTransaction();
     try {
         body();
     } catch (const DbError& e) {
@@ -424,6 +426,16 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     }
     Exec(QStringLiteral("RELEASE SAVEPOINT relvane_attempt"));
     return true;
+}
+
+void Database::CheckStillInTransaction() {
+    if (!inCluster_ ||
+        Exec(QStringLiteral("SELECT @@in_transaction AS t")).Int(0, QStringLiteral("t")) != 0)
+        return;
+    const DbError lost(QStringLiteral("the cluster rolled the transaction back"),
+                       QStringLiteral("1213"));
+    NoteUnitFailure(lost);
+    throw lost;
 }
 
 QString Database::Fit(const QString& table, const QString& column, const QString& text) {

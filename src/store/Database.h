@@ -139,6 +139,9 @@ class Database {
     void RunTransaction(const std::function<void()>& body);
     void EndTransaction();
     void NoteUnitFailure(const DbError& e);
+    // On a cluster: raises a conflict (the unit runs again) when the server no longer holds
+    // the current transaction open.
+    void CheckStillInTransaction();
     DbResult RunOnce(const QString& sql, const Binder& bind);
     void EnsureConnected();
     bool Reconnect();

@@ -8,7 +8,7 @@
 namespace {
 
 QString Secondary(int n) {
-    return QStringLiteral("supplier%1@").arg(n + 6) + XmppPeer::Domain();
+    return QStringLiteral("supplier%1@").arg(n + 20) + XmppPeer::Domain();
 }
 
 }  // namespace
@@ -19,7 +19,7 @@ TEST_F(TerminalTest, LogsInMarksActiveAndSendsEachJobToItsRecipient) {
     Rows("produk", "kode_produk,harga_jual,harga_beli", {{"S5", 5500, 5000}});
     Rows("configuration", "kode,parsing,level",
          {{"Potong deposit reseller di awal transaksi", "1", 11}});
-    XmppPeer supplier("supplier1"), other("supplier7");
+    XmppPeer supplier("supplier1"), other("supplier21");
     ASSERT_TRUE(supplier.Login());
     ASSERT_TRUE(other.Login());
     ASSERT_TRUE(Start());
