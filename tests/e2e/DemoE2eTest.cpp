@@ -2,37 +2,10 @@
 // them, the demo's host queues five orders, its suppliers answer (the first refuses every
 // second order it gets with a re-route keyword), one reseller cannot pay; the story ends with
 // every order ended once and the money adding up.
-#include <QProcess>
-
 #include "Demo.h"
 #include "support/TerminalFixture.h"
 
-namespace {
-
-class DemoE2eTest : public TerminalTest {
-  protected:
-    void TearDown() override {
-        for (auto& p : terminals) {
-            p->terminate();
-            if (!p->waitForFinished(10000)) p->kill();
-            p->waitForFinished(2000);
-        }
-        TerminalTest::TearDown();
-    }
-    void StartTerminal(int n) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::MergedChannels);
-        p->start(RELVANE_BINARY,
-                 {"--headless", "--home", Home(),
-                  QString("Terminal #%1@@Relvane@@%1@@%2").arg(n).arg(TestServers::DbPassword())});
-        ASSERT_TRUE(p->waitForStarted());
-        terminals.push_back(std::move(p));
-    }
-
-    std::vector<std::unique_ptr<QProcess>> terminals;
-};
-
-}  // namespace
+using DemoE2eTest = TerminalTest;
 
 TEST_F(DemoE2eTest, ShortRunEndsEveryOrderOnceAndTheMoneyAddsUp) {
     Demo::Options o;
@@ -46,8 +19,8 @@ TEST_F(DemoE2eTest, ShortRunEndsEveryOrderOnceAndTheMoneyAddsUp) {
     o.xmppPort = XmppPeer::Port().toInt();
     o.xmppPassword = XmppPeer::Password();
     Demo::Prepare(Db(), Settings(), o);
-    StartTerminal(15);
-    StartTerminal(16);
+    Launch(15);
+    Launch(16);
 
     QString story;
     QTextStream out(&story);

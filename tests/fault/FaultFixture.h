@@ -1,7 +1,5 @@
 #pragma once
 
-#include <signal.h>
-
 #include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -21,13 +19,7 @@
 class FaultTest : public TerminalTest {
   protected:
     void TearDown() override {
-        for (auto& p : processes_) {
-            if (p->state() == QProcess::NotRunning) continue;
-            p->terminate();
-            if (!p->waitForFinished(10000)) p->kill();
-            p->waitForFinished(3000);
-        }
-        processes_.clear();
+        StopProcesses();
         suppliers_.clear();
         TerminalTest::TearDown();
     }
@@ -44,44 +36,6 @@ class FaultTest : public TerminalTest {
         // Room for every order the fault tests place.
         Query("UPDATE reseller SET deposit = 10000000 WHERE kode_reseller = 'R1'");
         start_ = MoneyCheck::Deposits(Db());
-    }
-
-    // Terminal n as the host starts it, headless, from this test's program folder.
-    QProcess& Launch(int n, const QString& program = RELVANE_BINARY,
-                     const QStringList& environment = {}) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::MergedChannels);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& entry : environment)
-            env.insert(entry.section('=', 0, 0), entry.section('=', 1));
-        p->setProcessEnvironment(env);
-        p->start(program,
-                 {"--headless", "--home", Home(),
-                  QString("Terminal #%1@@Relvane@@%1@@%2").arg(n).arg(TestServers::DbPassword())});
-        EXPECT_TRUE(p->waitForStarted());
-        processes_.push_back(std::move(p));
-        return *processes_.back();
-    }
-
-    static void Kill(QProcess& p) {
-        ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
-        p.waitForFinished(5000);
-    }
-
-    static void Stop(QProcess& p) {
-        p.terminate();
-        if (!p.waitForFinished(10000)) Kill(p);
-    }
-
-    // The program's output so far (kept, since reading it empties the channel).
-    QString Output(QProcess& p) {
-        QString& all = output_[&p];
-        all += QString::fromUtf8(p.readAll());
-        return all;
-    }
-
-    bool WaitOutput(QProcess& p, const QString& text, int timeoutMs) {
-        return WaitUntil([&] { return Output(p).contains(text); }, timeoutMs);
     }
 
     // Supplier n's account, answering every order after delayMs (negative: never).
@@ -181,9 +135,7 @@ class FaultTest : public TerminalTest {
     }
 
   private:
-    std::vector<std::unique_ptr<QProcess>> processes_;
     std::vector<std::unique_ptr<FakeSupplier>> suppliers_;
-    QHash<QProcess*, QString> output_;
     QHash<QString, int> received_;
     QHash<QString, qint64> start_;
     QStringList orderTexts_;

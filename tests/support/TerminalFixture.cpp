@@ -1,5 +1,7 @@
 #include "support/TerminalFixture.h"
 
+#include <signal.h>
+
 #include <QFile>
 
 #include "chat/Output.h"
@@ -23,6 +25,7 @@ void TerminalTest::SetUp() {
 }
 
 void TerminalTest::TearDown() {
+    StopProcesses();
     if (core_) core_->FormUnload();
     core_.reset();
     DbTest::TearDown();
@@ -76,4 +79,47 @@ QStringList TerminalTest::Datagrams() {
         datagrams_.append(QString::fromUtf8(d));
     }
     return datagrams_;
+}
+
+QProcess& TerminalTest::Launch(int n, const QString& program, const QStringList& environment) {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    p->setProcessEnvironment(env);
+    p->start(
+        program,
+        {"--headless", "--home", Home(),
+         QStringLiteral("Terminal #%1@@Relvane@@%1@@%2").arg(n).arg(TestServers::DbPassword())});
+    EXPECT_TRUE(p->waitForStarted());
+    processes_.push_back(std::move(p));
+    return *processes_.back();
+}
+
+void TerminalTest::Kill(QProcess& p) {
+    ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+    p.waitForFinished(5000);
+}
+
+void TerminalTest::Stop(QProcess& p) {
+    p.terminate();
+    if (!p.waitForFinished(10000)) Kill(p);
+}
+
+void TerminalTest::StopProcesses() {
+    for (auto& p : processes_)
+        if (p->state() != QProcess::NotRunning) Stop(*p);
+    processes_.clear();
+    output_.clear();
+}
+
+QString TerminalTest::Output(QProcess& p) {
+    QString& all = output_[&p];
+    all += QString::fromUtf8(p.readAll());
+    return all;
+}
+
+bool TerminalTest::WaitOutput(QProcess& p, const QString& text, int timeoutMs) {
+    return WaitUntil([&] { return Output(p).contains(text); }, timeoutMs);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHash>
+#include <QProcess>
 #include <QUdpSocket>
 #include <memory>
+#include <vector>
 
 #include "dispatch/Core.h"
 #include "support/DbFixture.h"
@@ -29,6 +32,18 @@ class TerminalTest : public DbTest {
                      const QString& value);
     void QueueJob(const QString& tujuan, const QString& pesan, const QString& produk = "S5");
 
+    // Terminal n as the host starts it, headless, from this test's program folder, as its own
+    // process (program: the terminal, or a test build of it; environment: "NAME=value" more).
+    // Whatever is still running at the end is stopped.
+    QProcess& Launch(int n, const QString& program = RELVANE_BINARY,
+                     const QStringList& environment = {});
+    static void Kill(QProcess& p);  // SIGKILL
+    static void Stop(QProcess& p);  // SIGTERM, then SIGKILL after 10 s
+    void StopProcesses();
+    // A process's output so far (kept, since reading it empties the channel).
+    QString Output(QProcess& p);
+    bool WaitOutput(QProcess& p, const QString& text, int timeoutMs);
+
     // What the terminal showed (label ": " text) and sent to the monitor.
     QStringList Lines() const { return lines_; }
     QStringList Datagrams();
@@ -39,4 +54,6 @@ class TerminalTest : public DbTest {
     QUdpSocket monitor_;
     QStringList lines_;
     QStringList datagrams_;
+    std::vector<std::unique_ptr<QProcess>> processes_;
+    QHash<QProcess*, QString> output_;
 };
