@@ -69,10 +69,14 @@ bool Intake::IsKnownSupplier(const QString& sender) {
                                              QString::fromUtf8(Keys::kServerHbv) + t);
     for (const QString& account : known)
         if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
+    // A product's chat target counts only on the terminals this instance serves.
+    QVariantList params = {who};
+    const QString terminals = TerminalCondition(v.TerminalList, v.TerminalNo, params);
     const DbResult r =
         core_.Db().Exec(QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
-                                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? LIMIT 1"),
-                        {who});
+                                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? AND ") +
+                            terminals + QStringLiteral(" LIMIT 1"),
+                        params);
     return !r.IsEmpty();
 }
 

@@ -55,8 +55,10 @@ bool YmQueue::Fits(const QString& msisdn, const QString& pesan) {
 bool YmQueue::InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,
                             qint16 terminal) {
     const QString enc = UtilityComponent::Encode(pesan, Keys::kYmQueueKey);
-    const DbResult dup = core_.Db().Exec(
-        QStringLiteral("SELECT id FROM ym_queue where terminal =? and pesan=?"), {terminal, enc});
+    const DbResult dup =
+        core_.Db().Exec(QStringLiteral("SELECT id FROM ym_queue where terminal =? and pesan=? and "
+                                       "trx_id='GetQueue'"),
+                        {terminal, enc});
     if (!dup.IsEmpty()) {
         const QString text = QStringLiteral("Duplicate Detected :") + pesan;
         core_.Out().SendBox(QStringLiteral("Info"), text);

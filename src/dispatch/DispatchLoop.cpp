@@ -41,6 +41,8 @@ void DispatchLoop::tmOut_Timer() {
     } catch (const std::exception& e) {
         // A failed statement ends the tick; a job not handed over stays queued for the next.
         core_.Log(QStringLiteral("tmOut ") + Describe(e));
+    } catch (...) {
+        core_.Log(QStringLiteral("tmOut kesalahan tak dikenal"));
     }
     busy_ = false;
 }
@@ -108,7 +110,7 @@ bool DispatchLoop::Transient(const std::exception& e) const {
     return db != nullptr && (db->RolledBack() || !core_.Db().IsOpen());
 }
 
-std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job) {
+std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job, QString* unpriced) {
     if (IsMessageJob(job) || job.kodeProduk == QLatin1String("-r-")) return std::nullopt;
     WaitingRecord& waiting = core_.Work().waiting;
     try {
@@ -116,9 +118,12 @@ std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job) {
                                     job.LineGate16(), job.terminal, job.trxId);
     } catch (const std::exception& e) {
         if (Transient(e)) throw;
-        // An unknown reseller or an amount out of range: the order goes out without a waiting
-        // record, as it always has.
+        // An unknown reseller, a level that is no number, an amount out of range: sent, the
+        // order would cost the supplier's money and nobody would pay for it.
         waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, e);
+        *unpriced = Describe(e) == QLatin1String("Type mismatch")
+                        ? QStringLiteral("reseller tidak dikenal")
+                        : QStringLiteral("harga tidak dapat dihitung: ") + Describe(e);
         return std::nullopt;
     }
 }
@@ -161,6 +166,10 @@ bool DispatchLoop::Guarded(const Job& job) {
             core_.Out().SendBox(
                 order, QStringLiteral(" Ditolak Mungkin masalah Saldo Atau Belum ada Status CEK"));
             return true;
+        case Guards::Verdict::RefusedMove:
+            core_.Out().SendBox(order,
+                                QStringLiteral(" Ditolak karena tidak dapat dialihkan lagi"));
+            return true;
         case Guards::Verdict::RefusedDeposit:
             core_.Out().SendBox(job.pesan + QStringLiteral(" Deposit ") + job.kodeReseller,
                                 QStringLiteral("Tidak Cukup"));
@@ -196,10 +205,14 @@ void DispatchLoop::Tick() {
         Drop(job, unsendable);
         return;
     }
+    QString unpriced;
+    std::optional<WaitingOrder> order = PriceOrder(job, &unpriced);
+    if (!unpriced.isEmpty()) {
+        Drop(job, unpriced);
+        return;
+    }
     // The chat client cannot take it now: the job stays queued for a later tick.
     if (!booster && !ChatReady(core_, message)) return;
-
-    std::optional<WaitingOrder> order = PriceOrder(job);
     try {
         if (!Claim(job, target, message, order ? &*order : nullptr)) return;
     } catch (const AlreadyInMailbox&) {

@@ -41,9 +41,10 @@ class DispatchLoop : public QObject {
                        const QString& recipient) const;
     // Leaves the job out for good: recorded in the outbox as not sent, deleted, and logged.
     void Drop(const Job& job, const QString& reason);
-    // The order priced for its waiting record; none for a message job, or when the order
-    // cannot be priced for a lasting reason (logged: it then goes out without one).
-    std::optional<WaitingOrder> PriceOrder(const Job& job);
+    // The order priced for its waiting record; none for a message job. An order that cannot
+    // be priced for a lasting reason (an unknown reseller, say) is logged and gets none, with
+    // the reason in *unpriced: it is not to be sent.
+    std::optional<WaitingOrder> PriceOrder(const Job& job, QString* unpriced);
     // Writes the hand-over unit; false when the job is no longer queued or must wait.
     bool Claim(const Job& job, const QString& target, const QString& message,
                WaitingOrder* waiting);

@@ -31,30 +31,60 @@ Guards::Verdict Guards::Screen(const Job& job) {
 }
 
 Guards::Verdict Guards::Decide(const Job& job) {
+    taken_ = false;
+    unmovable_ = false;
     if (CekTrx2(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, job.terminal,
-                job.trxId)) {
-        Take(job.id);
-        return Verdict::Diverted;
-    }
+                job.trxId))
+        return Moved(job, Verdict::Diverted);
     if (ctx_.values.LimitPending > 0 &&
         MaxPending(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, job.LineGate16(),
                    job.terminal, job.pesan, job.id, job.trxId))
-        return Verdict::Requeued;
+        return Moved(job, Verdict::Requeued);
     if (job.kodeProduk.startsWith(QLatin1String("pay"), Qt::CaseInsensitive) &&
         ExecPPOB(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan)) {
-        SettleRefused(job);
+        SettleRefused(job, RefusalText(job, false));
         return Verdict::RefusedBill;
     }
     if (CekDeposit(job.hpReseller, job.kodeReseller, job.kodeProduk, job.tujuan,
-                   QString::number(job.terminal))) {
-        SettleRefused(job);
+                   QString::number(job.terminal), job.trxId)) {
+        SettleRefused(job, RefusalText(job, false));
         return Verdict::RefusedDeposit;
     }
     return Verdict::Pass;
 }
 
+Guards::Verdict Guards::Moved(const Job& job, Verdict moved) {
+    if (!unmovable_) {
+        Take(job.id);
+        return moved;
+    }
+    // Moved often enough, or nowhere to go: the order ends here, as a failure the reseller hears
+    // of.
+    SettleRefused(job, RefusalText(job, true));
+    return Verdict::RefusedMove;
+}
+
+QString Guards::RefusalText(const Job& job, bool move) {
+    return QStringLiteral("Trx ") + job.tujuan +
+           (move ? QStringLiteral(" Pengalihan ") : QStringLiteral(" Saldo ")) + job.kodeReseller +
+           (move ? QStringLiteral(" err002 by NX Engine") : QStringLiteral(" err001 by NX Engine"));
+}
+
 void Guards::Take(qint64 jobId) {
+    if (taken_) return;
     if (!w_.jobs.DelQueue(jobId)) throw JobGone();
+    taken_ = true;
+}
+
+Rerouting::GuardMove Guards::NextMove(const QString& trxId, qint16 terminal) {
+    Rerouting::GuardMove move = Rerouting::MovesOf(trxId);
+    move.leaving = terminal;
+    return move;
+}
+
+bool Guards::Unmovable() {
+    unmovable_ = true;
+    return true;
 }
 
 void Guards::Failed(const QString& routine, bool writing, bool log, const std::exception& e) {
@@ -63,7 +93,7 @@ void Guards::Failed(const QString& routine, bool writing, bool log, const std::e
     if (writing || dynamic_cast<const DbError*>(&e) != nullptr) throw;
 }
 
-void Guards::SettleRefused(const Job& job) {
+void Guards::SettleRefused(const Job& job, const QString& why) {
     Take(job.id);
     if (job.kodeProduk == QLatin1String("-r-")) return;  // such an order keeps no waiting row
     WaitingOrder order;
@@ -81,8 +111,6 @@ void Guards::SettleRefused(const Job& job) {
     // A row the table will not take (logged) leaves the refusal without one, rather than
     // holding the job in the queue for good.
     if (!ctx_.db.Attempt([&] { w_.waiting.WriteWaiting(order); })) return;
-    const QString why = QStringLiteral("Trx ") + job.tujuan + QStringLiteral(" Saldo ") +
-                        job.kodeReseller + QStringLiteral(" err001 by NX Engine");
     w_.settlement.SettleRefusal(order.id, why.toLower(), job.terminal);
 }
 
@@ -115,14 +143,19 @@ bool Guards::CekTrx2(const QString& kdReseller, const QString& noHpRs, const QSt
             noHpRs + QStringLiteral("] Produk[") + kdProduk + QStringLiteral("] Tujuan[") + tujuan +
             QStringLiteral("] TmLast[") + r.Text(0, QStringLiteral("datetime_transaksi")) +
             QStringLiteral("] Selisih[") + QString::number(hours) + QLatin1Char(']');
-        const qint16 lineGate = Convert::ToInt16(r.Text(0, QStringLiteral("line_gate")));
-        // Re-routing fails whole inside a unit: no diversion is reported unless its new job (or
-        // the reseller's message) is written. The host's id goes along whole.
+        // A line beyond the 16 bits of an order's line counts as 0, as a job's does.
+        Job earlier;
+        earlier.lineGate = Convert::CheckedInt32(r.Int(0, QStringLiteral("line_gate")));
+        const Rerouting::GuardMove move = NextMove(trxId, terminal);
+        if (move.moves >= kMaxMoves) return Unmovable();
+        // Re-routing fails whole inside a unit: no diversion is reported unless its new job is
+        // written. The host's id goes along whole.
+        bool queued = false;
         ctx_.db.Transaction([&] {
-            w_.rerouting.Pintar(kdReseller, noHpRs, kdProduk, tujuan, terminal, note, 0, lineGate,
-                                QStringLiteral("0#") + trxId);
+            queued = w_.rerouting.Pintar(kdReseller, noHpRs, kdProduk, tujuan, terminal, note, 0,
+                                         earlier.LineGate16(), QStringLiteral("0#") + trxId, &move);
         });
-        return true;
+        return queued ? true : Unmovable();
     } catch (const std::exception& e) {
         Failed(QStringLiteral("CekTrx2"), diverting, true, e);
         return false;
@@ -148,16 +181,19 @@ bool Guards::MaxPending(const QString& member, const QString& number, const QStr
     try {
         if (JumlahPending(QString::number(terminal)) < ctx_.values.LimitPending) return false;
         requeuing = true;
+        const Rerouting::GuardMove move = NextMove(trxId, terminal);
+        if (move.moves >= kMaxMoves) return Unmovable();
         // The job leaves this queue only together with its replacement. The product is off
-        // here while the new terminal is chosen, and on again afterwards.
+        // here while the new terminal is chosen, and as it was afterwards.
+        bool queued = false;
         ctx_.db.Transaction([&] {
             Take(idx);
-            w_.rerouting.OffParsing(kdProduk, terminal);
-            w_.rerouting.ReulangTrx(member, number, kdProduk, tujuan, text, lineGate,
-                                    QStringLiteral("0#") + trxId);
-            w_.rerouting.ONParsing(kdProduk, terminal);
+            const bool wasOn = w_.rerouting.OffParsing(kdProduk, terminal);
+            queued = w_.rerouting.ReulangTrx(member, number, kdProduk, tujuan, text, lineGate,
+                                             QStringLiteral("0#") + trxId, &move);
+            if (wasOn) w_.rerouting.ONParsing(kdProduk, terminal);
         });
-        return true;
+        return queued ? true : Unmovable();
     } catch (const std::exception& e) {
         Failed(QStringLiteral("MaxPending"), requeuing, true, e);
         return false;

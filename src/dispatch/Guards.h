@@ -2,13 +2,13 @@
 
 #include <QString>
 
+#include "routing/Rerouting.h"
 #include "store/Context.h"
 
 class JobQueue;
 class Lookups;
 class MessageTables;
 class Prices;
-class Rerouting;
 class Settlement;
 class WaitingRecord;
 struct Job;
@@ -41,25 +41,33 @@ class Guards {
         Requeued,        // too many pending orders here: queued again elsewhere
         RefusedBill,     // bill payment without inquiry or deposit
         RefusedDeposit,  // deposit does not cover price, limit and pending orders
+        RefusedMove,     // to be moved, but it has moved often enough or no terminal can take it
         Gone,            // another instance took the job meanwhile
     };
+
+    // How often a guard may move one order from terminal to terminal.
+    static constexpr int kMaxMoves = 3;
 
     Guards(Context ctx, Collaborators with) : ctx_(ctx), w_(with) {}
 
     // The guards in their order: diversion, pending limit (when one is set), bill payment
     // (products whose code begins with "pay"), deposit; the first that stops the job decides.
-    // A plain message job passes them all. Database errors reach the caller with nothing
+    // A plain message job passes them all. Every order a guard moves ends: after kMaxMoves
+    // moves, or when no terminal but this one and the one it came from can take it, it is
+    // refused as a failure of its own row. Database errors reach the caller with nothing
     // written and the job still queued.
     Verdict Screen(const Job& job);
 
     // True when at least two active rows of this module serve the product.
     bool CEkProdukAktifDiTerminal(const QString& kdProduk);
     // Diverts the order to another terminal when the same destination and product succeeded
-    // on this terminal earlier today, less than 12 hours ago.
+    // on this terminal earlier today, less than 12 hours ago. True also when the order is to
+    // be diverted but cannot be moved (Screen then refuses it).
     bool CekTrx2(const QString& kdReseller, const QString& noHpRs, const QString& kdProduk,
                  const QString& tujuan, qint16 terminal, const QString& trxId);
     // Removes the job and queues it again for another terminal when the terminal holds
-    // LimitPending or more waiting orders of today.
+    // LimitPending or more waiting orders of today. True also when the order is to be moved
+    // but cannot be (Screen then refuses it).
     bool MaxPending(const QString& member, const QString& number, const QString& kdProduk,
                     const QString& tujuan, qint16 lineGate, qint16 terminal, const QString& text,
                     qint64 idx, const QString& trxId);
@@ -67,15 +75,18 @@ class Guards {
     // bill the deposit does not exceed (telling the reseller so).
     bool ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
                   const QString& tuj);
-    // Refuses an order whose price, the deposit floor and the reseller's pending orders reach
-    // the deposit and credit (telling the reseller so).
+    // Refuses an order whose price (as its waiting record will charge it, the open amount of
+    // a "?" product included), the deposit floor and the reseller's pending orders reach the
+    // deposit and credit (telling the reseller so).
     bool CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
-                    const QString& tuj, const QString& terminal);
+                    const QString& tuj, const QString& terminal, const QString& trxId);
     // What the reseller's pending orders are priced at; 0 for none.
     qint32 AmbilTrxTunggu(const QString& kdReseller);
 
-    // The bill amount a reply text gives after "total", "tagihan" or "tag": the first amount
-    // within the seven words that follow, thousands separators removed; empty for none.
+    // The bill amount of an inquiry's text: the amount after "Rp" when the text has one, else
+    // the first amount within the seven words after "total", "tagihan" or "tag"; thousands
+    // separators removed, and never a number of more than 10 digits (a customer number);
+    // empty for none.
     static QString GetNominalTagihan(const QString& text);
 
   private:
@@ -86,8 +97,17 @@ class Guards {
 
     // The guards in their order, inside the unit of Screen.
     Verdict Decide(const Job& job);
-    // Deletes the job from the queue; ends the unit when it is no longer there.
+    // Deletes the job from the queue (once per unit); ends the unit when it is no longer there.
     void Take(qint64 jobId);
+    // The move a guard would make of the order now, from what its id records.
+    static Rerouting::GuardMove NextMove(const QString& trxId, qint16 terminal);
+    // A guard that was to move the order but cannot: Screen refuses it.
+    bool Unmovable();
+    // The job a guard moved leaves the queue; one it could not move is refused.
+    Verdict Moved(const Job& job, Verdict moved);
+    // The internal text a refused order is settled by: "Trx <destination> Saldo <reseller>
+    // err001 by NX Engine" for money, "... Pengalihan ... err002 ..." for a move.
+    static QString RefusalText(const Job& job, bool move);
     // Queues the money guards' message for the reseller: why, then the product, its amount and
     // the destination.
     void TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
@@ -98,10 +118,12 @@ class Guards {
     void Failed(const QString& routine, bool writing, bool log, const std::exception& e);
     // The refused order leaves the queue as a waiting transaction that is settled as a
     // failure at once, by the internal text that says why.
-    void SettleRefused(const Job& job);
+    void SettleRefused(const Job& job, const QString& why);
 
     Context ctx_;
     Collaborators w_;
+    bool taken_ = false;      // this unit has deleted the job
+    bool unmovable_ = false;  // this unit's guard could not move the order
     QString todayStart_;
     QString todayEnd_;
 };

@@ -45,21 +45,37 @@ QString Guards::GetKetCek(const QString& tuj, const QString& kdrs) {
 }
 
 QString Guards::GetNominalTagihan(const QString& text) {
+    // Digits grouped by thousands with one separator throughout ("150.000", "1,500,000") are
+    // one amount; otherwise a run of digits.
+    static const QString kAmount =
+        QStringLiteral("\\d{1,3}(?<sep>[.,])\\d{3}(?:\\k<sep>\\d{3})*(?!\\d)|\\d+");
+    static const QRegularExpression rupiah(
+        QStringLiteral("\\brp\\s*[.:]?\\s*(?<amount>") + kAmount + QLatin1Char(')'),
+        QRegularExpression::CaseInsensitiveOption);
     // The keyword as a whole word, then the words that follow it.
     static const QRegularExpression keyword(
         QStringLiteral("\\b(?:total|tagihan|tag)((?:\\W+\\w+){1,7})"),
         QRegularExpression::CaseInsensitiveOption);
-    // Digits grouped by thousands with one separator throughout ("150.000", "1,500,000") are
-    // one amount; otherwise the first run of digits.
-    static const QRegularExpression amount(
-        QStringLiteral("\\d{1,3}([.,])\\d{3}(?:\\1\\d{3})*(?!\\d)|\\d+"));
-    QRegularExpressionMatchIterator it = keyword.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch found = amount.match(it.next().captured(1));
-        if (!found.hasMatch()) continue;
-        QString digits = found.captured(0);
+    static const QRegularExpression amount(kAmount);
+    // A customer or meter number is no bill: a bill has at most 10 digits.
+    const auto bill = [](const QString& found) {
+        QString digits = found;
         digits.remove(QLatin1Char('.')).remove(QLatin1Char(','));
-        return digits.trimmed();
+        digits = digits.trimmed();
+        return digits.size() > 10 ? QString() : digits;
+    };
+    QRegularExpressionMatchIterator it = rupiah.globalMatch(text);
+    while (it.hasNext()) {
+        const QString digits = bill(it.next().captured(QStringLiteral("amount")));
+        if (!digits.isEmpty()) return digits;
+    }
+    it = keyword.globalMatch(text);
+    while (it.hasNext()) {
+        QRegularExpressionMatchIterator in = amount.globalMatch(it.next().captured(1));
+        while (in.hasNext()) {
+            const QString digits = bill(in.next().captured(0));
+            if (!digits.isEmpty()) return digits;
+        }
     }
     return QString("");
 }
@@ -86,7 +102,7 @@ bool Guards::ExecPPOB(const QString& kdrs, const QString& number, const QString&
 }
 
 bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
-                        const QString& tuj, const QString& terminal) {
+                        const QString& tuj, const QString& terminal, const QString& trxId) {
     // The rebate inside a group price belongs to the pricing of the waiting row, not to this.
     const auto clear = qScopeGuard([this] { w_.prices.LastRebat = 0; });
     bool refusing = false;
@@ -94,10 +110,9 @@ bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QStrin
         const qint32 credit = w_.prices.GetDepositKredit(kdrs);
         const ResellerRecord reseller = w_.prices.ReadReseller(kdrs);
         const qint32 available = Amounts::Add(Convert::ToInt32(reseller.deposit), credit);
-        // An unknown reseller has no level: the guard lets the order pass.
-        qint32 price = w_.prices.GetHargaKelompok(reseller.kodeKelompok, kdProduk,
-                                                  reseller.LevelNumber(), terminal, kdrs);
-        if (price == 0) price = w_.prices.GetHargaBiasa(kdProduk);
+        // Priced as its waiting record will charge it. An unknown reseller has no level: the
+        // guard lets the order pass, and the dispatch loop leaves it out.
+        const qint32 price = w_.prices.OrderPrice(kdrs, reseller, kdProduk, terminal, trxId);
         // Orders paid at order time are already out of the deposit.
         const qint32 pending = ctx_.values.DebitAtOrder != 0 ? 0 : AmbilTrxTunggu(kdrs);
         const qint32 owed = Amounts::Add(price, pending);

@@ -70,3 +70,16 @@ quint8 Prices::GetTipeProduk(const QString& kdProduk) {
         ctx_.db.Exec(QStringLiteral("SELECT tipe FROM produk where kode_produk=?"), {kdProduk});
     return r.IsEmpty() ? 0 : Convert::ToByte(r.Text(0, QStringLiteral("tipe")));
 }
+
+qint32 Prices::OrderPrice(const QString& kdReseller, const ResellerRecord& reseller,
+                          const QString& kdProduk, const QString& terminal, const QString& trxId) {
+    qint32 price = GetHargaKelompok(reseller.kodeKelompok, kdProduk, reseller.LevelNumber(),
+                                    terminal, kdReseller);
+    if (price == 0) price = GetHargaBiasa(kdProduk);
+    return Amounts::Add(price, OpenAmount(kdProduk, trxId));
+}
+
+qint32 Prices::OpenAmount(const QString& kdProduk, const QString& trxId) {
+    if (!kdProduk.contains(QLatin1Char('?'))) return 0;
+    return Convert::ToInt32(trxId.split(QLatin1Char('#')).value(2).trimmed());
+}

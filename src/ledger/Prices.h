@@ -31,6 +31,15 @@ class Prices {
     qint32 GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
                             const QString& terminal, const QString& kdReseller);
     qint32 GetHargaReseller(const QString& kdReseller, const QString& kdProduk, qint16 terminal);
+
+    // What an order costs the reseller, as its waiting record charges it: the group price, else
+    // the ordinary price, plus the open amount of a "?" product. Raises "Type mismatch" for a
+    // reseller that does not exist. Sets LastRebat as GetHargaKelompok does.
+    qint32 OrderPrice(const QString& kdReseller, const ResellerRecord& reseller,
+                      const QString& kdProduk, const QString& terminal, const QString& trxId);
+    // The amount an open-amount product ("?" in its code) carries in the third field of the
+    // order's id, read as every amount text is read ("1500.00" is 1500); 0 for other products.
+    static qint32 OpenAmount(const QString& kdProduk, const QString& trxId);
     qint32 LastRebat = 0;
 
   private:

@@ -12,7 +12,8 @@ qint64 Ledger::WriteTransaksi(const TransaksiRow& row) {
                        "keterangan)values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
         {row.kodeTransaksi, NowStamp(), NowStamp(), row.kodeProduk, row.tujuan, row.kodeReseller,
          row.hpReseller, row.depositAwal, row.depositAkhir, row.hargaBeli, row.hargaDasar,
-         row.lineGate, row.terminal, QString::number(row.status), row.keterangan});
+         row.lineGate, row.terminal, QString::number(row.status),
+         ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("keterangan"), row.keterangan)});
     // Drivers that do not report the new id leave it to the server's own record of it.
     const QVariant id = r.LastInsertId();
     if (id.isValid()) return id.toLongLong();

@@ -50,20 +50,13 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
     const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
     WaitingOrder order;
     order.reseller = prices_.ReadReseller(kdReseller);
-    const qint32 hargaBiasa = prices_.GetHargaBiasa(kdProduk);
-    // An unknown reseller has no level; the order then leaves no waiting row.
-    const qint32 hargaKelompok = prices_.GetHargaKelompok(order.reseller.kodeKelompok, kdProduk,
-                                                          order.reseller.LevelNumber(),
-                                                          QString::number(terminal), kdReseller);
-    qint32 harga = hargaKelompok != 0 ? hargaKelompok : hargaBiasa;
-    qint32 hargaDasar = prices_.GetHargaBeli(kdProduk, QString::number(terminal));
-    // Open-amount products ("?") carry the amount in the third field of the order's id, read
-    // as every amount text is read: "1500.00" is 1500, a text without a leading digit is 0.
-    if (kdProduk.contains(QLatin1Char('?'))) {
-        const qint32 extra = Convert::ToInt32(trxId.split(QLatin1Char('#')).value(2).trimmed());
-        hargaDasar = Amounts::Add(hargaDasar, extra);
-        harga = Amounts::Add(harga, extra);
-    }
+    // An unknown reseller has no level: pricing raises, and the order gets no waiting row.
+    const qint32 harga =
+        prices_.OrderPrice(kdReseller, order.reseller, kdProduk, QString::number(terminal), trxId);
+    // Open-amount products ("?") cost the supplier their amount too.
+    const qint32 hargaDasar =
+        Amounts::Add(prices_.GetHargaBeli(kdProduk, QString::number(terminal)),
+                     Prices::OpenAmount(kdProduk, trxId));
     order.harga = harga;
 
     TransaksiRow& row = order.row;

@@ -2,6 +2,9 @@
 // the routing-table lookup. The choice among terminals is in TerminalChoice.cpp.
 #include "routing/Rerouting.h"
 
+#include <QScopeGuard>
+#include <algorithm>
+
 #include "queue/MessageTables.h"
 #include "store/Convert.h"
 #include "store/Database.h"
@@ -37,17 +40,28 @@ QString DenomText(const QString& field) {
 
 }  // namespace
 
-void Rerouting::Pintar(const QString& member, const QString& number, const QString& kdProduk,
-                       const QString& tujuan, qint16 terminal, const QString& text, qint32 idx,
-                       qint16 terSumber, const QString& trxId) {
+Rerouting::GuardMove Rerouting::MovesOf(const QString& jobTrxId) {
+    GuardMove m;
+    const QStringList field = AmbilFieldTrx(jobTrxId, 3).split(QLatin1Char('/'));
+    if (field.size() != 2) return m;
+    m.moves = std::max(0, field[0].toInt());
+    m.cameFrom = static_cast<qint16>(std::clamp(field[1].toInt(), 0, 32767));
+    return m;
+}
+
+bool Rerouting::Pintar(const QString& member, const QString& number, const QString& kdProduk,
+                       const QString& tujuan, qint16 terminal, const QString& text, qint64 idx,
+                       qint16 terSumber, const QString& trxId, const GuardMove* guard) {
     const bool joined = ctx_.db.InTransaction();
+    bool queued = false;
     try {
         // Off first, so that the failing terminal cannot be chosen again for this order.
         ctx_.db.Transaction([&] {
-            OffParsing(kdProduk, terminal);
-            ReulangTrx(member, number, kdProduk, tujuan, text, terSumber, trxId);
+            const bool wasOn = OffParsing(kdProduk, terminal);
+            queued = ReulangTrx(member, number, kdProduk, tujuan, text, terSumber, trxId, guard);
             if (idx > 0) CatatPengalihan(idx, text, terminal);
-            if (ctx_.values.OffParsing == 0) ONParsing(kdProduk, terminal);
+            // A product that was off (a stock-out, an administrator's rule) stays off.
+            if (ctx_.values.OffParsing == 0 && wasOn) ONParsing(kdProduk, terminal);
         });
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("Pintar "), e);
@@ -61,12 +75,18 @@ void Rerouting::Pintar(const QString& member, const QString& number, const QStri
                 ctx_.LogError(QStringLiteral("Pintar "), again);
             }
         }
+        return false;
     }
+    return queued;
 }
 
-void Rerouting::OffParsing(const QString& kdProduk, qint16 terminal) {
-    ctx_.db.Exec(QStringLiteral("update parsing set active='0' where kode_produk=? and terminal=?"),
-                 {kdProduk, terminal});
+bool Rerouting::OffParsing(const QString& kdProduk, qint16 terminal) {
+    // Only the rows that are on change: how many did tells whether the product was on.
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("update parsing set active='0' where kode_produk=? and terminal=? and "
+                       "active='1'"),
+        {kdProduk, terminal});
+    return r.RowsAffected() > 0;
 }
 
 void Rerouting::ONParsing(const QString& kdProduk, qint16 terminal) {
@@ -74,27 +94,35 @@ void Rerouting::ONParsing(const QString& kdProduk, qint16 terminal) {
                  {kdProduk, terminal});
 }
 
-void Rerouting::ReulangTrx(const QString& member, const QString& number, const QString& aProduk,
+bool Rerouting::ReulangTrx(const QString& member, const QString& number, const QString& aProduk,
                            const QString& tujuan, const QString& text, qint16 lineGate,
-                           const QString& trxId) {
+                           const QString& trxId, const GuardMove* guard) {
     const QString trxid = AmbilFieldTrx(trxId, 1);
     const QString denom = DenomText(AmbilFieldTrx(trxId, 3));
+    avoid_ = guard != nullptr ? guard->cameFrom : 0;
+    const auto clear = qScopeGuard([this] { avoid_ = 0; });
     const AlihCommand r = CariPerintahAlih(member, aProduk, tujuan);
 
     const QString msg = IsiPerintahAlih(r, tujuan, trxid, denom);
 
     if (r.command.isEmpty() || aProduk.isEmpty()) {
+        if (guard != nullptr) return false;
         QString pesan = ProgramFiles::ReadOpcode(ctx_.util, Keys::kSecPesan, Keys::kPesan4);
         pesan.replace(QLatin1String("<produk>"), aProduk)
             .replace(QLatin1String("<tujuan>"), tujuan)
             .replace(QLatin1String("<trxid>"), trxid);
         qint16 sender = 0;
         messages_.QueueAdminJob(number, pesan, sender);
-        return;
+        return false;
     }
-    InsertJobAlih(member, number, aProduk, tujuan, msg, lineGate, r.terminal,
-                  trxid + QLatin1Char('#') + QString::number(lineGate) + QLatin1Char('#') + denom);
+    QString newTrxId =
+        trxid + QLatin1Char('#') + QString::number(lineGate) + QLatin1Char('#') + denom;
+    if (guard != nullptr)
+        newTrxId += QLatin1Char('#') + QString::number(guard->moves + 1) + QLatin1Char('/') +
+                    QString::number(guard->leaving);
+    InsertJobAlih(member, number, aProduk, tujuan, msg, lineGate, r.terminal, newTrxId);
     messages_.InsertToInbox(member + QLatin1Char('@') + number, text, 1, ctx_.values.TerminalNo);
+    return true;
 }
 
 QString Rerouting::IsiPerintahAlih(const AlihCommand& r, const QString& tujuan,
@@ -123,7 +151,7 @@ void Rerouting::InsertJobAlih(const QString& member, const QString& number, cons
                   fit("trx_id", trxIdField)});
 }
 
-void Rerouting::CatatPengalihan(qint32 idx, const QString& text, qint16 terminal) {
+void Rerouting::CatatPengalihan(qint64 idx, const QString& text, qint16 terminal) {
     const QString note = QStringLiteral("<") + ShortStamp() + QStringLiteral(">AUTO Pengalihan<") +
                          ctx_.values.LastFailureKeyword + QStringLiteral(">:{") + text +
                          QStringLiteral("(") + QString::number(terminal) + QStringLiteral(")") +
@@ -163,7 +191,7 @@ Rerouting::AlihCommand Rerouting::CariPerintahAlih(const QString& member, const 
 
     AlihCommand r;
     const std::optional<int> t = TerminalNumber(chosen);
-    if (!t) return r;
+    if (!t || (avoid_ != 0 && *t == avoid_)) return r;
     const DbResult p = ctx_.db.Exec(QStringLiteral("select * from parsing where kode_produk=? and "
                                                    "terminal=? and active='1' ORDER BY id ASC"),
                                     {aProduk, *t});

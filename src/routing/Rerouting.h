@@ -24,16 +24,32 @@ class Rerouting {
         qint16 terminal = 0;
     };
 
-    // The whole re-route as one unit of work. Errors are logged; inside a caller's transaction
-    // they go on to the caller as well, so that its unit fails whole.
-    void Pintar(const QString& member, const QString& number, const QString& kdProduk,
-                const QString& tujuan, qint16 terminal, const QString& text, qint32 idx,
-                qint16 terSumber, const QString& trxId);
-    void OffParsing(const QString& kdProduk, qint16 terminal);
+    // A guard's move of an order not yet sent. The new job's id carries how often the order has
+    // moved and the terminal it leaves ("H1#2#500#1/5"); the order never goes back to the
+    // terminal it came from; and when no other terminal serves the product nothing is written:
+    // the guard then refuses the order itself instead of the reseller getting "Pesan4".
+    struct GuardMove {
+        int moves = 0;        // moves before this one
+        qint16 cameFrom = 0;  // the terminal the order came from; 0 for the host's own job
+        qint16 leaving = 0;   // the terminal it leaves now
+    };
+    // The moves recorded in a job's id (its fourth "#" field); none for a job the host queued.
+    static GuardMove MovesOf(const QString& jobTrxId);
+
+    // The whole re-route as one unit of work; true when a new job was queued. Errors are
+    // logged; inside a caller's transaction they go on to the caller as well, so that its unit
+    // fails whole. The product is switched on again only when it was on before.
+    bool Pintar(const QString& member, const QString& number, const QString& kdProduk,
+                const QString& tujuan, qint16 terminal, const QString& text, qint64 idx,
+                qint16 terSumber, const QString& trxId, const GuardMove* guard = nullptr);
+    // Switches the product off on the terminal; true when it was on.
+    bool OffParsing(const QString& kdProduk, qint16 terminal);
     void ONParsing(const QString& kdProduk, qint16 terminal);
-    void ReulangTrx(const QString& member, const QString& number, const QString& aProduk,
+    // Queues the order for another terminal (true), or tells the reseller "Pesan4" when none
+    // can take it; for a guard's move nothing is written then (false).
+    bool ReulangTrx(const QString& member, const QString& number, const QString& aProduk,
                     const QString& tujuan, const QString& text, qint16 lineGate,
-                    const QString& trxId);
+                    const QString& trxId, const GuardMove* guard = nullptr);
 
     // The ";"-joined terminals without the chat and modem modules, when that filter is on.
     QString SeleksiTerminalChip(const QString& terminals);
@@ -59,7 +75,7 @@ class Rerouting {
     static std::optional<int> TerminalNumber(const QString& entry);
 
   private:
-    void CatatPengalihan(qint32 idx, const QString& text, qint16 terminal);
+    void CatatPengalihan(qint64 idx, const QString& text, qint16 terminal);
     QString CariHLRAlamat(const QString& member);
     void InsertJobAlih(const QString& member, const QString& number, const QString& aProduk,
                        const QString& tujuan, const QString& msg, qint16 lineGate, qint16 terminal,
@@ -76,4 +92,5 @@ class Rerouting {
 
     Context ctx_;
     MessageTables& messages_;
+    int avoid_ = 0;  // a terminal the order being moved may not go to; 0 for none
 };

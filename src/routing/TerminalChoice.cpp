@@ -37,7 +37,7 @@ QStringList Rerouting::Qualifying(const QString& kdProduk, const QString& termin
         }
         // Entries that are no terminal number (an empty one, a typing error) name no terminal.
         const std::optional<int> n = TerminalNumber(t);
-        if (!n) continue;
+        if (!n || (avoid_ != 0 && *n == avoid_)) continue;
         QVariantList params{kdProduk, *n};
         if (prioritas) params.append(*prioritas);
         if (!ctx_.db.Exec(sql, params).IsEmpty()) kept.append(QString::number(*n));
@@ -87,7 +87,8 @@ QString Rerouting::PilihTerminalProduk(const QString& aProduk) {
                          {aProduk});
         QStringList list;
         for (int i = 0; i < r.RecordCount(); ++i)
-            list.append(r.Text(i, QStringLiteral("terminal")));
+            if (avoid_ == 0 || r.Int(i, QStringLiteral("terminal")) != avoid_)
+                list.append(r.Text(i, QStringLiteral("terminal")));
         switch (ctx_.values.Prioritas) {
             case 1:
                 return PilihTerminalTersepi(aProduk, list.join(QLatin1Char(';')));
@@ -118,8 +119,9 @@ QString Rerouting::PilihTerminalPrioritas(const QString& kdProduk, const QString
     QStringList walking = Entries(terminals);
     try {
         // The search starts at the level that last had candidates and climbs; past the last
-        // level it starts over at 1 next time and this order finds none.
-        int& level = ctx_.values.PrioritasAktif;
+        // level it starts over at 1 next time and this order finds none. The level moves on
+        // only with a re-route that is written: one run again after a deadlock climbs once.
+        int level = ctx_.values.PrioritasAktif;
         QStringList kept;
         for (;;) {
             kept = Qualifying(kdProduk, terminals, level);
@@ -130,6 +132,7 @@ QString Rerouting::PilihTerminalPrioritas(const QString& kdProduk, const QString
             }
             ++level;
         }
+        ctx_.db.AfterCommit([this, level] { ctx_.values.PrioritasAktif = level; });
         walking = kept;
         return LeastUsedToday(kdProduk, kept);
     } catch (const std::exception& e) {

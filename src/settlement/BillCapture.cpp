@@ -59,6 +59,11 @@ BillCapture::Found BillCapture::FirstBetween(const QString& pesan, const QString
     return found;
 }
 
+void BillCapture::Show(const QString& label, const QString& value) {
+    // A settlement run again after a deadlock shows its lines once.
+    ctx_.db.AfterCommit([this, label, value] { out_.SendBox(label, value); });
+}
+
 QString BillCapture::Setting(const char* stem, const char* defaultValue) const {
     return ctx_.settings.GetSetting(
         QString::fromUtf8(Keys::kAppKzdSql), QString::fromUtf8(Keys::kSecSettings),
@@ -85,34 +90,42 @@ void BillCapture::GetHrgPPOB(const QString& pesan, const QString& terminal, cons
         const Found idx =
             FirstBetween(pesan, Setting(Keys::kSnAwalIdx), Setting(Keys::kSnAkhirIdx));
         index = idx.ok ? idx.value : QString("");
-        out_.SendBox(QStringLiteral("Index>") + QString::number(idx.k), index);
+        Show(QStringLiteral("Index>") + QString::number(idx.k), index);
 
         const Found id =
             FirstBetween(pesan, Setting(Keys::kSnAwalIdPln), Setting(Keys::kSnAkhirIdPln));
         idPln = id.value;
-        out_.SendBox(QStringLiteral("ID>") + QString::number(id.k), idPln);
+        Show(QStringLiteral("ID>") + QString::number(id.k), idPln);
 
         const Found hrg = FirstBetween(pesan, awalHrg, Setting(Keys::kSnAkhirHrg));
-        out_.SendBox(QStringLiteral("Harga>") + QString::number(hrg.k), hrg.value);
+        Show(QStringLiteral("Harga>") + QString::number(hrg.k), hrg.value);
         // "125.000" and "125,000" are thousands, not fractions.
         harga = hrg.value;
         harga.remove(QLatin1Char(',')).remove(QLatin1Char('.'));
         const qint32 amount = Convert::ToInt32(harga);
         const qint16 terminalNo = Convert::ToInt16(terminal);
 
-        // The old rows go with the new one or not at all.
-        ctx_.db.Transaction([&] {
-            ctx_.db.Exec(QStringLiteral("DELETE from e2e_queue where msisdn=? or trx_id=?"),
-                         {tujuan, tujuan});
-            if (idPln == kNotFound || amount == 0) return;
-            ctx_.db.Exec(
-                QStringLiteral("insert into e2e_queue (tanggal, msisdn, pesan, terminal, "
-                               "trx_id)values(?,?,?,?,?)"),
-                {NowStamp(),
-                 ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("msisdn"), idPln),
-                 QString::number(amount), terminalNo,
-                 ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("trx_id"), index)});
-        });
+        // The old rows go with the new one or not at all; inside the settlement's unit a
+        // capture that fails is undone alone.
+        DbError failed{QString()};
+        const bool written = ctx_.db.Attempt(
+            [&] {
+                ctx_.db.Transaction([&] {
+                    ctx_.db.Exec(QStringLiteral("DELETE from e2e_queue where msisdn=? or trx_id=?"),
+                                 {tujuan, tujuan});
+                    if (idPln == kNotFound || amount == 0) return;
+                    ctx_.db.Exec(
+                        QStringLiteral("insert into e2e_queue (tanggal, msisdn, pesan, terminal, "
+                                       "trx_id)values(?,?,?,?,?)"),
+                        {NowStamp(),
+                         ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("msisdn"), idPln),
+                         QString::number(amount), terminalNo,
+                         ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("trx_id"),
+                                     index)});
+                });
+            },
+            &failed);
+        if (!written) throw failed;
     } catch (const std::exception& e) {
         ctx_.util.WriteLog(ctx_.values.TerminalName,
                            QStringLiteral("GetHrgPPOB INDEX:") + index + QStringLiteral(" IDPLN:") +

@@ -18,7 +18,7 @@ class BillCapture {
     static QString AmbilDiantara(const QString& text, const QString& awal, const QString& akhir);
 
     // Captures the bill values of a success reply for the destination. Failures are logged;
-    // nothing is written then.
+    // nothing is written then, and a settlement it runs in goes on.
     void GetHrgPPOB(const QString& pesan, const QString& terminal, const QString& tujuan);
     // The newest captured bill amount for a destination (by customer ID or index); 0 when none.
     qint32 GetHrgPLN(const QString& tujuan);
@@ -35,6 +35,8 @@ class BillCapture {
     static Found FirstBetween(const QString& pesan, const QString& awal, const QString& akhir);
 
   private:
+    // One line in the log view, once the work it speaks of has committed.
+    void Show(const QString& label, const QString& value);
     QString Setting(const char* stem, const char* defaultValue = "") const;
 
     Context ctx_;

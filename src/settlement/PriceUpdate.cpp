@@ -36,12 +36,15 @@ void PriceUpdate::LoadMarkers(const QString& terminal) {
 
 PriceUpdate::Selisih PriceUpdate::GetSelisihReply(const QString& kdProduk, qint16 terminal) {
     const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT selisih, reply FROM parsing where kode_produk= ? and terminal=?"),
+        QStringLiteral("SELECT selisih, reply, harga_beli, harga_jual FROM parsing where "
+                       "kode_produk= ? and terminal=?"),
         {kdProduk, terminal});
     Selisih s;
     if (r.IsEmpty()) return s;
     s.mode = Convert::ToInt32(r.Text(0, QStringLiteral("selisih")));
     s.markup = Convert::ToInt32(r.Text(0, QStringLiteral("reply")));
+    s.hargaBeli = Convert::ToInt32(r.Text(0, QStringLiteral("harga_beli")));
+    s.hargaJual = Convert::ToInt32(r.Text(0, QStringLiteral("harga_jual")));
     return s;
 }
 
@@ -94,36 +97,49 @@ QString PriceUpdate::ReadPrice(const QString& text, const QString& terminal) {
     return price;
 }
 
+void PriceUpdate::Write(const std::function<void()>& body) {
+    DbError failed{QString()};
+    if (!ctx_.db.Attempt(body, &failed)) throw failed;
+}
+
 void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const QString& terminal,
                              const QString& id) {
+    adopted_.reset();  // nothing carries over from an earlier settlement
     try {
         const Selisih s = GetSelisihReply(kdProduk, Convert::ToInt16(terminal));
-        mode_ = s.mode;
-        if (mode_ == 0) return;
-        if (mode_ == 2) {
+        if (s.mode == 0) return;
+        if (s.mode == 2) {
             if (!kdProduk.contains(QLatin1Char('?'))) return;
             const QString price = ReadPrice(text, terminal);
-            ctx_.db.Exec(
-                QStringLiteral("update transaksi set harga_dasar=? where id=?"),
-                {ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("harga_dasar"), price),
-                 id});
+            Write([&] {
+                ctx_.db.Exec(
+                    QStringLiteral("update transaksi set harga_dasar=? where id=?"),
+                    {ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("harga_dasar"), price),
+                     id});
+            });
             return;
         }
-        basePrice_ = prices_.GetHargaBiasa(kdProduk);
+        const qint32 basePrice = prices_.GetHargaBiasa(kdProduk);
         const QString price = ReadPrice(text, terminal);
         if (price == kNotFound) return;
         const qint32 value = Convert::ToInt32(price);
         if (value <= 100) return;
-        qint32 jual = Convert::CheckedInt32(qint64{value} + (mode_ > 1 ? mode_ : s.markup));
-        if (jual < basePrice_) jual = basePrice_;
+        qint32 jual = Convert::CheckedInt32(qint64{value} + (s.mode > 1 ? s.mode : s.markup));
+        if (jual < basePrice) jual = basePrice;
         // The numeric columns take the number; the base price keeps the text as read.
-        ctx_.db.Transaction([&] {
-            ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
-                                        "kode_produk=? and terminal=?"),
-                         {value, jual, kdProduk, terminal});
-            ctx_.db.Exec(QStringLiteral("update transaksi set harga_dasar=? where id=?"),
-                         {QString::number(value), id});
+        Write([&] {
+            ctx_.db.Transaction([&] {
+                ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
+                                            "kode_produk=? and terminal=?"),
+                             {value, jual, kdProduk, terminal});
+                ctx_.db.Exec(QStringLiteral("update transaksi set harga_dasar=? where id=?"),
+                             {QString::number(value), id});
+            });
         });
+        if (s.mode > 2) return;  // adopted for good
+        // A product without an ordinary price gets back the prices its row had: never 0.
+        adopted_ = basePrice > 0 ? Adopted{kdProduk, terminal, basePrice, basePrice}
+                                 : Adopted{kdProduk, terminal, s.hargaBeli, s.hargaJual};
     } catch (const std::exception& e) {
         ctx_.util.WriteLog(QStringLiteral("Terminal #") + terminal,
                            QStringLiteral("SetUpHarga (") + text + QStringLiteral(") Produk:") +
@@ -132,11 +148,18 @@ void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const
 }
 
 void PriceUpdate::SetNormalkanHrgParsing(const QString& kdProduk, const QString& terminal) {
-    if (mode_ == 0 || mode_ > 2) return;
+    // The row whose prices were adopted is put back, which with merged terminals is this
+    // instance's row rather than that of the order's terminal.
+    Q_UNUSED(terminal);
+    if (!adopted_ || adopted_->kdProduk != kdProduk) return;
+    const Adopted a = *adopted_;
+    adopted_.reset();
     try {
-        ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
-                                    "kode_produk=? and terminal=?"),
-                     {basePrice_, basePrice_, kdProduk, terminal});
+        Write([&] {
+            ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
+                                        "kode_produk=? and terminal=?"),
+                         {a.hargaBeli, a.hargaJual, a.kdProduk, a.terminal});
+        });
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("SetNormalkanHrgParsing ") + kdProduk + QLatin1Char(' '), e);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 #include "store/Context.h"
 
@@ -15,10 +17,14 @@ class PriceUpdate {
     PriceUpdate(Context ctx, Prices& prices) : ctx_(ctx), prices_(prices) {}
 
     // Before the reseller is charged: reads the mode and the price and updates the rows.
-    // Errors are logged, never raised.
+    // Errors are logged, never raised; inside the settlement's unit a failed write is undone
+    // alone and the unit goes on.
     void SetUpHarga(const QString& text, const QString& kdProduk, const QString& terminal,
                     const QString& id);
-    // After the settlement: modes 1, 2 and the negative ones put the ordinary price back.
+    // After the settlement: puts back the terminal's prices that SetUpHarga of the same
+    // settlement adopted for the product in a one-off mode (1 and the negative ones), at the
+    // product's ordinary price. Nothing else is touched: not a row SetUpHarga left alone, not a
+    // row of another product or another settlement.
     void SetNormalkanHrgParsing(const QString& kdProduk, const QString& terminal);
 
     // The price stated in the reply, by the terminal's markers; "N/A" when not found.
@@ -29,6 +35,8 @@ class PriceUpdate {
     struct Selisih {
         qint32 mode = 0;
         qint32 markup = 0;
+        qint32 hargaBeli = 0;  // the terminal's prices before any update
+        qint32 hargaJual = 0;
     };
     Selisih GetSelisihReply(const QString& kdProduk, qint16 terminal);
 
@@ -36,11 +44,21 @@ class PriceUpdate {
     QString ReadPrice(const QString& text, const QString& terminal);
 
   private:
+    // A terminal's prices adopted from a reply, to be put back after the settlement.
+    struct Adopted {
+        QString kdProduk;
+        QString terminal;
+        qint32 hargaBeli = 0;  // what the reset writes
+        qint32 hargaJual = 0;
+    };
+
     void LoadMarkers(const QString& terminal);
+    // Runs writes as one step that may fail alone (inside a unit, back to a savepoint); raises
+    // its error for the caller's handler to log.
+    void Write(const std::function<void()>& body);
 
     Context ctx_;
     Prices& prices_;
-    qint32 mode_ = 0;
-    qint32 basePrice_ = 0;
+    std::optional<Adopted> adopted_;   // set by SetUpHarga, used once by SetNormalkanHrgParsing
     QString start_, end_, firstWord_;  // lower-cased, loaded once
 };

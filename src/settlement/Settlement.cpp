@@ -1,9 +1,11 @@
 // Settlement of a supplier reply. The reply is matched to the oldest waiting order it speaks
 // of, classified by its first keyword, and the order is closed in one database transaction:
 // the deposit movement, the row, the rebates and their ledger entries, the fee, the reseller's
-// message and, for a re-routed failure, the new job. The follow-up work whose failures are only
-// logged (bill data, price update, stock, promo, deposit warning, activity log) runs outside
-// that transaction, so it can neither undo nor half-do a settlement.
+// message and, for a re-routed failure, the new job. The bill data and the purchase price taken
+// from a success reply are written in that transaction too, each as a step whose failure is
+// only logged. The follow-up work whose failures are only logged (stock, promo, deposit
+// warning, activity log) runs after the commit, so it can neither undo nor half-do a
+// settlement.
 #include "settlement/Settlement.h"
 
 #include "ledger/Amounts.h"
@@ -22,6 +24,8 @@
 #include "store/Lookups.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
+#include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 
@@ -31,11 +35,22 @@ class NotWaiting : public RelvaneError {
     using RelvaneError::RelvaneError;
 };
 
+// The success reply has settled an order already: it comes a second time.
+class AlreadySettled : public RelvaneError {
+  public:
+    using RelvaneError::RelvaneError;
+};
+
 }  // namespace
 
 void Settlement::ExecuteReplaySupplier(const QString& text, qint16 terminal) {
+    // An order another instance settled while this one matched it: the reply looks once more,
+    // among the orders still waiting, for the one it speaks of.
+    if (SettleFirstMatch(text, terminal) == Outcome::Lost) SettleFirstMatch(text, terminal);
+}
+
+Settlement::Outcome Settlement::SettleFirstMatch(const QString& text, qint16 terminal) {
     const QList<Pending> pending = GetTrxPending(terminal);
-    if (pending.isEmpty()) return;
     // The keywords do not depend on the order: the first one in the reply decides for all.
     bool classified = false;
     ReplyClassifier::Verdict verdict;
@@ -46,11 +61,11 @@ void Settlement::ExecuteReplaySupplier(const QString& text, qint16 terminal) {
             classified = true;
         }
         if (verdict.kind == ReplyClassifier::Kind::NoKeyword) continue;
-        if (verdict.kind == ReplyClassifier::Kind::Dropped) return;
-        Settle(entry, verdict.templ, verdict.kind == ReplyClassifier::Kind::Success, text,
-               terminal);
-        return;
+        if (verdict.kind == ReplyClassifier::Kind::Dropped) return Outcome::Done;
+        return Settle(entry, verdict.templ, verdict.kind == ReplyClassifier::Kind::Success, text,
+                      terminal);
     }
+    return Outcome::Done;
 }
 
 void Settlement::SettleRefusal(qint64 id, const QString& text, qint16 terminal) {
@@ -67,8 +82,8 @@ bool Settlement::Matches(const Pending& entry, const QString& text) {
     return !msisdn.isEmpty() && text.contains(msisdn);
 }
 
-void Settlement::Settle(const Pending& entry, const QString& templ, bool success,
-                        const QString& text, qint16 terminal) {
+Settlement::Outcome Settlement::Settle(const Pending& entry, const QString& templ, bool success,
+                                       const QString& text, qint16 terminal) {
     Reply r;
     r.entry = entry;
     r.text = text;
@@ -91,19 +106,46 @@ void Settlement::Settle(const Pending& entry, const QString& templ, bool success
     } catch (const NotWaiting& e) {
         ctx_.util.WriteLog(ctx_.values.TerminalName,
                            QStringLiteral("ExecuteReplaySupplier ") + e.Description());
+        return Outcome::Lost;
+    } catch (const AlreadySettled& e) {
+        ctx_.util.WriteLog(ctx_.values.TerminalName,
+                           QStringLiteral("ExecuteReplaySupplier ") + e.Description());
     }
+    return Outcome::Done;
+}
+
+void Settlement::CheckNotSettledBefore(const Reply& r) {
+    if (r.sn.isEmpty()) return;
+    // Any success the same reply could have settled: today's and the last 12 hours' orders of
+    // the terminals whose replies this instance settles.
+    QVariantList params = {r.rec.tujuan,
+                           ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("sn"), r.sn),
+                           r.entry.id, TodayRange().from};
+    const QString where = TerminalCondition(ctx_.values.TerminalList, r.terminal, params);
+    const DbResult done = ctx_.db.Exec(
+        QStringLiteral("SELECT id FROM transaksi WHERE status='1' AND tujuan=? AND sn=? AND "
+                       "id<>? AND datetime_transaksi >= LEAST(?, NOW() - INTERVAL 13 HOUR) AND ") +
+            where + QStringLiteral(" ORDER BY id DESC LIMIT 1"),
+        params);
+    if (done.IsEmpty()) return;
+    throw AlreadySettled(QStringLiteral("balasan sukses SN ") + r.sn + QStringLiteral(" untuk ") +
+                         r.rec.tujuan + QStringLiteral(" sudah menyelesaikan transaksi ") +
+                         done.Text(0, QStringLiteral("id")) +
+                         QStringLiteral(", tidak diproses lagi (transaksi ") +
+                         QString::number(r.entry.id) + QStringLiteral(" tetap menunggu)"));
 }
 
 void Settlement::SettleSuccess(Reply& r) {
     const Record& rec = r.rec;
     const QString ownTerminal = QString::number(r.terminal);
-    // Bill data and the purchase price come from the reply before the reseller is charged.
-    w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
-    r.bill = w_.bills.GetHrgPLN(rec.tujuan);
-    w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
-
     ctx_.db.Transaction([&] {
         LockWaiting(r.entry.id);
+        CheckNotSettledBefore(r);
+        // Bill data and the purchase price come from the reply before the reseller is charged;
+        // they are written with the settlement or not at all.
+        w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
+        r.bill = w_.bills.GetHrgPLN(rec.tujuan);
+        w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
         const qint32 hargaJual = w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
         const auto resellerPrice = [&] {
             return w_.prices.GetHargaReseller(rec.kodeReseller, rec.kodeProduk, r.terminal);
@@ -122,16 +164,32 @@ void Settlement::SettleSuccess(Reply& r) {
         r.before = Amounts::Add(r.price, r.after);
         w_.rebates.ProsesRebat(rec.kodeReseller, rec.kodeProduk);
         UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price, r.stok);
+        // The adopted prices never outlive the settlement that adopted them.
+        w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
         QueueToReseller(r, FillMessage(r, true));
         if (r.source == 0) w_.ledger.Biaya(rec.kodeReseller, 0, QStringLiteral("TransaksiMasuk"));
     });
 
-    w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
+    // The order is settled: what follows only logs its failures, each on its own.
     KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
-    w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
-                        QString::number(rec.terminal), rec.hpReseller);
-    w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller);
-    w_.waiting.UpdateResellerLog(rec.kodeReseller, r.namaProduk.section(QLatin1Char(')'), 0, 0));
+    FollowUp(QStringLiteral("FiturPromo "), [&] {
+        w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
+                            QString::number(rec.terminal), rec.hpReseller);
+    });
+    FollowUp(QStringLiteral("CekLimitDeposit "),
+             [&] { w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller); });
+    FollowUp(QStringLiteral("UpdateResellerLog "), [&] {
+        w_.waiting.UpdateResellerLog(rec.kodeReseller,
+                                     r.namaProduk.section(QLatin1Char(')'), 0, 0));
+    });
+}
+
+void Settlement::FollowUp(const QString& routine, const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        ctx_.LogError(routine, e);
+    }
 }
 
 void Settlement::SettleFailure(Reply& r) {
@@ -161,8 +219,7 @@ void Settlement::SettleFailure(Reply& r) {
                 return;
             }
             w_.rerouting.Pintar(rec.kodeReseller, rec.hpReseller, rec.kodeProduk, rec.tujuan,
-                                rec.terminal, r.text, static_cast<qint32>(r.entry.id), r.source,
-                                rec.kodeTransaksi);
+                                rec.terminal, r.text, r.entry.id, r.source, rec.kodeTransaksi);
             return;
         }
         QueueToReseller(r,

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "store/Context.h"
 
@@ -82,8 +83,11 @@ class Settlement {
     // Settles at most one waiting order with the reply (apostrophes already replaced, "."
     // appended, lower-cased). The order's money, rows and messages are written in one
     // database transaction, from the waiting state only: a reply that comes twice, or a
-    // second instance with the same reply, finds nothing left to settle. Errors reach the
-    // caller, with nothing of the unit written.
+    // second instance with the same reply, finds nothing left to settle. A success reply whose
+    // SN already stands on a success to the same destination (today, on these terminals)
+    // settles nothing: it is the same reply again. When the order matched was settled by
+    // another instance meanwhile, the reply is matched once more among the orders still
+    // waiting. Errors reach the caller, with nothing of the unit written.
     void ExecuteReplaySupplier(const QString& text, qint16 terminal);
     // Settles the waiting order `id` as a failure with the internal text of a guard that
     // refused it (lower-cased): never as a success, whatever keywords the text holds.
@@ -111,11 +115,20 @@ class Settlement {
                                const QString& shortNow);
 
   private:
+    enum class Outcome {
+        Done,  // settled, or nothing to settle
+        Lost,  // the order matched was no longer waiting
+    };
+    Outcome SettleFirstMatch(const QString& text, qint16 terminal);
     bool Matches(const Pending& entry, const QString& text);
-    void Settle(const Pending& entry, const QString& templ, bool success, const QString& text,
-                qint16 terminal);
+    Outcome Settle(const Pending& entry, const QString& templ, bool success, const QString& text,
+                   qint16 terminal);
     void SettleSuccess(Reply& r);
     void SettleFailure(Reply& r);
+    // Ends the unit when the reply's SN already settled an order to the same destination.
+    void CheckNotSettledBefore(const Reply& r);
+    // A step after the commit: its failure is logged and the next step runs.
+    void FollowUp(const QString& routine, const std::function<void()>& step);
     void LockWaiting(qint64 id);
     QString FillMessage(const Reply& r, bool success);
     void QueueToReseller(const Reply& r, const QString& message);

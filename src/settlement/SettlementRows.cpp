@@ -77,7 +77,8 @@ void Settlement::UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, quin
             QStringLiteral("update transaksi set deposit_awal=?, deposit_akhir = ?, status = ?, "
                            "keterangan = ?,nama_reseller=?,sn=?,harga_beli=?,stok=? where id=? "
                            "and status='2'"),
-            {depositAwal, depositAkhir, QString::number(status), remark,
+            {depositAwal, depositAkhir, QString::number(status),
+             ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("keterangan"), remark),
              ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("nama_reseller"),
                          namaReseller),
              ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("sn"), sn), hargaBeli,

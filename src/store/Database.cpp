@@ -379,12 +379,16 @@ void Database::RunTransaction(const std::function<void()>& body) {
     }
     ++commits_;
     if (probe_) probe_(QStringLiteral("COMMITTED"));
+    std::vector<std::function<void()>> committed;
+    committed.swap(afterCommit_);
     EndTransaction();
+    for (const auto& w : committed) w();
 }
 
 void Database::EndTransaction() {
     --transactionDepth_;
     unitFailure_.reset();
+    afterCommit_.clear();  // a unit rolled back leaves nothing to follow it
     std::vector<std::function<void()>> work;
     work.swap(atEnd_);
     for (const auto& w : work) w();
@@ -396,6 +400,14 @@ void Database::AtTransactionEnd(std::function<void()> work) {
         return;
     }
     atEnd_.push_back(std::move(work));
+}
+
+void Database::AfterCommit(std::function<void()> work) {
+    if (transactionDepth_ == 0) {
+        work();
+        return;
+    }
+    afterCommit_.push_back(std::move(work));
 }
 
 bool Database::Attempt(const std::function<void()>& body, DbError* error) {

@@ -105,6 +105,10 @@ class Database {
     // Runs once the current transaction has ended (committed or rolled back), or at once
     // outside a transaction; for releasing what must be held until the commit.
     void AtTransactionEnd(std::function<void()> work);
+    // Runs once the current transaction has committed, or at once outside a transaction; a
+    // unit that is rolled back (and perhaps run again) drops it. For what the program keeps in
+    // memory or shows about work that must have happened exactly once.
+    void AfterCommit(std::function<void()> work);
 
     bool InTransaction() const { return transactionDepth_ > 0; }
 
@@ -158,6 +162,7 @@ class Database {
     int transactionDepth_ = 0;
     std::optional<DbError> unitFailure_;  // the first failure inside the current transaction
     std::vector<std::function<void()>> atEnd_;
+    std::vector<std::function<void()>> afterCommit_;
     quint64 statements_ = 0;
     quint64 commits_ = 0;
     Probe probe_;

@@ -7,6 +7,7 @@
 #include "dispatch/DispatchLoop.h"
 #include "queue/Job.h"
 #include "store/SettingsKeys.h"
+#include "store/Stamps.h"
 #include "store/UtilityComponent.h"
 #include "support/TerminalFixture.h"
 
@@ -56,15 +57,20 @@ TEST_F(OfflineTerminalTest, JobWithNobodyToSendToIsDroppedAndRecordedAsNotSent) 
     // a message job without a destination: never sent to the supplier's account instead
     QueueJob("", "PESAN TANPA TUJUAN", "-");
     Tick();
+    // an order of a reseller the database does not know: nobody would pay for it
+    Rows("job_quenue", "datetime,kode_produk,tujuan,pesan,kode_reseller,terminal",
+         {{NowStamp(), "S5", "08124", "S5.08124.9", "NOBODY", 10}});
+    Tick();
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 10), "");
     Term().State().Set(Term().State().LblTarget, QString());
     QueueJob("", "S5..1");            // an order with an empty destination and no recipient
     QueueJob("08123", "S5.08123.2");  // the job behind it
     Tick();
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(pesan, '|', status ORDER BY id) FROM outbox"),
-              "PESAN TANPA TUJUAN|0,S5..1|0");
+              "PESAN TANPA TUJUAN|0,S5.08124.9|0,S5..1|0");
     EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
-    EXPECT_EQ(Lines().filter("dibuang").size(), 2);
+    EXPECT_EQ(Lines().filter("dibuang").size(), 3);
+    EXPECT_EQ(Lines().filter("dibuang, reseller tidak dikenal (NOBODY)").size(), 1);
     EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: ")).size(), 0);
 }
 
@@ -77,12 +83,15 @@ TEST_F(OfflineTerminalTest, BoosterModeQueuesEncodedTextsOnceAndTakesRepliesIn) 
     EXPECT_EQ(Lines().filter("Boster tidak bisa dijalankan").size(), 1);  // no booster program here
     EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 11"), "1");
 
+    // a row of the mailbox that is no outgoing text does not hold the same text back
+    YmRow(11, Encoded("S5.08123.1"), "0");
     QueueJob("08123", "S5.08123.1");
     Tick();
     QueueJob("08123", "S5.08123.1");  // the same text again: it waits for the first to leave
     Tick();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
+    Query("DELETE FROM ym_queue WHERE trx_id = '0'");
     const DbResult rows = Query("SELECT msisdn, pesan, terminal, trx_id FROM ym_queue");
     ASSERT_EQ(rows.RecordCount(), 1);
     EXPECT_EQ(rows.Text(0, "msisdn"), Supplier());
@@ -178,10 +187,16 @@ TEST_F(OfflineTerminalTest, SupplierAccountsAreKnownWhateverTheirCaseAndResource
     EXPECT_TRUE(in.IsKnownSupplier("supplier9@localhost/phone"));
     EXPECT_TRUE(in.IsKnownSupplier("SUPPLIER9@LOCALHOST"));
     EXPECT_FALSE(in.IsKnownSupplier("supplier99@localhost"));
-    // an account named only by a routing row of the database
+    // an account named only by a routing row of the database: of this terminal or its merged
+    // terminals only
     EXPECT_FALSE(in.IsKnownSupplier("pusat@localhost/res"));
     Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 3}, {"target", "Pusat@LocalHost/x"}});
+    EXPECT_FALSE(in.IsKnownSupplier("pusat@localhost/res"));
+    Term().Values().TerminalList = "3,9";
     EXPECT_TRUE(in.IsKnownSupplier("pusat@localhost/res"));
+    Term().Values().TerminalList = "";
+    Insert("parsing", {{"kode_produk", "S6"}, {"terminal", 9}, {"target", "Cabang@LocalHost"}});
+    EXPECT_TRUE(in.IsKnownSupplier("cabang@localhost"));
 }
 
 TEST_F(OfflineTerminalTest, MergedTerminalsSendEachJobToItsOwnTerminalsSupplier) {

@@ -48,7 +48,7 @@ TEST_F(GuardsE2eTest, AnOrderOverThePendingLimitMovesOnToTheOtherTerminal) {
     ASSERT_TRUE(Left("0812222"));
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', terminal, pesan, trx_id) FROM job_quenue WHERE "
                      "tujuan = '0812222'"),
-              "14|S10.0812222.H2|H2#0#0");
+              "14|S10.0812222.H2|H2#0#0#1/13");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "0");
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(active) FROM parsing"), "1,1");
 }

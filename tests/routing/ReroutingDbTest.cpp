@@ -100,6 +100,19 @@ TEST_F(ReroutingTest, PrioritySearchClimbsKeepsItsLevelAndStartsOver) {
     EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "");
     EXPECT_EQ(Values().PrioritasAktif, 1);
     EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "6");
+
+    // a unit run again after a deadlock searches as it did the first time, and moves the level
+    // once, when it commits
+    Values().PrioritasAktif = 2;
+    int attempts = 0;
+    QString chosen;
+    Db().Transaction([&] {
+        chosen = r->PilihTerminalPrioritas("P", "6;4");
+        if (++attempts == 1) throw DbError("Deadlock found", "1213");
+    });
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(Values().PrioritasAktif, 1);
 }
 
 TEST_F(ReroutingTest, LeastUsedCountsTodaysSoldAndWaitingOrders) {
@@ -142,12 +155,17 @@ TEST_F(ReroutingTest, RoutingTableByAddressMemberGroupThenPrefix) {
     EXPECT_EQ(r->CariPerintahAlih("R4", "P", "0999").terminal, 8);
 }
 
-TEST_F(ReroutingTest, IdxZeroAndOffParsingFlagLeaveOrderAndProductAlone) {
+TEST_F(ReroutingTest, IdxZeroOffParsingFlagAndAProductOffBeforeLeaveOrderAndProductAlone) {
     Failed();
     Values().OffParsing = 1;
     Pintar(0);
     EXPECT_EQ(Jobs().size(), 1);
     EXPECT_EQ(Order(), "2");
+    EXPECT_EQ(Active(5), "0");
+    // without the flag a product that was off before the re-route stays off after it
+    Values().OffParsing = 0;
+    Pintar(0);
+    EXPECT_EQ(Jobs().size(), 2);
     EXPECT_EQ(Active(5), "0");
 }
 

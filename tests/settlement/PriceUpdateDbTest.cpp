@@ -89,3 +89,31 @@ TEST_F(PriceUpdateTest, PriceReadingsByMarkers) {
     EXPECT_EQ(list.GetHrgDariBalasan("sukses harga:12.500 sn 9", "6"), "12500");
     EXPECT_EQ(list.GetHrgDariBalasan("sukses hrgx12 sn 9", "6"), "");
 }
+
+TEST_F(PriceUpdateTest, TheResetPutsBackOnlyWhatTheSameSettlementAdopted) {
+    Workers w(Ctx(), Out());
+    PriceUpdate& p = w.priceUpdate;
+    struct Case {
+        QString produk;
+        int mode;
+        QString reply;
+        QString after;  // the terminal's prices once the settlement is over
+    };
+    // one instance for all: nothing carries over from one settlement to the next
+    const QList<Case> cases = {
+        {"S10", 1, "sukses (9.850)", "10000/10000"},
+        {"S10", -1, "sukses (9.850)", "10000/10000"},
+        {"S10", 2, "sukses (9.850)", "9000/11000"},  // a fixed price: nothing at all
+        {"PLN?", 2, "sukses (152.500)", "9000/11000"},
+        {"S10", 1, "sukses tanpa harga", "9000/11000"},  // nothing adopted, nothing put back
+        {"X1", 1, "sukses (9.850)", "9000/11000"},       // no ordinary price: never 0
+    };
+    for (const Case& c : cases) {
+        Query("DELETE FROM parsing");
+        Rows("parsing", "kode_produk,terminal,selisih,reply,harga_beli,harga_jual",
+             {{c.produk, 5, c.mode, "200", 9000, 11000}});
+        p.SetUpHarga(c.reply, c.produk, "5", "1");
+        p.SetNormalkanHrgParsing(c.produk, "5");
+        EXPECT_EQ(Terminal(), c.after) << c.produk.toStdString() << " mode " << c.mode;
+    }
+}

@@ -2,6 +2,7 @@
 // most once, all or nothing.
 #include <QLocale>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -63,10 +64,20 @@ class SettlementTest : public MoneyTest {
 
 TEST_F(SettlementTest, SuccessChargesBooksAndRepliesOnceEvenWhenTheReplyComesTwice) {
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
+    // a deposit warning that cannot be read fails alone, after the settlement
+    Rows("configuration", "kode,parsing", {{"PeringatanLimitDeposit", "99999999999"}});
     const qint64 id = Waiting("08123456");
+    const qint64 next = Waiting("08123456");  // the next order to the same number
     const QString reply = "SUKSES 08123456 SN:ABC12 stok=1.250 saldo";
     Reply(reply);
-    Reply(reply);
+    Reply(reply);  // the same SN again settles nothing
+    EXPECT_EQ(Status(next), "2");
+    EXPECT_EQ(LogLines("Terminal #5")
+                  .filter("sudah menyelesaikan transaksi " + QString::number(id))
+                  .size(),
+              1);
+    EXPECT_EQ(LogLines("Terminal #5").filter("CekLimitDeposit ").size(), 1);
+    EXPECT_EQ(Scalar("SELECT hit FROM reseller_log WHERE kode_reseller = 'A'"), "0");
 
     EXPECT_EQ(Row(id), "1|100000|89500|10500|Toko A|ABC12|1.250");
     EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);  // the fee follows a sale from the host
@@ -76,6 +87,10 @@ TEST_F(SettlementTest, SuccessChargesBooksAndRepliesOnceEvenWhenTheReplyComesTwi
     EXPECT_EQ(Jobs(), QStringList{"0811|0|OK 08123456 S10 Rp10,500 100,000->89,500 SN:ABC12 "
                                   "<bayar> Jmlh Trx [1]"});
     EXPECT_EQ(Column("SELECT dec_stok FROM parsing ORDER BY id"), (QStringList{"1250", "-1"}));
+
+    // another SN is another top-up
+    Reply("SUKSES 08123456 SN:ABC13");
+    EXPECT_EQ(Status(next), "1");
 }
 
 TEST_F(SettlementTest, SuccessWithDebitAtOrderCorrectsThePriceOnlyWhenTheTerminalSells) {
@@ -121,8 +136,13 @@ TEST_F(SettlementTest, FailureRefundsWhatWasTakenAndTagsWhyItWasNotRerouted) {
 
 TEST_F(SettlementTest, ARerouteKeywordMovesTheOrderOnceAndARepeatTellsTheReseller) {
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar5", "1");
+    // ids keep all their bits: the re-route closes its own order, never the one at 2^32 below
+    Rows("transaksi", "id,status", {{41, "2"}});
+    Query("ALTER TABLE transaksi AUTO_INCREMENT = 4294967337");
     const qint64 id = Waiting("0812111", "0#H1#2#0");
+    ASSERT_EQ(id, 4294967337LL);
     Reply("maaf stok tidak tersedia 0812111");
+    EXPECT_EQ(Status(41), "2");
     EXPECT_EQ(Status(id), "0");
     EXPECT_TRUE(Scalar("SELECT keterangan FROM transaksi WHERE id = ?", {id})
                     .contains(">AUTO Pengalihan<stok tidak tersedia>:{"));
@@ -162,6 +182,34 @@ TEST_F(SettlementTest, AReplyFindsItsOrderOnlyByTextThatIsReallyThere) {
     EXPECT_EQ(Status(coded), "1");
 }
 
+TEST_F(SettlementTest, MessagesFeesAndOrdersFoundByTheCustomersId) {
+    Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
+    Rows("balasan", "katakunci,balasan,jenis",
+         {{"berhasil", "<trxid>|<trxid2>|<kodereseller>|<namareseller>|<sn>|<sn-0>", "OKE"}});
+    Values().SnMulti0 = "ref:";
+    Values().SnMulti1 = " ";
+    const qint64 id = Waiting("0812333", "0#TX5#0#0");
+    Reply("berhasil 0812333 ref:R77 sn:Q1");
+    EXPECT_EQ(Jobs(), QStringList{"0811|0|tx5|" + QString::number(id) + "|A|Toko A|Q1|r77"});
+    EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
+
+    // a failure pays no fee, even for an order from the host
+    const qint64 failed = Waiting("0812444", "0#TX6#0#0");
+    Reply("gagal 0812444");
+    EXPECT_EQ(Status(failed), "0");
+    EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
+
+    // a reply that quotes the customer's ID captured for the destination finds its order; a
+    // capture without an ID matches no reply
+    Rows("e2e_queue", "msisdn,trx_id,terminal", {{"5311999", "0812555", 5}, {"", "0812666", 5}});
+    const qint64 byId = Waiting("0812555");
+    const qint64 noId = Waiting("0812666");
+    Reply("sukses 5311999 sn 9");
+    Reply("sukses pelanggan 7 sn 8");
+    EXPECT_EQ(Status(byId), "1");
+    EXPECT_EQ(Status(noId), "2");
+}
+
 TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnight) {
     Values().TerminalList = "5,9";
     const qint64 own = Waiting("0812111");
@@ -186,23 +234,76 @@ TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnig
     EXPECT_EQ(list[0].kode, "h1");
 }
 
-TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksAndOrderAsTheyWere) {
+TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksPricesAndOrderAsTheyWere) {
+    // a remark longer than its column is cut to it
+    Query("ALTER TABLE transaksi MODIFY keterangan VARCHAR(12)");
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
+    // the supplier's price would be adopted for good on this terminal
+    Query("UPDATE parsing SET selisih = 5 WHERE terminal = 5");
     Query(
         "CREATE TRIGGER refuse_messages BEFORE INSERT ON job_quenue FOR EACH ROW "
         "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no messages today'");
     const qint64 id = Waiting("0812111");
-    EXPECT_THROW(Reply("sukses 0812111 sn 1"), DbError);
+    EXPECT_THROW(Reply("sukses 0812111 (9.850) sn 1"), DbError);
     EXPECT_EQ(Row(id), "2|100000|100000|10500");
     EXPECT_EQ(Deposit("A"), 100000);
     EXPECT_EQ(Ledger(), QStringList{});
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi"), "1");
+    EXPECT_EQ(Scalar("SELECT CONCAT(harga_beli, '/', harga_jual) FROM parsing WHERE terminal = 5"),
+              "9800/0");
+    EXPECT_EQ(Scalar("SELECT harga_dasar FROM transaksi"), "0");
+
+    // a failure rolled back part-way gives no refund either
+    Values().DebitAtOrder = 1;
+    const qint64 failed = Waiting("0812222");
+    EXPECT_THROW(Reply("gagal 0812222"), DbError);
+    EXPECT_EQ(Status(failed), "2");
+    EXPECT_EQ(Deposit("A"), 100000);
+    Values().DebitAtOrder = 0;
 
     // once the table takes messages again, the same reply settles the order
     Query("DROP TRIGGER refuse_messages");
+    Query("UPDATE parsing SET selisih = 0");
     Reply("sukses 0812111 sn 1");
     EXPECT_EQ(Status(id), "1");
+    EXPECT_EQ(Scalar("SELECT keterangan FROM transaksi WHERE id = ?", {id}), "sukses 08121");
     EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
+}
+
+TEST_F(SettlementTest, AReplyWhoseOrderWasSettledMeanwhileSettlesTheNextWaitingOne) {
+    const qint64 first = Waiting("0812111");
+    const qint64 second = Waiting("0812111");
+    // another instance holds the first order, and settles it while this one waits for it
+    Database other(&Util(), "other-instance");
+    ASSERT_TRUE(other.Open(TargetFor("QMYSQL")));
+    QString failure;
+    std::thread instance;
+    other.Transaction([&] {
+        other.Exec("SELECT status FROM transaksi WHERE id = ? FOR UPDATE", {first});
+        instance = std::thread([&] {
+            try {
+                UtilityComponent util(Home(), &Settings());
+                Database db(&util, "settle-waiting");
+                if (!db.Open(TargetFor("QMYSQL"))) throw RelvaneError(db.LastOpenError());
+                ProcessValues values = Values();
+                Output out;
+                Workers mine(Context{db, util, Settings(), values}, out);
+                mine.settlement.ExecuteReplaySupplier("sukses 0812111 sn 2", 5);
+            } catch (const std::exception& e) {
+                failure = Describe(e);
+            }
+        });
+        for (int i = 0; i < 500 && Scalar("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
+                                          "WHERE ID <> CONNECTION_ID() AND INFO LIKE "
+                                          "'SELECT status FROM transaksi WHERE id = %'") == "0";
+             ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        other.Exec("UPDATE transaksi SET status = '1', sn = '1' WHERE id = ?", {first});
+    });
+    instance.join();
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(Row(second), "1|100000|89500|10500|Toko A|2|");
+    EXPECT_EQ(Deposit("A"), 89500);
 }
 
 TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {

@@ -67,6 +67,8 @@ bool TerminalTest::WaitOnline(int timeoutMs) {
 }
 
 void TerminalTest::QueueJob(const QString& tujuan, const QString& pesan, const QString& produk) {
+    // An order is sent only for a reseller the database knows.
+    Query("INSERT IGNORE INTO reseller (kode_reseller, deposit) VALUES ('R1', 1000000)");
     Rows("job_quenue",
          "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal",
          {{NowStamp(), produk, tujuan, pesan, "R1", "0811", "T1", n_}});
