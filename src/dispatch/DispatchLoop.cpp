@@ -121,8 +121,8 @@ std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job, QString* un
         // An unknown reseller, a level that is no number, an amount out of range: sent, the
         // order would cost the supplier's money and nobody would pay for it.
         waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, e);
-        *unpriced = Describe(e) == QLatin1String("Type mismatch")
-                        ? QStringLiteral("reseller tidak dikenal")
+        *unpriced = Describe(e) == QLatin1String(kTypeMismatch)
+                        ? QStringLiteral("reseller tidak dikenal atau levelnya bukan angka")
                         : QStringLiteral("harga tidak dapat dihitung: ") + Describe(e);
         return std::nullopt;
     }

@@ -144,8 +144,7 @@ bool Guards::CekTrx2(const QString& kdReseller, const QString& noHpRs, const QSt
             QStringLiteral("] TmLast[") + r.Text(0, QStringLiteral("datetime_transaksi")) +
             QStringLiteral("] Selisih[") + QString::number(hours) + QLatin1Char(']');
         // A line beyond the 16 bits of an order's line counts as 0, as a job's does.
-        Job earlier;
-        earlier.lineGate = Convert::CheckedInt32(r.Int(0, QStringLiteral("line_gate")));
+        const qint16 lineGate = Job::LineGate16(r.Int(0, QStringLiteral("line_gate")));
         const Rerouting::GuardMove move = NextMove(trxId, terminal);
         if (move.moves >= kMaxMoves) return Unmovable();
         // Re-routing fails whole inside a unit: no diversion is reported unless its new job is
@@ -153,7 +152,7 @@ bool Guards::CekTrx2(const QString& kdReseller, const QString& noHpRs, const QSt
         bool queued = false;
         ctx_.db.Transaction([&] {
             queued = w_.rerouting.Pintar(kdReseller, noHpRs, kdProduk, tujuan, terminal, note, 0,
-                                         earlier.LineGate16(), QStringLiteral("0#") + trxId, &move);
+                                         lineGate, QStringLiteral("0#") + trxId, &move);
         });
         return queued ? true : Unmovable();
     } catch (const std::exception& e) {

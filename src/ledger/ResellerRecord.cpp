@@ -30,6 +30,6 @@ QString ResellerRecord::ToText() const {
 qint16 ResellerRecord::LevelNumber() const {
     bool ok = false;
     level.trimmed().toDouble(&ok);
-    if (!ok) throw RelvaneError(QStringLiteral("Type mismatch"));
+    if (!ok) throw RelvaneError(QString::fromUtf8(kTypeMismatch));
     return Convert::ToInt16(level);
 }

@@ -20,8 +20,9 @@ struct Job {
     QString ToRecord() const;
 
     // The line as the 16-bit fields of orders keep it; a line beyond that counts as 0.
-    qint16 LineGate16() const {
-        return lineGate >= INT16_MIN && lineGate <= INT16_MAX ? static_cast<qint16>(lineGate) : 0;
+    qint16 LineGate16() const { return LineGate16(lineGate); }
+    static qint16 LineGate16(qint64 line) {
+        return line >= INT16_MIN && line <= INT16_MAX ? static_cast<qint16>(line) : 0;
     }
 };
 

@@ -70,7 +70,9 @@ TEST_F(OfflineTerminalTest, JobWithNobodyToSendToIsDroppedAndRecordedAsNotSent) 
               "PESAN TANPA TUJUAN|0,S5.08124.9|0,S5..1|0");
     EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
     EXPECT_EQ(Lines().filter("dibuang").size(), 3);
-    EXPECT_EQ(Lines().filter("dibuang, reseller tidak dikenal (NOBODY)").size(), 1);
+    EXPECT_EQ(
+        Lines().filter("dibuang, reseller tidak dikenal atau levelnya bukan angka (NOBODY)").size(),
+        1);
     EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: ")).size(), 0);
 }
 
