@@ -5,6 +5,7 @@
 #include "ledger/WaitingRecord.h"
 #include "queue/Job.h"
 #include "queue/JobQueue.h"
+#include "queue/MessageTables.h"
 #include "routing/Rerouting.h"
 #include "settlement/Settlement.h"
 #include "store/Convert.h"
@@ -95,7 +96,13 @@ void Guards::Failed(const QString& routine, bool writing, bool log, const std::e
 
 void Guards::SettleRefused(const Job& job, const QString& why) {
     Take(job.id);
-    if (job.kodeProduk == QLatin1String("-r-")) return;  // such an order keeps no waiting row
+    // A refused order without a waiting row of its own still leaves a row: in the outbox, as
+    // not sent.
+    const auto unsent = [&] {
+        w_.messages.InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
+                                   job.kodeReseller);
+    };
+    if (job.kodeProduk == QLatin1String("-r-")) return unsent();  // such an order keeps none
     WaitingOrder order;
     try {
         order = w_.waiting.PriceWaiting(job.kodeReseller, job.hpReseller, job.kodeProduk,
@@ -103,14 +110,13 @@ void Guards::SettleRefused(const Job& job, const QString& why) {
     } catch (const DbError&) {
         throw;
     } catch (const std::exception& e) {
-        // An unknown reseller: the refusal stands without a waiting row, as an order sent
-        // for such a reseller leaves none.
+        // An unknown reseller: there is nobody to charge or refund.
         w_.waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, e);
-        return;
+        return unsent();
     }
     // A row the table will not take (logged) leaves the refusal without one, rather than
     // holding the job in the queue for good.
-    if (!ctx_.db.Attempt([&] { w_.waiting.WriteWaiting(order); })) return;
+    if (!ctx_.db.Attempt([&] { w_.waiting.WriteWaiting(order); })) return unsent();
     w_.settlement.SettleRefusal(order.id, why.toLower(), job.terminal);
 }
 

@@ -124,7 +124,8 @@ void Settlement::CheckNotSettledBefore(const Reply& r) {
     const QString where = TerminalCondition(ctx_.values.TerminalList, r.terminal, params);
     const DbResult done = ctx_.db.Exec(
         QStringLiteral("SELECT id FROM transaksi WHERE status='1' AND tujuan=? AND sn=? AND "
-                       "id<>? AND datetime_transaksi >= LEAST(?, NOW() - INTERVAL 13 HOUR) AND ") +
+                       "id<>? AND datetime_transaksi >= LEAST(CAST(? AS DATETIME), NOW() - "
+                       "INTERVAL 13 HOUR) AND ") +
             where + QStringLiteral(" ORDER BY id DESC LIMIT 1"),
         params);
     if (done.IsEmpty()) return;

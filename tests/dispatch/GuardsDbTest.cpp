@@ -278,6 +278,7 @@ TEST_F(GuardsTest, FailingGuardLeavesTheJobQueuedAndRefusesNothing) {
     EXPECT_EQ(Jobs().filter("S10.08123").size(), 0);
     EXPECT_EQ(Jobs().filter("TIDAK CUKUP").size(), 1);
     EXPECT_EQ(Deposit("A"), 10000);
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S10.08123|0");
     Query("DROP TRIGGER refuse");
 }
 
@@ -363,7 +364,6 @@ TEST_F(GuardsTest, GuardsLookOnlyAtTheirOwnOrdersTerminalAndReseller) {
     Earlier("1", NowStamp(), "S10", "08123", "", 6);
     Earlier("2", NowStamp(), "X1", "0", "", 9, "B");
     Earlier("2", NowStamp(), "X1", "0", "", 6, "B");
-    Query("INSERT INTO reseller (kode_reseller, deposit) VALUES ('B', 0)");
     EXPECT_EQ(Screen(job), Verdict::Pass);
     // "pay" only at the start makes a bill payment
     EXPECT_EQ(Screen(Queued("XPAY", "0812")), Verdict::Pass);

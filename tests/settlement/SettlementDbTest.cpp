@@ -217,9 +217,16 @@ TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnig
     const qint64 other = Waiting("0812333");
     Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {merged});
     Query("UPDATE transaksi SET terminal = 6 WHERE id = ?", {other});
-    Reply("sukses 0812222 0812333");
+    Reply("sukses 0812222 0812333 sn:77");
     EXPECT_EQ(Status(merged), "1");
     EXPECT_EQ(Status(other), "2");
+    // the same SN again is a repeat of a merged terminal's success, not of another terminal's
+    const qint64 again = Waiting("0812222");
+    Reply("sukses 0812222 sn:77");
+    EXPECT_EQ(Status(again), "2");
+    Query("UPDATE transaksi SET terminal = 6 WHERE id = ?", {merged});
+    Reply("sukses 0812222 sn:77");
+    EXPECT_EQ(Status(again), "1");
 
     // today's list: from midnight on, still waiting, on the merged terminals only
     const QDate today = QDate::currentDate();
