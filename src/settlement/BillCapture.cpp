@@ -107,25 +107,18 @@ void BillCapture::GetHrgPPOB(const QString& pesan, const QString& terminal, cons
 
         // The old rows go with the new one or not at all; inside the settlement's unit a
         // capture that fails is undone alone.
-        DbError failed{QString()};
-        const bool written = ctx_.db.Attempt(
-            [&] {
-                ctx_.db.Transaction([&] {
-                    ctx_.db.Exec(QStringLiteral("DELETE from e2e_queue where msisdn=? or trx_id=?"),
-                                 {tujuan, tujuan});
-                    if (idPln == kNotFound || amount == 0) return;
-                    ctx_.db.Exec(
-                        QStringLiteral("insert into e2e_queue (tanggal, msisdn, pesan, terminal, "
-                                       "trx_id)values(?,?,?,?,?)"),
-                        {NowStamp(),
-                         ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("msisdn"), idPln),
-                         QString::number(amount), terminalNo,
-                         ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("trx_id"),
-                                     index)});
-                });
-            },
-            &failed);
-        if (!written) throw failed;
+        ctx_.db.Step([&] {
+            ctx_.db.Exec(QStringLiteral("DELETE from e2e_queue where msisdn=? or trx_id=?"),
+                         {tujuan, tujuan});
+            if (idPln == kNotFound || amount == 0) return;
+            ctx_.db.Exec(
+                QStringLiteral("insert into e2e_queue (tanggal, msisdn, pesan, terminal, "
+                               "trx_id)values(?,?,?,?,?)"),
+                {NowStamp(),
+                 ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("msisdn"), idPln),
+                 QString::number(amount), terminalNo,
+                 ctx_.db.Fit(QStringLiteral("e2e_queue"), QStringLiteral("trx_id"), index)});
+        });
     } catch (const std::exception& e) {
         ctx_.util.WriteLog(ctx_.values.TerminalName,
                            QStringLiteral("GetHrgPPOB INDEX:") + index + QStringLiteral(" IDPLN:") +

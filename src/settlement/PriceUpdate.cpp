@@ -97,11 +97,6 @@ QString PriceUpdate::ReadPrice(const QString& text, const QString& terminal) {
     return price;
 }
 
-void PriceUpdate::Write(const std::function<void()>& body) {
-    DbError failed{QString()};
-    if (!ctx_.db.Attempt(body, &failed)) throw failed;
-}
-
 void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const QString& terminal,
                              const QString& id) {
     adopted_.reset();  // nothing carries over from an earlier settlement
@@ -111,7 +106,7 @@ void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const
         if (s.mode == 2) {
             if (!kdProduk.contains(QLatin1Char('?'))) return;
             const QString price = ReadPrice(text, terminal);
-            Write([&] {
+            ctx_.db.Step([&] {
                 ctx_.db.Exec(
                     QStringLiteral("update transaksi set harga_dasar=? where id=?"),
                     {ctx_.db.Fit(QStringLiteral("transaksi"), QStringLiteral("harga_dasar"), price),
@@ -127,14 +122,12 @@ void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const
         qint32 jual = Convert::CheckedInt32(qint64{value} + (s.mode > 1 ? s.mode : s.markup));
         if (jual < basePrice) jual = basePrice;
         // The numeric columns take the number; the base price keeps the text as read.
-        Write([&] {
-            ctx_.db.Transaction([&] {
-                ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
-                                            "kode_produk=? and terminal=?"),
-                             {value, jual, kdProduk, terminal});
-                ctx_.db.Exec(QStringLiteral("update transaksi set harga_dasar=? where id=?"),
-                             {QString::number(value), id});
-            });
+        ctx_.db.Step([&] {
+            ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
+                                        "kode_produk=? and terminal=?"),
+                         {value, jual, kdProduk, terminal});
+            ctx_.db.Exec(QStringLiteral("update transaksi set harga_dasar=? where id=?"),
+                         {QString::number(value), id});
         });
         if (s.mode > 2) return;  // adopted for good
         // A product without an ordinary price gets back the prices its row had: never 0.
@@ -155,7 +148,7 @@ void PriceUpdate::SetNormalkanHrgParsing(const QString& kdProduk, const QString&
     const Adopted a = *adopted_;
     adopted_.reset();
     try {
-        Write([&] {
+        ctx_.db.Step([&] {
             ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
                                         "kode_produk=? and terminal=?"),
                          {a.hargaBeli, a.hargaJual, a.kdProduk, a.terminal});

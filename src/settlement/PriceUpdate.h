@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <optional>
 
 #include "store/Context.h"
@@ -53,9 +52,6 @@ class PriceUpdate {
     };
 
     void LoadMarkers(const QString& terminal);
-    // Runs writes as one step that may fail alone (inside a unit, back to a savepoint); raises
-    // its error for the caller's handler to log.
-    void Write(const std::function<void()>& body);
 
     Context ctx_;
     Prices& prices_;

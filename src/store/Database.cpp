@@ -440,6 +440,11 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     return true;
 }
 
+void Database::Step(const std::function<void()>& body) {
+    DbError failed{QString()};
+    if (!Attempt([&] { Transaction(body); }, &failed)) throw failed;
+}
+
 void Database::CheckStillInTransaction() {
     if (!inCluster_ ||
         Exec(QStringLiteral("SELECT @@in_transaction AS t")).Int(0, QStringLiteral("t")) != 0)

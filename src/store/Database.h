@@ -101,6 +101,10 @@ class Database {
     // (with the error in *error) when it failed. A failure that took the whole transaction
     // with it (deadlock, lost connection) still raises.
     bool Attempt(const std::function<void()>& body, DbError* error = nullptr);
+    // For a routine that logs its own errors and must not fail the unit it runs in: body is one
+    // transaction of its own, or, inside a unit, a step undone alone back to a savepoint. Its
+    // error is raised (as Attempt's is) for the routine's handler to log.
+    void Step(const std::function<void()>& body);
 
     // Runs once the current transaction has ended (committed or rolled back), or at once
     // outside a transaction; for releasing what must be held until the commit.
