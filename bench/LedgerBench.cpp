@@ -15,9 +15,9 @@
 
 #include "BenchSupport.h"
 #include "Schema.h"
-#include "chat/Output.h"
 #include "dispatch/Workers.h"
 #include "queue/Job.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"

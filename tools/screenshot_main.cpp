@@ -12,11 +12,13 @@
 
 #include "Environment.h"
 #include "Schema.h"
-#include "chat/Output.h"
+#include "chat/ChatSession.h"
 #include "chat/PasswordScramble.h"
+#include "controls/Controls.h"
 #include "dispatch/Core.h"
 #include "gui/MainWindow.h"
 #include "store/Database.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
@@ -104,13 +106,16 @@ int main(int argc, char* argv[]) {
         }
         Configure(home.path());
         Core core(home.path());
+        Controls controls(Controls::Terminal{core.Ctx(), core.Out(), core.Chat(), core.Life(),
+                                             core.Dispatch(), core.In(), core.Extra(),
+                                             core.SharedLookups(), core.Replies()});
         if (!core.FormLoad(QStringLiteral("Terminal #12@@Relvane@@1@@") +
                            Server(kDatabase).password))
             return 1;
-        MainWindow window(core);
+        MainWindow window(controls.state, controls.actions, controls.panel, core.Out());
         window.resize(640, 560);
         window.show();
-        Wait(15000, [&] { return core.State().CmdLoginYM == QLatin1String("Log Out"); });
+        Wait(15000, [&] { return core.Chat().LoggedIn(); });
         const QString domain = EnvOr("RELVANE_XMPP_DOMAIN", "localhost");
         core.Out().ShowMessageBlock(QStringLiteral("RLV Terminal #12,"),
                                     QStringLiteral("supplier12@") + domain, QStringLiteral("R001"),

@@ -9,9 +9,10 @@
 
 #include "app/CommandLine.h"
 #include "app/ConfigCommand.h"
-#include "chat/Output.h"
+#include "controls/Controls.h"
 #include "dispatch/Core.h"
 #include "gui/MainWindow.h"
+#include "store/Output.h"
 
 namespace {
 
@@ -71,11 +72,16 @@ int main(int argc, char* argv[]) {
         CommandLine::Parse(app->arguments(), QCoreApplication::applicationDirPath());
 
     Core core(line.home);
+    std::unique_ptr<Controls> controls;
     std::unique_ptr<MainWindow> window;
     if (line.headless) {
         PrintHeadless(core);
     } else {
-        window = std::make_unique<MainWindow>(core);
+        controls = std::make_unique<Controls>(
+            Controls::Terminal{core.Ctx(), core.Out(), core.Chat(), core.Life(), core.Dispatch(),
+                               core.In(), core.Extra(), core.SharedLookups(), core.Replies()});
+        window = std::make_unique<MainWindow>(controls->state, controls->actions, controls->panel,
+                                              core.Out());
     }
     QObject::connect(
         &core, &Core::Finished, app.get(), [&app](int code) { app->exit(code); },

@@ -7,13 +7,11 @@
 #include <QDateTime>
 #include <QSslSocket>
 
-#include "chat/Intake.h"
-#include "chat/Output.h"
 #include "chat/PasswordScramble.h"
 #include "chat/YmQueue.h"
-#include "dispatch/Core.h"
-#include "dispatch/Workers.h"
-#include "store/Database.h"
+#include "queue/MessageTables.h"
+#include "store/Lookups.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
@@ -24,7 +22,9 @@ const QString kLogIn = QStringLiteral("Log In");
 const QString kLogOut = QStringLiteral("Log Out");
 }  // namespace
 
-ChatSession::ChatSession(Core& core, QObject* parent) : QObject(parent), core_(core) {
+ChatSession::ChatSession(Context ctx, Output& out, MessageTables& messages, Lookups& lookups,
+                         YmQueue& ym, QObject* parent)
+    : QObject(parent), ctx_(ctx), out_(out), messages_(messages), lookups_(lookups), ym_(ym) {
     tmAutoLogin_.setInterval(5000);
     tmstartLogin_.setInterval(2000);
     tmstartLogin_.setSingleShot(true);
@@ -42,96 +42,101 @@ ChatSession::ChatSession(Core& core, QObject* parent) : QObject(parent), core_(c
     }
 }
 
+template <typename T>
+void ChatSession::Set(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    emit StateChanged();
+}
+
 void ChatSession::LogI() {
-    WindowState& s = core_.State();
+    const ProcessValues& v = ctx_.values;
     try {
-        core_.Out().SendBox(QStringLiteral("Login"), QStringLiteral("(") + NowStamp() +
-                                                         QStringLiteral(") :: Connecting. . ."));
-        if (s.ID.isEmpty() || s.Pass.isEmpty()) {
+        out_.SendBox(QStringLiteral("Login"),
+                     QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Connecting. . ."));
+        const QString pass = PasswordScramble::UnscrambleText(v.PwdHbv, Keys::kPasswordKey);
+        if (v.ID.isEmpty() || pass.isEmpty()) {
             attempt_ = false;
             // Nothing is in progress: a later click or re-login must be able to try again.
-            s.Set(s.LoginInProgress, false);
+            Set(LoginInProgress_, false);
             Disconnect();
-            core_.Out().SendBox(QStringLiteral("Login"),
-                                QStringLiteral("GAGAL, Silahkan cek username/pass anda..."));
+            out_.SendBox(QStringLiteral("Login"),
+                         QStringLiteral("GAGAL, Silahkan cek username/pass anda..."));
             return;
         }
         QXmppConfiguration config;
-        config.setJid(s.ID);
-        config.setPassword(s.Pass);
-        config.setResource(core_.Settings().GetSetting(
-            Keys::kAppHbvGate, Keys::kSecSetting,
-            Keys::PerTerminal(Keys::kRscHbv, core_.Values().TerminalNo), Keys::kRscHbvDefault));
-        config.setPort(core_.Values().ChatPort.toInt());
+        config.setJid(v.ID);
+        config.setPassword(pass);
+        config.setResource(ctx_.settings.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                                    Keys::PerTerminal(Keys::kRscHbv, v.TerminalNo),
+                                                    Keys::kRscHbvDefault));
+        config.setPort(v.ChatPort.toInt());
         // Re-login is the terminal's own (every five seconds while AUTOLOGIN is on), never the
         // client library's.
         config.setAutoReconnectionEnabled(false);
         // TLS whenever the server offers it.
         config.setStreamSecurityMode(QXmppConfiguration::TLSEnabled);
-        const QString host = s.lblServer.toLower();
+        const QString host = v.lblServer.toLower();
         if (host == QLatin1String("nc")) {
-            s.Set(s.StatusBar, QStringLiteral(":>> Default:") + core_.Values().ChatPort);
+            Set(StatusBar_, QStringLiteral(":>> Default:") + v.ChatPort);
             // The account's own domain is the server.
-            config.setHost(QXmppUtils::jidToDomain(s.ID));
+            config.setHost(QXmppUtils::jidToDomain(v.ID));
         } else {
-            s.Set(s.StatusBar, QStringLiteral(":>> ") + s.lblServer + QLatin1Char(':') +
-                                   core_.Values().ChatPort);
-            config.setHost(s.lblServer);
+            Set(StatusBar_, QStringLiteral(":>> ") + v.lblServer + QLatin1Char(':') + v.ChatPort);
+            config.setHost(v.lblServer);
         }
         attempt_ = true;
         client_.connectToServer(config);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("LogI ") + Describe(e));
+        ctx_.LogError(QStringLiteral("LogI "), e);
     }
 }
 
 void ChatSession::CmdLoginYM_Click(bool byHand) {
-    WindowState& s = core_.State();
     try {
-        if (s.CmdLoginYM != kLogIn) {
+        if (CmdLoginYM_ != kLogIn) {
             attempt_ = false;  // a log-out by hand does not start the automatic re-login
             Disconnect();
             if (!byHand && !tmAutoLogin_.isActive()) tmAutoLogin_.start();
-            s.Set(s.StatusBar, QStringLiteral("Status : Disconnect."));
-            s.Set(s.LoginInProgress, false);
-            s.Set(s.CmdLoginYM, kLogIn);
+            Set(StatusBar_, QStringLiteral("Status : Disconnect."));
+            Set(LoginInProgress_, false);
+            Set(CmdLoginYM_, kLogIn);
             const QString text = QStringLiteral("Log Out at ") + TimeNow();
-            s.Set(s.StatusBar, text);
-            core_.Out().SendBox(QStringLiteral("Service"), text);
-        } else if (!s.LoginInProgress) {
-            s.Set(s.LoginInProgress, true);
-            s.Set(s.StatusBar, QStringLiteral("Status : Connecting to Server...->") + s.LblTarget2);
+            Set(StatusBar_, text);
+            out_.SendBox(QStringLiteral("Service"), text);
+        } else if (!LoginInProgress_) {
+            Set(LoginInProgress_, true);
+            Set(StatusBar_,
+                QStringLiteral("Status : Connecting to Server...->") + ctx_.values.LblTarget2);
             LogI();
         }
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("CmdLoginYM_Click ") + Describe(e));
+        ctx_.LogError(QStringLiteral("CmdLoginYM_Click "), e);
     }
 }
 
 void ChatSession::LoginYM_Click() {
-    WindowState& s = core_.State();
-    ProcessValues& v = core_.Values();
+    const ProcessValues& v = ctx_.values;
     try {
-        core_.Work().messages.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, true);
+        messages_.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, true);
         if (MergerLoginBlocked()) return;
         if (v.BoosterMode != 1) {
             CmdLoginYM_Click();
-            s.Set(s.LoginYMBorder, 1);
+            Set(LoginYMBorder_, 1);
             return;
         }
-        core_.Ym().CheckYmQueue();
-        core_.Util().WriteIni(core_.Util().ProgramFile(Keys::kSettingIni), Keys::kSecSoftware,
-                              Keys::kBoster, v.TerminalName);
-        core_.Ym().StartBooster();
-        s.Set(s.LoginYMBorder, 1);
-        s.Set(s.CmdLoginYM, kLogOut);
-        s.Set(s.LoginInProgress, false);
-        s.Set(s.StatusBar, QStringLiteral("IRC Boster ON ") + TimeNow());
-        core_.Out().SendBox(QStringLiteral("Service"),
-                            QStringLiteral("Swit To IRC Boster ") + TimeNow());
-        emit core_.ExtraCommandDue();
+        ym_.CheckYmQueue();
+        ctx_.util.WriteIni(ctx_.util.ProgramFile(Keys::kSettingIni), Keys::kSecSoftware,
+                           Keys::kBoster, v.TerminalName);
+        ym_.StartBooster();
+        Set(LoginYMBorder_, 1);
+        Set(CmdLoginYM_, kLogOut);
+        Set(LoginInProgress_, false);
+        Set(StatusBar_, QStringLiteral("IRC Boster ON ") + TimeNow());
+        out_.SendBox(QStringLiteral("Service"), QStringLiteral("Swit To IRC Boster ") + TimeNow());
+        emit ExtraCommandDue();
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("LoginYM ") + Describe(e));
+        ctx_.LogError(QStringLiteral("LoginYM "), e);
         // The database was out of reach: try again with the automatic re-login rather than
         // stay offline until someone clicks.
         if (!tmAutoLogin_.isActive()) tmAutoLogin_.start();
@@ -139,24 +144,17 @@ void ChatSession::LoginYM_Click() {
 }
 
 bool ChatSession::MergerLoginBlocked() {
-    WindowState& s = core_.State();
-    if (!s.chMerger) return false;
-    QStringList numbers = MergedTerminals(core_.Values().TerminalList);
-    if (numbers.isEmpty()) numbers.append(QStringLiteral("NULL"));
-    const DbResult r = core_.Db().Exec(
-        QStringLiteral(
-            "SELECT * FROM terminal where modul='Relvane' and status='1' and terminal in (") +
-        numbers.join(QLatin1Char(',')) + QLatin1Char(')'));
-    if (r.RecordCount() <= 1) return false;
-    core_.Out().SendBox(QStringLiteral("1 RLV to ALL Supplier Actived"),
-                        QStringLiteral("Modul Tidak bisa Login"));
-    s.Set(s.LoginYMBorder, 1);
-    s.Set(s.CmdLoginYM, kLogIn);
+    if (!ctx_.values.chMerger) return false;
+    if (lookups_.ActiveTerminals(ctx_.values.TerminalList) <= 1) return false;
+    out_.SendBox(QStringLiteral("1 RLV to ALL Supplier Actived"),
+                 QStringLiteral("Modul Tidak bisa Login"));
+    Set(LoginYMBorder_, 1);
+    Set(CmdLoginYM_, kLogIn);
     return true;
 }
 
 void ChatSession::tmAutoLogin_Timer() {
-    const ProcessValues& v = core_.Values();
+    const ProcessValues& v = ctx_.values;
     if (v.AutoLoginOn == 1 && v.BoosterMode == 0) LoginYM_Click();
     if (v.BoosterMode == 1) tmAutoLogin_.stop();
 }
@@ -167,42 +165,42 @@ void ChatSession::tmstartLogin_Timer() {
 }
 
 void ChatSession::OnConnected() {
-    WindowState& s = core_.State();
     tmAutoLogin_.stop();
-    core_.Out().SendBox(QStringLiteral("OnConnect"),
-                        QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Online Connected"));
-    s.Set(s.StatusBar, QStringLiteral("Status : ...->Online"));
-    s.Set(s.CmdLoginYM, kLogOut);
-    emit core_.ExtraCommandDue();
+    out_.SendBox(QStringLiteral("OnConnect"),
+                 QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Online Connected"));
+    Set(StatusBar_, QStringLiteral("Status : ...->Online"));
+    Set(CmdLoginYM_, kLogOut);
+    emit Connected();
+    emit ExtraCommandDue();
 }
 
 void ChatSession::OnDisconnected() {
     // A refused login reports an error and then a disconnect: one attempt ends once.
     if (!attempt_) return;
     attempt_ = false;
-    WindowState& s = core_.State();
     Disconnect();
-    s.Set(s.LoginInProgress, false);
-    s.Set(s.CmdLoginYM, kLogIn);
-    core_.Out().SendBox(QStringLiteral("OnDisconnect"),
-                        QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Disconnected"));
-    s.Set(s.StatusBar, QStringLiteral("Status : ...->Disconnected"));
+    Set(LoginInProgress_, false);
+    Set(CmdLoginYM_, kLogIn);
+    out_.SendBox(QStringLiteral("OnDisconnect"),
+                 QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Disconnected"));
+    Set(StatusBar_, QStringLiteral("Status : ...->Disconnected"));
     if (!tmAutoLogin_.isActive()) tmAutoLogin_.start();
+    emit Disconnected();
 }
 
 void ChatSession::OnStateChange(QXmppClient::State state) {
     static const char* const kNames[] = {"Disconnected", "Connecting", "Connected"};
     if (state == lastState_) return;  // the client repeats itself during one connect
     lastState_ = state;
-    core_.Out().SendBox(QString(), QString::fromLatin1(kNames[state]) + QStringLiteral("->") +
-                                       client_.configuration().host() + QLatin1Char(':') +
-                                       QString::number(client_.configuration().port()));
+    out_.SendBox(QString(), QString::fromLatin1(kNames[state]) + QStringLiteral("->") +
+                                client_.configuration().host() + QLatin1Char(':') +
+                                QString::number(client_.configuration().port()));
 }
 
 void ChatSession::OnError(QXmppClient::Error error) {
     static const char* const kErrors[] = {"NoError", "SocketError", "KeepAliveError",
                                           "XmppStreamError"};
-    core_.Log(QStringLiteral("TreeView1_Error ") + QString::fromLatin1(kErrors[error]));
+    ctx_.Log(QStringLiteral("TreeView1_Error ") + QString::fromLatin1(kErrors[error]));
     if (client_.state() == QXmppClient::DisconnectedState) OnDisconnected();
 }
 
@@ -210,18 +208,21 @@ void ChatSession::OnMessage(const QXmppMessage& message) {
     if (message.body().isEmpty()) return;  // chat states, receipts and the like carry no text
     if (message.type() == QXmppMessage::Error) {
         // A bounce quotes our own order under the supplier's address: it is no reply.
-        core_.Log(QStringLiteral("Pesan gagal terkirim ke ") + message.from() +
-                  QStringLiteral(": ") + message.body());
+        ctx_.Log(QStringLiteral("Pesan gagal terkirim ke ") + message.from() +
+                 QStringLiteral(": ") + message.body());
         return;
     }
-    core_.In().IncomingMessage(message.from(), message.body());
+    // The contact is the account, without the resource it happens to write from.
+    const QString from = message.from();
+    const int slash = from.indexOf(QLatin1Char('/'));
+    emit MessageReceived(slash < 0 ? from : from.left(slash), message.body());
 }
 
 void ChatSession::Disconnect() {
     if (client_.state() != QXmppClient::DisconnectedState) client_.disconnectFromServer();
 }
 
-bool ChatSession::Send(const QString& target, const QString& message, QString* error) {
+bool ChatSession::Hand(const QString& target, const QString& message, QString* error) {
     if (!client_.isConnected()) {
         *error = QStringLiteral("not connected");
         return false;
@@ -256,62 +257,32 @@ void ChatSession::RemoveContact(const QString& id) {
     if (auto* roster = client_.findExtension<QXmppRosterManager>()) roster->removeItem(id);
 }
 
-bool ChatSession::cmd_Login_Click(const QString& user, const QString& pass, const QString& target,
-                                  const QString& target2, const QString& ignore) {
-    WindowState& s = core_.State();
-    const int n = core_.Values().TerminalNo;
-    if (!user.contains(QLatin1Char('@'))) {
-        core_.Out().MessageBox(QStringLiteral("Informasi"),
-                               QStringLiteral("Input Username salah, Contoh: terminal5@localhost"));
-        return false;
-    }
-    try {
-        const SettingsStore& st = core_.Settings();
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n),
-                       user);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kPwdHbv, n),
-                       PasswordScramble::ScrambleText(pass, Keys::kPasswordKey));
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n),
-                       target);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                       Keys::PerTerminal(Keys::kServerHbv2, n), target2);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n),
-                       ignore);
-        s.Set(s.ID, user);
-        s.Set(s.LblTarget, target);
-        s.Set(s.LblTarget2, target2);
-        core_.Out().SendBox(QStringLiteral("Perubahan Setting"),
-                            QStringLiteral("Close dan Open Lagi RLV Untuk Merasakan Perubahannya"));
-    } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("cmd_Login_Click ") + Describe(e));
-    }
-    return true;
+QString ChatSession::ChatText(const QString& message) const {
+    return ctx_.values.ReplaceDenomOn ? ShortenDenom(message) : message;
 }
 
-bool ChatSession::Toggle(const char* stem, bool current) {
-    const bool next = !current;
-    core_.Settings().SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                 Keys::PerTerminal(stem, core_.Values().TerminalNo),
-                                 next ? QStringLiteral("1") : QStringLiteral("0"));
-    return next;
+void ChatSession::ReportNotSent(const QString& text, const QString& error) {
+    out_.SendBox(QStringLiteral("SendChat"), text + QStringLiteral(", ") + error);
 }
 
-bool ChatSession::mnAutoLogin_Click() {
-    ProcessValues& v = core_.Values();
-    v.AutoLoginOn = Toggle(Keys::kAutoLogin, v.AutoLoginOn == 1) ? 1 : 0;
-    return v.AutoLoginOn == 1;
+bool ChatSession::SendChat(const QString& message, const QString& target) {
+    if (message.isEmpty() || target.isEmpty()) return false;
+    const QString text = ChatText(message);
+    QString error;
+    if (Hand(target, text, &error)) return true;
+    ReportNotSent(text, error);
+    return false;
 }
 
-bool ChatSession::mnBoster_Click() {
-    ProcessValues& v = core_.Values();
-    v.BoosterMode = Toggle(Keys::kYConsole, v.BoosterMode == 1) ? 1 : 0;
-    return v.BoosterMode == 1;
+bool ChatSession::ChatReady(const QString& message) {
+    if (IsOnline()) return true;
+    ReportNotSent(ChatText(message), QStringLiteral("not connected"));
+    return false;
 }
 
-bool ChatSession::mnTrxID_Click() {
-    const bool stored =
-        core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                    Keys::PerTerminal(Keys::kMnTrxId, core_.Values().TerminalNo),
-                                    Keys::kMnTrxIdDefault) == QLatin1String("1");
-    return Toggle(Keys::kMnTrxId, stored);
+QString ChatSession::ShortenDenom(const QString& text) {
+    const QString match = UtilityComponent::RegexFirstMatch(QStringLiteral("^[1-9]{1,3}0+"), text);
+    QString shortened = match;
+    shortened.remove(QStringLiteral("000"));
+    return shortened + text.mid(match.size());
 }

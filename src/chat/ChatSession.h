@@ -5,16 +5,23 @@
 #include <QObject>
 #include <QTimer>
 
-class Core;
-class QXmppMessage;
+#include "store/Context.h"
 
-// The terminal's chat account: login with the values on the window, automatic re-login every
-// five seconds after a disconnect, the merger guard, contacts, the account frame's save and
-// the menu toggles. In booster mode an outside program carries the chat instead.
+class Lookups;
+class MessageTables;
+class Output;
+class QXmppMessage;
+class YmQueue;
+
+// The terminal's chat account: login with the account's values, automatic re-login every five
+// seconds after a disconnect, the merger guard, contacts, and the one place chat messages leave
+// the process. In booster mode an outside program carries the chat instead. It tells what
+// happened through its signals; what follows is not its business.
 class ChatSession : public QObject {
     Q_OBJECT
   public:
-    explicit ChatSession(Core& core, QObject* parent = nullptr);
+    ChatSession(Context ctx, Output& out, MessageTables& messages, Lookups& lookups, YmQueue& ym,
+                QObject* parent = nullptr);
 
     void LogI();
     // The login button: logs in, or out. A log-out the program makes itself (byHand false)
@@ -32,22 +39,36 @@ class ChatSession : public QObject {
     void AddContact(const QString& id);
     void RemoveContact(const QString& id);
 
-    // Account frame "Simpan": false (and a message box) when the user ID has no "@".
-    bool cmd_Login_Click(const QString& user, const QString& pass, const QString& target,
-                         const QString& target2, const QString& ignore);
-    // Menu toggles of "AUTOLOGIN #", "yConsole #" and "mnTrxID #"; answer the new state.
-    bool mnAutoLogin_Click();
-    bool mnBoster_Click();
-    bool mnTrxID_Click();
+    // Sends one chat message to a supplier, with the leading nominal shortened when the
+    // terminal asks for it. False when nothing was handed to the server (the reason is in the
+    // log view, except for an empty message or target, which is not an error).
+    bool SendChat(const QString& message, const QString& target);
+    // Whether the client can take a message now; when it cannot, the log view says why, in
+    // SendChat's own line.
+    bool ChatReady(const QString& message);
+    // "10000.0812.1234" -> "10.0812.1234": the leading nominal loses its groups of three zeros.
+    static QString ShortenDenom(const QString& text);
 
-    // Hands one chat message to the server; false when the client cannot (not connected or
-    // the stream refused it).
-    bool Send(const QString& target, const QString& message, QString* error);
     bool IsOnline() const { return client_.isConnected(); }
     void Disconnect();
 
+    // The login button's caption: "Log Out" while the account (or the booster) is in use.
+    const QString& CmdLoginYM() const { return CmdLoginYM_; }
+    bool LoggedIn() const { return CmdLoginYM_ == QLatin1String("Log Out"); }
+    bool LoginInProgress() const { return LoginInProgress_; }
+    const QString& StatusBar() const { return StatusBar_; }
+    int LoginYMBorder() const { return LoginYMBorder_; }
+
   signals:
+    void Connected();
+    void Disconnected();
+    // A chat message from a contact: the account without its resource, and the text.
+    void MessageReceived(const QString& from, const QString& body);
+    // Connected, or the booster started: the extra command is due.
+    void ExtraCommandDue();
     void ContactsChanged();
+    // The caption, the status text, the progress flag or the border changed.
+    void StateChanged();
 
   private:
     void OnConnected();
@@ -55,12 +76,24 @@ class ChatSession : public QObject {
     void OnStateChange(QXmppClient::State state);
     void OnError(QXmppClient::Error error);
     void OnMessage(const QXmppMessage& message);
-    bool Toggle(const char* stem, bool current);
+    bool Hand(const QString& target, const QString& message, QString* error);
+    QString ChatText(const QString& message) const;
+    void ReportNotSent(const QString& text, const QString& error);
+    template <typename T>
+    void Set(T& field, const T& value);
 
-    Core& core_;
+    Context ctx_;
+    Output& out_;
+    MessageTables& messages_;
+    Lookups& lookups_;
+    YmQueue& ym_;
     QXmppClient client_;
     QTimer tmAutoLogin_;
     QTimer tmstartLogin_;
     bool attempt_ = false;  // a connect was started and has not ended yet
     QXmppClient::State lastState_ = QXmppClient::DisconnectedState;
+    QString CmdLoginYM_ = QStringLiteral("Log In");
+    bool LoginInProgress_ = false;
+    QString StatusBar_;
+    int LoginYMBorder_ = 0;
 };

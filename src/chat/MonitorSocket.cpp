@@ -2,7 +2,7 @@
 
 #include <QHostInfo>
 
-#include "chat/Output.h"
+#include "store/Output.h"
 #include "store/ProcessValues.h"
 #include "store/UtilityComponent.h"
 

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QString>
 
-class Core;
+#include "store/Context.h"
+
+class Output;
 
 // Table ym_queue, the mailbox shared with the booster program: outgoing texts ("GetQueue")
 // wait there to be sent by it, texts it received ("GetSupplierRecv") wait there for this
@@ -11,7 +13,7 @@ class Core;
 class YmQueue : public QObject {
     Q_OBJECT
   public:
-    explicit YmQueue(Core& core, QObject* parent = nullptr);
+    YmQueue(Context ctx, Output& out, QObject* parent = nullptr);
 
     // Probes the table and creates it when it is missing.
     void CheckYmQueue();
@@ -26,11 +28,16 @@ class YmQueue : public QObject {
     bool InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,
                        qint16 terminal);
     void DelPesanExpired();
-    // Takes the oldest received row of this terminal into the intake, then removes it.
+    // Hands the oldest received row of this terminal on (RowReceived), then removes it.
     void ProcessSupplierRecv();
     // Starts the booster program beside the program; a missing program is logged.
     void StartBooster();
 
+  signals:
+    // A text the booster program received: its sender and the decoded text.
+    void RowReceived(const QString& msisdn, const QString& pesan);
+
   private:
-    Core& core_;
+    Context ctx_;
+    Output& out_;
 };

@@ -4,7 +4,16 @@
 #include <QTimer>
 #include <optional>
 
-class Core;
+#include "store/Context.h"
+
+class ChatSession;
+class Guards;
+class JobQueue;
+class MessageTables;
+class MonitorFeed;
+class Output;
+class WaitingRecord;
+class YmQueue;
 struct Job;
 struct WaitingOrder;
 
@@ -19,7 +28,14 @@ struct WaitingOrder;
 class DispatchLoop : public QObject {
     Q_OBJECT
   public:
-    explicit DispatchLoop(Core& core, QObject* parent = nullptr);
+    struct Collaborators {
+        JobQueue& jobs;
+        MessageTables& messages;
+        WaitingRecord& waiting;
+        Guards& guards;
+    };
+    DispatchLoop(Context ctx, Output& out, MonitorFeed& monitor, ChatSession& chat, YmQueue& ym,
+                 Collaborators with, QObject* parent = nullptr);
 
     void Start() { tmOut_.start(); }
     void Stop() { tmOut_.stop(); }
@@ -29,6 +45,10 @@ class DispatchLoop : public QObject {
     // The chat target of a job: the destination itself when it is a chat ID, else the main
     // target (of the job's terminal when terminals are merged).
     QString TargetOf(const Job& job) const;
+
+  signals:
+    // A tick found the account logged in and looked at the queue.
+    void Busy();
 
   private:
     void Tick();
@@ -51,7 +71,12 @@ class DispatchLoop : public QObject {
     // A failure that passes: the connection is gone or the server rolled the work back.
     bool Transient(const std::exception& e) const;
 
-    Core& core_;
+    Context ctx_;
+    Output& out_;
+    MonitorFeed& monitor_;
+    ChatSession& chat_;
+    YmQueue& ym_;
+    Collaborators w_;
     QTimer tmOut_;
     bool busy_ = false;
 };

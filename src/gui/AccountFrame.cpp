@@ -4,11 +4,11 @@
 #include <QInputDialog>
 #include <QVBoxLayout>
 
-#include "chat/ChatSession.h"
-#include "chat/WindowActions.h"
-#include "dispatch/Core.h"
+#include "controls/WindowActions.h"
+#include "controls/WindowState.h"
 
-AccountFrame::AccountFrame(Core& core, QWidget* parent) : QFrame(parent), core_(core) {
+AccountFrame::AccountFrame(WindowActions& actions, WindowState& state, QWidget* parent)
+    : QFrame(parent), actions_(actions), state_(state) {
     setObjectName(QStringLiteral("FrmSetting"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
@@ -51,22 +51,22 @@ AccountFrame::AccountFrame(Core& core, QWidget* parent) : QFrame(parent), core_(
 }
 
 void AccountFrame::Open() {
-    const WindowActions::Account a = core_.Actions().imgHeader_DblClick();
-    caption_->setText(QStringLiteral("Setting YM ") + core_.Values().TerminalName);
+    const WindowActions::Account a = actions_.imgHeader_DblClick();
+    caption_->setText(QStringLiteral("Setting YM ") + a.terminalName);
     txt_User_->setText(a.user);
     txt_Pass_->setText(a.pass);
     txt_Target_->setText(a.target);
     TxtTarget2_->setText(a.target2);
     txIgnore_->setPlainText(a.ignore);
-    chMerger_->setChecked(core_.State().chMerger);
+    chMerger_->setChecked(state_.chMerger);
     adjustSize();
     show();
     raise();
 }
 
 void AccountFrame::cmd_Login_Click() {
-    if (core_.Chat().cmd_Login_Click(txt_User_->text(), txt_Pass_->text(), txt_Target_->text(),
-                                     TxtTarget2_->text(), txIgnore_->toPlainText()))
+    if (actions_.cmd_Login_Click(txt_User_->text(), txt_Pass_->text(), txt_Target_->text(),
+                                 TxtTarget2_->text(), txIgnore_->toPlainText()))
         hide();
 }
 
@@ -81,6 +81,6 @@ void AccountFrame::chMerger_Click(bool ticked) {
         code = ok ? answer : QString();
         if (ok && code.isNull()) code = QStringLiteral("");
     }
-    if (core_.Actions().chMerger_Click(ticked, code) == WindowActions::Merger::WrongCode)
+    if (actions_.chMerger_Click(ticked, code) == WindowActions::Merger::WrongCode)
         chMerger_->setChecked(false);
 }

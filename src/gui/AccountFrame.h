@@ -7,14 +7,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-class Core;
+class WindowActions;
+class WindowState;
 
 // The account frame: the chat account, its password, the main and backup targets, the ignore
-// list and the merger switch. "Simpan" saves them through the chat session.
+// list and the merger switch. "Simpan" saves them through the window's actions.
 class AccountFrame : public QFrame {
     Q_OBJECT
   public:
-    AccountFrame(Core& core, QWidget* parent);
+    AccountFrame(WindowActions& actions, WindowState& state, QWidget* parent);
 
     // Fills the fields from the store and shows the frame.
     void Open();
@@ -22,7 +23,8 @@ class AccountFrame : public QFrame {
     void chMerger_Click(bool ticked);
 
   private:
-    Core& core_;
+    WindowActions& actions_;
+    WindowState& state_;
     QLabel* caption_;
     QLineEdit* txt_User_;
     QLineEdit* txt_Pass_;

@@ -9,13 +9,12 @@
 #include <QTextCursor>
 #include <QUrl>
 
-#include "chat/ChatSession.h"
-#include "chat/Output.h"
-#include "chat/WindowActions.h"
-#include "dispatch/Core.h"
+#include "controls/WindowActions.h"
+#include "controls/WindowState.h"
 #include "gui/AccountFrame.h"
 #include "gui/Pictures.h"
 #include "gui/SettingsPanel.h"
+#include "store/Output.h"
 
 namespace {
 
@@ -52,20 +51,22 @@ class ClickLabel : public QLabel {
 
 }  // namespace
 
-MainWindow::MainWindow(Core& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+MainWindow::MainWindow(WindowState& state, WindowActions& actions, PanelSettings& panel,
+                       Output& out, QWidget* parent)
+    : QMainWindow(parent), state_(state), actions_(actions), out_(out) {
     keywords_ = kKeywordText.split(QLatin1Char('.'));
-    BuildControls();
+    BuildControls(panel);
     BuildMenus();
 
-    connect(&core_.Out(), &Output::Line, this, &MainWindow::AppendLine);
-    connect(&core_.Out(), &Output::Block, this, &MainWindow::AppendBlock);
-    connect(&core_.Out(), &Output::Box, this, [this](const QString& title, const QString& text) {
+    connect(&out_, &Output::Line, this, &MainWindow::AppendLine);
+    connect(&out_, &Output::Block, this, &MainWindow::AppendBlock);
+    connect(&out_, &Output::Box, this, [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     });
-    connect(&core_.State(), &WindowState::Changed, this, &MainWindow::Refresh);
-    connect(&core_.Chat(), &ChatSession::ContactsChanged, this, &MainWindow::RefreshContacts);
-    connect(&core_, &Core::Finished, this, [this] { hide(); });
-    core_.State().WindowShown = true;
+    connect(&state_, &WindowState::Changed, this, &MainWindow::Refresh);
+    connect(&actions_, &WindowActions::ContactsChanged, this, &MainWindow::RefreshContacts);
+    connect(&actions_, &WindowActions::Finished, this, [this] { hide(); });
+    state_.WindowShown = true;
     resize(T(5820), T(5385));
     Refresh();
 }
@@ -75,7 +76,7 @@ int MainWindow::T(int twips) const {
     return qRound(twips * scale / kTwipsPerPixel);
 }
 
-void MainWindow::BuildControls() {
+void MainWindow::BuildControls(PanelSettings& panel) {
     view_ = new QWidget(this);
     setCentralWidget(view_);
     const auto label = [this](const char* name, const QString& text) {
@@ -102,7 +103,7 @@ void MainWindow::BuildControls() {
     Pass_ = label("Pass", QStringLiteral("Pass"));
     Pass_->hide();  // holds the password; never shown
     auto* target = label("LblTarget", QStringLiteral("LblTarget"));
-    target->clicked = [this] { core_.Actions().PickRandomTarget(); };
+    target->clicked = [this] { actions_.PickRandomTarget(); };
     target->setCursor(Qt::PointingHandCursor);
     target->setToolTip(QStringLiteral("Target Utama"));
     LblTarget_ = target;
@@ -142,14 +143,14 @@ void MainWindow::BuildControls() {
             ContactEvent(item->text(), TreeView1_->viewport()->mapToGlobal(p));
     });
 
-    FrmSetting_ = new AccountFrame(core_, view_);
-    frSetting_ = new SettingsPanel(core_, view_);
+    FrmSetting_ = new AccountFrame(actions_, state_, view_);
+    frSetting_ = new SettingsPanel(panel, out_, view_);
 
     connect(imgPilihtarget_, &QToolButton::clicked, this, &MainWindow::imgPilihtarget_Click);
     connect(ImgExtraCommand_, &QToolButton::clicked, this,
-            [this] { core_.Actions().ImgExtraCommand_Click(); });
-    connect(CmdLoginYM_, &QToolButton::clicked, this, [this] { core_.Chat().CmdLoginYM_Click(); });
-    connect(LoginYM_, &QToolButton::clicked, this, [this] { core_.Chat().LoginYM_Click(); });
+            [this] { actions_.ImgExtraCommand_Click(); });
+    connect(CmdLoginYM_, &QToolButton::clicked, this, [this] { actions_.CmdLoginYM_Click(); });
+    connect(LoginYM_, &QToolButton::clicked, this, [this] { actions_.LoginYM_Click(); });
 
     // Load-time positions; the rest follows from the resize and ID rules.
     imgHeader_->move(T(1), 0);
@@ -176,9 +177,9 @@ void MainWindow::BuildMenus() {
     mnBoster_ = add(Menu_, "mnBoster", QStringLiteral("Boster"));
     for (QAction* a : {mnTrxID_, mnAutoLogin_, mnBoster_}) a->setCheckable(true);
     // The switch flips from what the menu showed; the core saves it and keeps it in memory.
-    connect(mnTrxID_, &QAction::triggered, this, [this] { core_.Chat().mnTrxID_Click(); });
-    connect(mnAutoLogin_, &QAction::triggered, this, [this] { core_.Chat().mnAutoLogin_Click(); });
-    connect(mnBoster_, &QAction::triggered, this, [this] { core_.Chat().mnBoster_Click(); });
+    connect(mnTrxID_, &QAction::triggered, this, [this] { actions_.mnTrxID_Click(); });
+    connect(mnAutoLogin_, &QAction::triggered, this, [this] { actions_.mnAutoLogin_Click(); });
+    connect(mnBoster_, &QAction::triggered, this, [this] { actions_.mnBoster_Click(); });
 
     connect(add(Menu2_, "mnAddContact", QStringLiteral("&Tambah Kontak")), &QAction::triggered,
             this, &MainWindow::mnAddContact_Click);
@@ -187,7 +188,7 @@ void MainWindow::BuildMenus() {
 }
 
 QMenu& MainWindow::PreparedMenu() {
-    const WindowActions::MenuChecks m = core_.Actions().StoredMenuChecks();
+    const WindowActions::MenuChecks m = actions_.StoredMenuChecks();
     mnAutoLogin_->setChecked(m.autoLogin);
     mnBoster_->setChecked(m.booster);
     mnTrxID_->setChecked(m.trxId);
@@ -268,7 +269,7 @@ void MainWindow::ID_Change() {
 }
 
 void MainWindow::Refresh() {
-    const WindowState& s = core_.State();
+    const WindowState& s = state_;
     setWindowTitle(s.Caption);
     const auto text = [](QLabel* l, const QString& t) {
         if (l->text() == t) return;
@@ -297,7 +298,7 @@ void MainWindow::Refresh() {
 
 void MainWindow::RefreshContacts() {
     TreeView1_->clear();
-    TreeView1_->addItems(core_.Chat().Contacts());
+    TreeView1_->addItems(actions_.Contacts());
 }
 
 void MainWindow::imgHeader_DblClick() {
@@ -312,7 +313,7 @@ void MainWindow::mSettingRLV_Click() {
 }
 
 void MainWindow::ID_Click() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(core_.Actions().LogFile()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(actions_.LogFile()));
 }
 
 QString MainWindow::Ask(const QString& title, const QString& prompt, const QString& offered,
@@ -327,11 +328,11 @@ void MainWindow::lblServer_Click() {
                                             "Contoh : chat.example.org (server chat supplier)"),
                              QStringLiteral("NC"), &ok);
     if (!ok) {
-        core_.Out().MessageBox(QString(), QStringLiteral("Input Hostname dibatalkan"));
+        out_.MessageBox(QString(), QStringLiteral("Input Hostname dibatalkan"));
         return;
     }
     if (host.isEmpty()) return;
-    core_.Actions().SaveChatHost(host);
+    actions_.SaveChatHost(host);
     InputChatPort();
 }
 
@@ -339,12 +340,12 @@ void MainWindow::InputChatPort() {
     bool ok = false;
     const QString port = Ask(QStringLiteral("Input PORT"),
                              QStringLiteral("Masukan PORT yang benar\r\nContoh : 5222"),
-                             core_.Actions().StoredChatPort(), &ok);
+                             actions_.StoredChatPort(), &ok);
     if (!ok) {
-        core_.Out().MessageBox(QString(), QStringLiteral("Input PORT dibatalkan"));
+        out_.MessageBox(QString(), QStringLiteral("Input PORT dibatalkan"));
         return;
     }
-    if (!port.isEmpty()) core_.Actions().SaveChatPort(port);
+    if (!port.isEmpty()) actions_.SaveChatPort(port);
 }
 
 void MainWindow::imgPilihtarget_Click() {
@@ -370,13 +371,13 @@ void MainWindow::mnAddContact_Click() {
     const QString id = Ask(
         QStringLiteral("Menambah Contact"),
         QStringLiteral("Masukan No/Id Contact\r\n\r\nContoh : supplier@localhost"), QString(), &ok);
-    if (ok) core_.Chat().AddContact(id);
+    if (ok) actions_.AddContact(id);
 }
 
 void MainWindow::mnHapus_Click() {
     QMessageBox::information(this, QString(),
                              QStringLiteral("Delete ") + SelectedContact_ + QStringLiteral(" ??"));
-    core_.Chat().RemoveContact(SelectedContact_);
+    actions_.RemoveContact(SelectedContact_);
 }
 
 void MainWindow::AppendLine(const QString& label, const QString& text) {
@@ -419,7 +420,7 @@ void MainWindow::TrimLog() {
 }
 
 void MainWindow::ApplyPosition() {
-    const WindowState& s = core_.State();
+    const WindowState& s = state_;
     setGeometry(s.MainLeft / kTwipsPerPixel, s.MainTop / kTwipsPerPixel,
                 s.MainWidth / kTwipsPerPixel, s.MainHeight / kTwipsPerPixel);
 }
@@ -427,7 +428,7 @@ void MainWindow::ApplyPosition() {
 // The position is kept current, so a close asked for by the host saves it too; a minimised
 // window keeps the position it had before.
 void MainWindow::StorePosition() {
-    WindowState& s = core_.State();
+    WindowState& s = state_;
     s.Minimized = isMinimized();
     if (s.Minimized) return;
     s.Maximized = isMaximized();
@@ -459,6 +460,6 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     StorePosition();
-    core_.FormUnload();
+    actions_.Close();
     event->accept();
 }

@@ -8,8 +8,11 @@
 #include <QToolButton>
 
 class AccountFrame;
-class Core;
+class Output;
+class PanelSettings;
 class SettingsPanel;
+class WindowActions;
+class WindowState;
 struct MessageBlock;
 
 // The terminal's window: who it is logged in as and which supplier it talks to, the log view,
@@ -18,7 +21,8 @@ struct MessageBlock;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(Core& core, QWidget* parent = nullptr);
+    MainWindow(WindowState& state, WindowActions& actions, PanelSettings& panel, Output& out,
+               QWidget* parent = nullptr);
 
     // Puts the window where the terminal's settings say it was last closed.
     void ApplyPosition();
@@ -52,7 +56,7 @@ class MainWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void BuildControls();
+    void BuildControls(PanelSettings& panel);
     void BuildMenus();
     void Form_Resize();
     void ID_Change();
@@ -67,7 +71,9 @@ class MainWindow : public QMainWindow {
     int T(int twips) const;
     QString Ask(const QString& title, const QString& prompt, const QString& offered, bool* ok);
 
-    Core& core_;
+    WindowState& state_;
+    WindowActions& actions_;
+    Output& out_;
     QStringList keywords_;
     QString SelectedContact_;
 

@@ -13,9 +13,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "chat/Output.h"
-#include "dispatch/Core.h"
 #include "store/Errors.h"
+#include "store/Output.h"
 
 namespace {
 
@@ -31,8 +30,8 @@ QString SnName(int index) {
 
 }  // namespace
 
-SettingsPanel::SettingsPanel(Core& core, QWidget* parent)
-    : QFrame(parent), core_(core), settings_(core) {
+SettingsPanel::SettingsPanel(PanelSettings& settings, Output& out, QWidget* parent)
+    : QFrame(parent), settings_(settings), out_(out) {
     setObjectName(QStringLiteral("frSetting"));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
@@ -175,22 +174,19 @@ void SettingsPanel::Text1_KeyDown(int keyCode) {
 }
 
 void SettingsPanel::Label3_Click() {
-    try {
-        bool ok = false;
+    bool ok = false;
+    {
         const QString answer =
             QInputDialog::getText(this, QStringLiteral("Input LimitPending"),
                                   QStringLiteral("Masukan Value Limit Pending yang di inginkan") +
                                       QStringLiteral("\r\n") + QStringLiteral("Contoh : 10"),
                                   QLineEdit::Normal, settings_.StoredLimitPending(), &ok);
         if (!ok) {
-            core_.Out().MessageBox(QString(), QStringLiteral("Input LimitPending Dibatalkan"));
+            out_.MessageBox(QString(), QStringLiteral("Input LimitPending Dibatalkan"));
             return;
         }
         if (answer.isEmpty()) return;
-        settings_.SaveLimitPending(answer);
-        Label3_->setText(answer);
-    } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("Label3_Click ") + Describe(e));
+        if (settings_.Label3_Click(answer)) Label3_->setText(answer);
     }
 }
 

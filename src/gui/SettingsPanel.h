@@ -4,9 +4,9 @@
 #include <QPoint>
 #include <array>
 
-#include "chat/PanelSettings.h"
+#include "controls/PanelSettings.h"
 
-class Core;
+class Output;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,7 +19,7 @@ class QPushButton;
 class SettingsPanel : public QFrame {
     Q_OBJECT
   public:
-    SettingsPanel(Core& core, QWidget* parent);
+    SettingsPanel(PanelSettings& settings, Output& out, QWidget* parent);
 
     // Fills the panel from the terminal's settings and shows it.
     void mSettingRLV_Click();
@@ -45,8 +45,8 @@ class SettingsPanel : public QFrame {
     PanelValues Fields() const;
     void DragBy(const QPoint& pointer);
 
-    Core& core_;
-    PanelSettings settings_;
+    PanelSettings& settings_;
+    Output& out_;
 
     QLineEdit* txtParsing_;
     std::array<QLineEdit*, PanelValues::kSnFields> TxtSN_;

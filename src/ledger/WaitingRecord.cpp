@@ -99,3 +99,16 @@ void WaitingRecord::WriteWaiting(WaitingOrder& order) {
         }
     });
 }
+
+void WaitingRecord::CheckTable() {
+    static const char* const kColumns[] = {
+        "id",           "kode_transaksi", "datetime_sms",  "datetime_transaksi",
+        "kode_produk",  "tujuan",         "kode_reseller", "hp_reseller",
+        "deposit_awal", "deposit_akhir",  "harga_beli",    "harga_dasar",
+        "terminal",     "status",         "keterangan"};
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT * FROM transaksi_ order by id asc limit 0,1"));
+    for (const char* column : kColumns)
+        if (!r.Columns().contains(QLatin1String(column), Qt::CaseInsensitive))
+            throw DbError(QStringLiteral("Item cannot be found: ") + QLatin1String(column));
+}

@@ -43,6 +43,9 @@ class WaitingRecord {
                               qint16 terminal, const QString& trxId);
     void WriteWaiting(WaitingOrder& order);
     // ExecuteMenunggu's error line.
+    // Probes table transaksi_ for the columns a waiting row needs; raises when one is missing
+    // or the table cannot be read. An empty table is sound.
+    void CheckTable();
     void LogWaitingError(const QString& kdReseller, const QString& hpRs, const QString& kdProduk,
                          const QString& tujuan, const std::exception& e);
 

@@ -1,8 +1,8 @@
 #include "settlement/BillCapture.h"
 
-#include "chat/Output.h"
 #include "store/Convert.h"
 #include "store/Database.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"

@@ -104,3 +104,15 @@ QString ReplyClassifier::IsiSNMulti(const QString& reply, const QString& templ) 
     }
     return filled;
 }
+
+void ReplyClassifier::AddFailureKeywords(const QString& list) {
+    for (const QString& entry : list.split(QLatin1Char(';'))) {
+        if (entry.trimmed().isEmpty()) continue;
+        const DbResult known = ctx_.db.Exec(
+            QStringLiteral("select katakunci from balasan where katakunci=?"), {entry});
+        if (!known.IsEmpty()) continue;
+        ctx_.db.Exec(QStringLiteral("insert into balasan (balasan,katakunci,jenis,biaya)"
+                                    "values(?,?,'ERROR','0')"),
+                     {DefaultFailureTemplate(), entry});
+    }
+}

@@ -38,6 +38,10 @@ class ReplyClassifier {
     QString FailureTemplate(const QString& lowerText);
     // The reseller's reply to a failure, as the settings panel stores it for new keywords.
     static QString DefaultFailureTemplate();
+    // Adds a failure reply template to table balasan for each keyword of a ";"-separated list
+    // that has none yet. Each keyword is keyed as typed, leading blanks included: that is how
+    // replies are matched against it. Raises when a statement fails.
+    void AddFailureKeywords(const QString& list);
 
   private:
     Context ctx_;

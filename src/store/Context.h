@@ -17,6 +17,13 @@ struct Context {
     const SettingsStore& settings;
     ProcessValues& values;
 
+    // One line in the terminal's own log ("Terminal #0" before the terminal is known).
+    void Log(const QString& text) const {
+        util.WriteLog(
+            values.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : values.TerminalName,
+            text);
+    }
+
     // One line in the terminal's own log: "<routine> <context><description>".
     void LogError(const QString& routineAndContext, const std::exception& e) const {
         util.WriteLog(values.TerminalName, routineAndContext + Describe(e));

@@ -7,6 +7,7 @@
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
+#include "store/TerminalList.h"
 
 Lookups::Lookups(Context ctx, QObject* parent) : QObject(parent), ctx_(ctx) {}
 
@@ -99,4 +100,44 @@ void Lookups::WaitSeconds(qint32& seconds) {
 
 void Lookups::KirimMonitor(const QString& text) {
     emit MonitorRecord(text);
+}
+
+QStringList Lookups::RelvaneTerminals() {
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("select terminal from terminal where modul='Relvane'"));
+    QStringList list;
+    for (int i = 0; i < r.RecordCount(); ++i) list.append(r.Text(i, QStringLiteral("terminal")));
+    return list;
+}
+
+int Lookups::ActiveTerminals(const QString& mergedList) {
+    QStringList numbers = MergedTerminals(mergedList);
+    if (numbers.isEmpty()) numbers.append(QStringLiteral("NULL"));
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral(
+            "SELECT * FROM terminal where modul='Relvane' and status='1' and terminal in (") +
+        numbers.join(QLatin1Char(',')) + QLatin1Char(')'));
+    return r.RecordCount();
+}
+
+QString Lookups::KodeKelompok(qint16 terminal) {
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT kode_kelompok FROM terminal WHERE terminal= ?"), {terminal});
+    return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("kode_kelompok"));
+}
+
+bool Lookups::IsChatTarget(const QString& account) {
+    QVariantList params = {account};
+    const QString terminals =
+        TerminalCondition(ctx_.values.TerminalList, ctx_.values.TerminalNo, params);
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
+                                    "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? AND ") +
+                         terminals + QStringLiteral(" LIMIT 1"),
+                     params);
+    return !r.IsEmpty();
+}
+
+void Lookups::SetSupplierMethod(const QString& code, qint16 terminal) {
+    ctx_.db.Exec(QStringLiteral("update parsing set method=? where terminal=?"), {code, terminal});
 }

@@ -32,6 +32,20 @@ class Lookups : public QObject {
 
     void KirimMonitor(const QString& text);
 
+    // Table terminal as the instance sees it at start-up and at login.
+    // The terminals of this module, in the table's order.
+    QStringList RelvaneTerminals();
+    // How many of the merged terminals are switched on (status '1') for this module.
+    int ActiveTerminals(const QString& mergedList);
+    // The group code of a terminal's row; empty without a row.
+    QString KodeKelompok(qint16 terminal);
+
+    // Whether an account (bare, lower-case) is a product's chat target on this terminal or
+    // the terminals merged with it.
+    bool IsChatTarget(const QString& account);
+    // The supplier kind written into every product row of a terminal.
+    void SetSupplierMethod(const QString& code, qint16 terminal);
+
   signals:
     void MonitorRecord(const QString& text);
 

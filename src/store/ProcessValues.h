@@ -16,6 +16,16 @@ struct ProcessValues {
     QString DatabaseName;
     QString DatabasePassword;
 
+    // the chat account, as the account frame and the window's labels hold it
+    QString ID;          // chat account
+    QString PwdHbv;      // chat password as stored (scrambled)
+    QString LblTarget;   // main target
+    QString LblTarget2;  // backup targets, ";"-separated
+    QString lblServer;   // chat host, "NC" for the account's domain
+    bool chMerger = false;
+    QString ExtraCommand;         // "RLV-CMD#"N
+    QString FailureKeywordsText;  // "Pintar2"N as typed
+
     // chat session and output
     QString ChatPort = QStringLiteral("5222");
     quint8 AutoLoginOn = 1;

@@ -81,7 +81,7 @@ TEST_F(TerminalTest, RepliesAreCleanedStoredAndOnlySuppliersAreTrusted) {
 
     // logging out by hand does not start the automatic re-login
     Term().Chat().CmdLoginYM_Click();
-    EXPECT_EQ(Term().State().CmdLoginYM, "Log In");
+    EXPECT_EQ(Term().Chat().CmdLoginYM(), "Log In");
     WaitUntil([] { return false; }, 500);
     EXPECT_FALSE(Term().Chat().tmAutoLogin().isActive());
 }

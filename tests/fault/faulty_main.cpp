@@ -11,9 +11,9 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include "chat/Output.h"
 #include "dispatch/Core.h"
 #include "store/Database.h"
+#include "store/Output.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // separator of the monitor record), has no blanks at its ends; the account loses its resource;
 // the ignore list matches phrases in any letter case.
 #include "FuzzSupport.h"
-#include "chat/Intake.h"
+#include "dispatch/Intake.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > fuzz::kMaxInput) return 0;

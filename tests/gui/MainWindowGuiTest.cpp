@@ -32,7 +32,8 @@ class MainWindowGuiTest : public TerminalTest {
     }
     void Open() {
         ASSERT_TRUE(Start());
-        window_ = std::make_unique<MainWindow>(Term());
+        window_ = std::make_unique<MainWindow>(Window().state, Window().actions, Window().panel,
+                                               Term().Out());
         window_->show();
     }
     template <typename T>
@@ -73,16 +74,16 @@ TEST_F(MainWindowGuiTest, RightClickOnTheLogShowsTheStoredSwitches) {
 
 TEST_F(MainWindowGuiTest, TheTargetLabelPicksOnlyAmongTheBackups) {
     Open();
-    WindowState& s = Term().State();
+    ProcessValues& v = Term().Values();
     QLabel* target = Control<QLabel>("LblTarget");
-    s.Set(s.LblTarget2, QString());
+    v.LblTarget2.clear();
     QTest::mouseClick(target, Qt::LeftButton);
-    EXPECT_EQ(s.LblTarget, Supplier());
+    EXPECT_EQ(v.LblTarget, Supplier());
     // one backup, the main target itself: six draws later it is still the one
-    s.Set(s.LblTarget2, Supplier());
+    v.LblTarget2 = Supplier();
     QTest::mouseClick(target, Qt::LeftButton);
-    EXPECT_EQ(s.LblTarget, Supplier());
-    s.Set(s.LblTarget2, QStringLiteral("other@") + XmppPeer::Domain());
+    EXPECT_EQ(v.LblTarget, Supplier());
+    v.LblTarget2 = QStringLiteral("other@") + XmppPeer::Domain();
     QTest::mouseClick(target, Qt::LeftButton);
     EXPECT_EQ(target->text(), "other@" + XmppPeer::Domain());
 }
@@ -109,14 +110,14 @@ TEST_F(MainWindowGuiTest, TheExtraCommandGoesWhereTheSwitchesSay) {
     EXPECT_EQ(Lines().last(), "terminal8@" + XmppPeer::Domain() + ": SAL.8 -> " + Supplier());
 
     // merged: each terminal's own command to its own supplier, none without a supplier
-    Term().State().Set(Term().State().chMerger, true);
+    v.chMerger = true;
     v.TerminalList = "8,12";
     SaveSetting(Keys::kAppNxEngine2007, Keys::kSecSetting, "RLV-CMD#8", "SAL.88");
     ExtraCommand();
     EXPECT_EQ(Lines().last(), Supplier() + ": SAL.88");
 
     // booster: the command waits in the mailbox for the booster program
-    Term().State().Set(Term().State().chMerger, false);
+    v.chMerger = false;
     v.BoosterMode = 1;
     ExtraCommand();
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', msisdn, terminal, trx_id) FROM ym_queue"),

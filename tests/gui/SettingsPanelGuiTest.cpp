@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "chat/Output.h"
 #include "gui/SettingsPanel.h"
 #include "settlement/ReplyClassifier.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
 
@@ -29,7 +29,7 @@ class SettingsPanelGuiTest : public TerminalTest {
         ASSERT_TRUE(Start());
         window_ = std::make_unique<QWidget>();
         window_->resize(900, 900);
-        panel_ = new SettingsPanel(Term(), window_.get());
+        panel_ = new SettingsPanel(Window().panel, Term().Out(), window_.get());
         boxes_ = std::make_unique<QSignalSpy>(&Term().Out(), &Output::Box);
         window_->show();
         panel_->mSettingRLV_Click();
@@ -79,10 +79,10 @@ TEST_F(SettingsPanelGuiTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
     EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine2007, Keys::kSecSetting,
                                     Keys::PerTerminal(Keys::kRlvCmd, 11)),
               "cek.saldo");
-    EXPECT_EQ(Term().State().ExtraCommand, "CEK.Saldo");
+    EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
     EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
     EXPECT_EQ(Stored(Keys::kPintar2), "stok habis");
-    EXPECT_EQ(Term().State().FailureKeywordsText, "Stok Habis");
+    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis");
     EXPECT_EQ(Stored(Keys::kOffParsing), "1");
     EXPECT_EQ(Term().Values().OffParsing, 1);
     EXPECT_EQ(Stored(Keys::kSnAwalStok), "Stok=");
@@ -145,7 +145,7 @@ TEST_F(SettingsPanelGuiTest, EnterAddsEachNewKeywordAsTyped) {
                      {ReplyClassifier::DefaultFailureTemplate()}),
               "2");
     EXPECT_EQ(Stored(Keys::kPintar2), "Stok Habis; kode 'salah';gangguan");
-    EXPECT_EQ(Term().State().FailureKeywordsText, "Stok Habis; kode 'salah';gangguan");
+    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis; kode 'salah';gangguan");
 }
 
 TEST_F(SettingsPanelGuiTest, RefusedListOrAnotherKeySavesNothing) {

@@ -1,6 +1,6 @@
-#include "chat/Output.h"
 #include "ledger/MoneyFixture.h"
 #include "settlement/BillCapture.h"
+#include "store/Output.h"
 
 namespace {
 

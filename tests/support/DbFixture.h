@@ -6,9 +6,9 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "chat/Output.h"
 #include "store/Context.h"
 #include "store/Database.h"
+#include "store/Output.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
 

@@ -4,8 +4,9 @@
 
 #include <QFile>
 
-#include "chat/Output.h"
+#include "chat/ChatSession.h"
 #include "chat/PasswordScramble.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
 
@@ -27,6 +28,7 @@ void TerminalTest::SetUp() {
 void TerminalTest::TearDown() {
     StopProcesses();
     if (core_) core_->FormUnload();
+    controls_.reset();
     core_.reset();
     DbTest::TearDown();
 }
@@ -53,6 +55,10 @@ void TerminalTest::Prepare(int n) {
 
 bool TerminalTest::Start() {
     core_ = std::make_unique<Core>(Home());
+    Core& c = *core_;
+    controls_ = std::make_unique<Controls>(Controls::Terminal{c.Ctx(), c.Out(), c.Chat(), c.Life(),
+                                                              c.Dispatch(), c.In(), c.Extra(),
+                                                              c.SharedLookups(), c.Replies()});
     QObject::connect(&core_->Out(), &Output::Line,
                      [this](const QString& label, const QString& text) {
                          lines_.append(Output::LineText(label, text));
@@ -62,8 +68,7 @@ bool TerminalTest::Start() {
 }
 
 bool TerminalTest::WaitOnline(int timeoutMs) {
-    return WaitUntil([this] { return core_->State().CmdLoginYM == QLatin1String("Log Out"); },
-                     timeoutMs);
+    return WaitUntil([this] { return core_->Chat().LoggedIn(); }, timeoutMs);
 }
 
 void TerminalTest::QueueJob(const QString& tujuan, const QString& pesan, const QString& produk) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/Controls.h"
 #include "dispatch/Core.h"
 #include "support/DbFixture.h"
 #include "support/XmppPeer.h"
@@ -26,6 +27,8 @@ class TerminalTest : public DbTest {
     bool WaitOnline(int timeoutMs = 15000);
 
     Core& Term() { return *core_; }
+    // The window's controls on the terminal (no widgets): what they show and what clicks do.
+    Controls& Window() { return *controls_; }
     int N() const { return n_; }
     QString Supplier() const { return QStringLiteral("supplier%1@").arg(n_) + XmppPeer::Domain(); }
     void SaveSetting(const char* app, const char* section, const QString& key,
@@ -51,6 +54,7 @@ class TerminalTest : public DbTest {
   private:
     int n_ = 0;
     std::unique_ptr<Core> core_;
+    std::unique_ptr<Controls> controls_;
     QUdpSocket monitor_;
     QStringList lines_;
     QStringList datagrams_;

@@ -4,7 +4,12 @@
 #include <QStringList>
 #include <array>
 
-class Core;
+#include "store/Context.h"
+
+class Lookups;
+class Output;
+class ReplyClassifier;
+class WindowState;
 
 // What the settings panel shows, one member per control.
 struct PanelValues {
@@ -28,7 +33,12 @@ struct PanelValues {
 // write of the pending limit goes to the caller); whatever was saved before an error stays saved.
 class PanelSettings {
   public:
-    explicit PanelSettings(Core& core);
+    struct Collaborators {
+        WindowState& state;
+        Lookups& lookups;
+        ReplyClassifier& replies;
+    };
+    PanelSettings(Context ctx, Output& out, Collaborators with);
 
     // The supplier entries of the panel's list, in their order.
     static const QStringList& SupplierEntries();
@@ -57,6 +67,8 @@ class PanelSettings {
     QString StoredLimitPending() const;
     // Saved as typed, and the in-memory limit follows; raises when the store cannot be written.
     void SaveLimitPending(const QString& value);
+    // The pending limit as answered in its dialog; false (logged) when it was not saved.
+    bool Label3_Click(const QString& answer);
 
   private:
     QString Setting(const QString& key, const QString& defaultValue) const;
@@ -65,5 +77,7 @@ class PanelSettings {
     QString SnKey(int index) const;
     static QString SnDefault(int index);
 
-    Core& core_;
+    Context ctx_;
+    Output& out_;
+    Collaborators w_;
 };

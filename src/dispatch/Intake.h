@@ -6,16 +6,30 @@
 #include <QString>
 #include <QTimer>
 
-class Core;
+#include "store/Context.h"
+
+class Lookups;
+class MessageTables;
+class MonitorFeed;
+class Output;
+class PromoAndNotices;
+class Settlement;
 
 // Takes each supplier message in: cleans it, shows it, decides whether it is settled, stores
 // it in the inbox, reports it to the monitor and forwards it to the administrator.
 class Intake : public QObject {
     Q_OBJECT
   public:
-    explicit Intake(Core& core, QObject* parent = nullptr);
+    struct Collaborators {
+        Lookups& lookups;
+        MessageTables& messages;
+        Settlement& settlement;
+        PromoAndNotices& promo;
+    };
+    Intake(Context ctx, Output& out, MonitorFeed& monitor, Collaborators with,
+           QObject* parent = nullptr);
 
-    // A chat message as the client delivers it.
+    // A chat message as the client delivers it: the contact's account and the text.
     void IncomingMessage(const QString& contact, const QString& body);
     // One incoming message (chat or booster row).
     void txtPm(const QString& msisdn, const QString& pesan);
@@ -32,6 +46,10 @@ class Intake : public QObject {
     // Replies held because the database could not be reached when they came.
     int HeldReplies() const { return held_.size(); }
 
+  signals:
+    // A message was stored in the inbox: the terminal is not idle.
+    void MessageTaken();
+
   private:
     // Everything after the message is shown; false when the database could not be reached
     // before anything was written.
@@ -41,7 +59,10 @@ class Intake : public QObject {
     void Hold(const QString& msisdn, const QString& text);
     void TakeHeld();
 
-    Core& core_;
+    Context ctx_;
+    Output& out_;
+    MonitorFeed& monitor_;
+    Collaborators w_;
     QList<QPair<QString, QString>> held_;  // (sender, text), oldest first
     QTimer heldTimer_;
 };

@@ -1,4 +1,4 @@
-#include "chat/Output.h"
+#include "store/Output.h"
 
 #include <QVariant>
 

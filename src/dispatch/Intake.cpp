@@ -1,10 +1,12 @@
-#include "chat/Intake.h"
+#include "dispatch/Intake.h"
 
-#include "chat/MonitorSocket.h"
-#include "chat/Output.h"
-#include "dispatch/Core.h"
-#include "dispatch/Workers.h"
+#include "queue/MessageTables.h"
+#include "settlement/PromoAndNotices.h"
+#include "settlement/Settlement.h"
 #include "store/Database.h"
+#include "store/Lookups.h"
+#include "store/MonitorFeed.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
@@ -17,7 +19,8 @@ constexpr int kMaxSettledLength = 400;
 constexpr int kMaxHeld = 10000;
 }  // namespace
 
-Intake::Intake(Core& core, QObject* parent) : QObject(parent), core_(core) {
+Intake::Intake(Context ctx, Output& out, MonitorFeed& monitor, Collaborators with, QObject* parent)
+    : QObject(parent), ctx_(ctx), out_(out), monitor_(monitor), w_(with) {
     heldTimer_.setInterval(1000);
     connect(&heldTimer_, &QTimer::timeout, this, &Intake::TakeHeld);
 }
@@ -42,7 +45,7 @@ void Intake::IncomingMessage(const QString& contact, const QString& body) {
 }
 
 bool Intake::IsIgnoredMessage(const QString& text) const {
-    return IsIgnoredMessage(text, core_.Values().IgnoreList);
+    return IsIgnoredMessage(text, ctx_.values.IgnoreList);
 }
 
 bool Intake::IsIgnoredMessage(const QString& text, const QString& ignoreList) {
@@ -57,42 +60,35 @@ bool Intake::IsIgnoredMessage(const QString& text, const QString& ignoreList) {
 }
 
 bool Intake::IsKnownSupplier(const QString& sender) {
-    const ProcessValues& v = core_.Values();
+    const ProcessValues& v = ctx_.values;
     if (v.OpenSettlement) return true;
     const QString who = BareAccount(sender);
-    QStringList known = {core_.State().LblTarget};
-    known += core_.State().LblTarget2.split(QLatin1Char(';'));
-    known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                         Keys::PerTerminal(Keys::kServerHbv, v.TerminalNo));
+    QStringList known = {v.LblTarget};
+    known += v.LblTarget2.split(QLatin1Char(';'));
+    known += ctx_.settings.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                      Keys::PerTerminal(Keys::kServerHbv, v.TerminalNo));
     for (const QString& t : MergedTerminals(v.TerminalList))
-        known += core_.Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                                             QString::fromUtf8(Keys::kServerHbv) + t);
+        known += ctx_.settings.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
+                                          QString::fromUtf8(Keys::kServerHbv) + t);
     for (const QString& account : known)
         if (!account.trimmed().isEmpty() && BareAccount(account) == who) return true;
     // A product's chat target counts only on the terminals this instance serves.
-    QVariantList params = {who};
-    const QString terminals = TerminalCondition(v.TerminalList, v.TerminalNo, params);
-    const DbResult r =
-        core_.Db().Exec(QStringLiteral("SELECT target FROM parsing WHERE target <> '-' AND "
-                                       "LOWER(TRIM(SUBSTRING_INDEX(target, '/', 1))) = ? AND ") +
-                            terminals + QStringLiteral(" LIMIT 1"),
-                        params);
-    return !r.IsEmpty();
+    return w_.lookups.IsChatTarget(who);
 }
 
 void Intake::txtPm(const QString& msisdn, const QString& pesan) {
     if (pesan.isEmpty()) return;
-    ProcessValues& v = core_.Values();
+    const ProcessValues& v = ctx_.values;
     QString text = pesan;
     text.replace(QLatin1Char('\''), QLatin1Char('`'));
-    core_.Out().ShowMessageBlock(QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo) +
-                                     QLatin1Char(',') + v.TerminalList,
-                                 msisdn, msisdn, text, NowStamp(), 2);
+    out_.ShowMessageBlock(QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo) +
+                              QLatin1Char(',') + v.TerminalList,
+                          msisdn, msisdn, text, NowStamp(), 2);
     if (!Take(msisdn, text)) Hold(msisdn, text);
 }
 
 bool Intake::Take(const QString& msisdn, QString text) {
-    ProcessValues& v = core_.Values();
+    const ProcessValues& v = ctx_.values;
     bool settling = false;
     try {
         const QString service = QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo);
@@ -107,22 +103,22 @@ bool Intake::Take(const QString& msisdn, QString text) {
                     const QString line =
                         QStringLiteral("Bukan akun supplier terminal ini, tidak diproses: ") +
                         msisdn;
-                    core_.Out().SendBox(QStringLiteral("Info"), line);
-                    core_.Log(line);
+                    out_.SendBox(QStringLiteral("Info"), line);
+                    ctx_.Log(line);
                 }
             }
-            core_.Work().messages.InsertToInbox(msisdn, text, 1, v.TerminalNo);
-            core_.Monitor().SendMonitorRecord(service, msisdn, msisdn, text, NowStamp(), 2);
-            core_.State().idleCounter = -1;
+            w_.messages.InsertToInbox(msisdn, text, 1, v.TerminalNo);
+            monitor_.SendMonitorRecord(service, msisdn, msisdn, text, NowStamp(), 2);
+            emit MessageTaken();
         }
         // Every message, whatever its length or sender, goes past the administrator's rules;
         // only the terminal's own suppliers may switch its products.
-        core_.Work().promo.KirimPesanAdm(
+        w_.promo.KirimPesanAdm(
             QStringLiteral("Terminal #") + QString::number(v.TerminalNo) + QLatin1Char(' ') + text,
             v.AdminNumber, supplier);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
-                  QStringLiteral(") ") + Describe(e));
+        ctx_.Log(QStringLiteral("txtPm (") + msisdn + QStringLiteral(") (") + text +
+                 QStringLiteral(") ") + Describe(e));
         if (!settling && Database::IsTransient(e)) return false;
     }
     return true;
@@ -132,13 +128,13 @@ bool Intake::Settle(const QString& text) {
     // A reply that could not be settled stays what it was: the order waiting, the reply
     // stored like every other message. When the database was away and nothing of the
     // settlement was written, the reply is taken again once the database is back.
-    Database& db = core_.Db();
+    Database& db = ctx_.db;
     const quint64 commits = db.CommitCount();
     try {
-        core_.Work().settlement.ExecuteReplaySupplier(text.toLower(), core_.Values().TerminalNo);
+        w_.settlement.ExecuteReplaySupplier(text.toLower(), ctx_.values.TerminalNo);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("ExecuteReplaySupplier (") + text + QStringLiteral(") ") +
-                  Describe(e));
+        ctx_.Log(QStringLiteral("ExecuteReplaySupplier (") + text + QStringLiteral(") ") +
+                 Describe(e));
         return !(Database::IsTransient(e) && db.CommitCount() == commits);
     }
     return true;
@@ -146,8 +142,8 @@ bool Intake::Settle(const QString& text) {
 
 void Intake::Hold(const QString& msisdn, const QString& text) {
     if (held_.size() >= kMaxHeld) {
-        core_.Log(QStringLiteral("Balasan tidak bisa ditahan lagi (") + msisdn +
-                  QStringLiteral(") ") + text);
+        ctx_.Log(QStringLiteral("Balasan tidak bisa ditahan lagi (") + msisdn +
+                 QStringLiteral(") ") + text);
         return;
     }
     held_.append({msisdn, text});

@@ -2,13 +2,23 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
-// State the window shows, named after the controls that show it. The core changes it through
-// Set(); the window redraws on Changed().
+#include "store/Context.h"
+
+class ChatSession;
+class DispatchLoop;
+class Intake;
+class Lifecycle;
+
+// State the window shows, named after the controls that show it, with one change signal. It
+// follows the running terminal: the chat session's caption and status, the account values,
+// the dispatch loop's activity and the idle counter; and it keeps the window's position.
 class WindowState : public QObject {
     Q_OBJECT
   public:
-    using QObject::QObject;
+    WindowState(Context ctx, ChatSession& chat, Lifecycle& life, DispatchLoop& dispatch,
+                Intake& intake, QObject* parent = nullptr);
 
     QString Caption;  // window caption
     QString CmdLoginYM = QStringLiteral("Log In");
@@ -31,13 +41,26 @@ class WindowState : public QObject {
     bool Maximized = false;
     int MainLeft = 1000, MainTop = 1000, MainWidth = 5820, MainHeight = 5385;  // twips
 
-    template <typename T>
-    void Set(T& field, const T& value) {
-        if (field == value) return;
-        field = value;
-        emit Changed();
-    }
+    // Takes the account values and the session's state again; Changed() when any differs.
+    void Refresh();
+
+    void tmSendKeAne_Timer();
+    // The status image rests again after a tick showed activity.
+    void Timer3_Timer();
+    // "h:m:s:t" of the idle counter.
+    static QString CounterText(int c);
 
   signals:
     void Changed();
+
+  private:
+    template <typename T>
+    bool Take(T& field, const T& value);
+    void OnStarted();
+    void LoadPosition();
+    void SavePosition();
+
+    Context ctx_;
+    ChatSession& chat_;
+    QTimer tmSendKeAne_, Timer3_;
 };

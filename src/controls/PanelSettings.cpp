@@ -1,11 +1,11 @@
-#include "chat/PanelSettings.h"
+#include "controls/PanelSettings.h"
 
-#include "chat/Output.h"
-#include "dispatch/Core.h"
+#include "controls/WindowState.h"
 #include "settlement/ReplyClassifier.h"
 #include "store/Convert.h"
-#include "store/Database.h"
 #include "store/Errors.h"
+#include "store/Lookups.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 
@@ -92,7 +92,8 @@ QString Flag(bool on) {
 
 }  // namespace
 
-PanelSettings::PanelSettings(Core& core) : core_(core) {}
+PanelSettings::PanelSettings(Context ctx, Output& out, Collaborators with)
+    : ctx_(ctx), out_(out), w_(with) {}
 
 const QStringList& PanelSettings::SupplierEntries() {
     static const QStringList entries = [] {
@@ -114,7 +115,7 @@ QString PanelSettings::FrAutoCaption(bool pintarOn) {
 }
 
 QString PanelSettings::Own(const char* stem, const char* suffix) const {
-    return PerTerminal(stem, core_.Values().TerminalNo, suffix);
+    return PerTerminal(stem, ctx_.values.TerminalNo, suffix);
 }
 
 QString PanelSettings::SnKey(int index) const {
@@ -126,35 +127,35 @@ QString PanelSettings::SnDefault(int index) {
 }
 
 QString PanelSettings::Setting(const QString& key, const QString& defaultValue) const {
-    return core_.Settings().GetSetting(kAppKzdSql, kSecSettings, key, defaultValue);
+    return ctx_.settings.GetSetting(kAppKzdSql, kSecSettings, key, defaultValue);
 }
 
 void PanelSettings::Save(const QString& key, const QString& value) const {
-    core_.Settings().SaveSetting(kAppKzdSql, kSecSettings, key, value);
+    ctx_.settings.SaveSetting(kAppKzdSql, kSecSettings, key, value);
 }
 
 PanelValues PanelSettings::Load() {
     PanelValues v;
-    ProcessValues& values = core_.Values();
+    ProcessValues& values = ctx_.values;
     try {
-        v.txtParsing = core_.Settings().GetSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd),
-                                                   kRlvCmdDefault);
+        v.txtParsing =
+            ctx_.settings.GetSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd), kRlvCmdDefault);
         for (int i = 0; i <= kLastSnMarker; ++i) v.TxtSN[i] = Setting(SnKey(i), SnDefault(i));
         v.Check1 = Ticked(Setting(Own(kPintar), kPintarDefault));
         const QString offParsing = Setting(Own(kOffParsing), kOffParsingDefault);
         v.Check2 = Ticked(offParsing);
         values.OffParsing = Convert::ToByte(offParsing);
         v.Check3 = Ticked(Setting(Own(kOffCekSaldo), kOffCekSaldoPanelDefault));
-        v.Text1 = core_.State().FailureKeywordsText;
+        v.Text1 = values.FailureKeywordsText;
         for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
             v.TxtSN[i] = Setting(SnKey(i), SnDefault(i));
         v.txtSetting5 = Setting(Own(kSnAwalStok), kSnAwalStokDefault);
         v.txtSetting6 = Setting(Own(kSnAkhirStok), kSnAkhirStokDefault);
         v.cmbOpr =
-            core_.Settings().GetSetting(kAppNxEngine, values.TerminalName, kMethod, kMethodDefault);
+            ctx_.settings.GetSetting(kAppNxEngine, values.TerminalName, kMethod, kMethodDefault);
         v.LimitPending = StoredLimitPending();
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("mSettingRLV_Click ") + Describe(e));
+        ctx_.LogError(QStringLiteral("mSettingRLV_Click "), e);
     }
     return v;
 }
@@ -162,15 +163,14 @@ PanelValues PanelSettings::Load() {
 bool PanelSettings::OKButton_Click(const PanelValues& v) {
     // The supplier step reports its own refusal; the fields are saved either way.
     SaveSupplierMethod(v.cmbOpr);
-    ProcessValues& values = core_.Values();
-    WindowState& s = core_.State();
+    ProcessValues& values = ctx_.values;
     try {
-        core_.Settings().SaveSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd),
-                                     v.txtParsing.toLower());
-        s.Set(s.ExtraCommand, v.txtParsing);
+        ctx_.settings.SaveSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd),
+                                  v.txtParsing.toLower());
+        values.ExtraCommand = v.txtParsing;
         for (int i = 0; i <= kLastSnMarker; ++i) Save(SnKey(i), v.TxtSN[i].toLower());
         Save(Own(kPintar2), v.Text1.toLower());
-        s.Set(s.FailureKeywordsText, v.Text1);
+        values.FailureKeywordsText = v.Text1;
         Save(Own(kPintar), Flag(v.Check1));
         values.Pintar = v.Check1 ? 1 : 0;
         Save(Own(kOffParsing), Flag(v.Check2));
@@ -179,26 +179,27 @@ bool PanelSettings::OKButton_Click(const PanelValues& v) {
         values.OffCekSaldo = v.Check3 ? 1 : 0;
         Save(Own(kSnAwalStok), v.txtSetting5);
         Save(Own(kSnAkhirStok), v.txtSetting6);
-        core_.Settings().SaveSetting(kAppNxEngine, values.TerminalName, kMethod, v.cmbOpr);
+        ctx_.settings.SaveSetting(kAppNxEngine, values.TerminalName, kMethod, v.cmbOpr);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("OKButton_Click ") + Describe(e));
+        ctx_.LogError(QStringLiteral("OKButton_Click "), e);
+        w_.state.Refresh();
         return false;
     }
+    w_.state.Refresh();
     return SavePriceCapture(v);
 }
 
 void PanelSettings::SaveSupplierMethod(const QString& entry) {
     if (entry == QLatin1String(kSuppliers[0].entry)) {
-        core_.Out().MessageBox(kInformasi, QStringLiteral("Supplier tidak boleh Terisi 'None'"));
+        out_.MessageBox(kInformasi, QStringLiteral("Supplier tidak boleh Terisi 'None'"));
         return;
     }
     const QString code = MethodCode(entry);
     if (code.isNull()) return;
     try {
-        core_.Db().Exec(QStringLiteral("update parsing set method=? where terminal=?"),
-                        {code, core_.Values().TerminalNo});
+        w_.lookups.SetSupplierMethod(code, ctx_.values.TerminalNo);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("SaveSupplierMethod ") + Describe(e));
+        ctx_.LogError(QStringLiteral("SaveSupplierMethod "), e);
     }
 }
 
@@ -206,7 +207,7 @@ bool PanelSettings::SavePriceCapture(const PanelValues& v) {
     // A start marker without its end marker would cut the wrong text from every reply.
     for (const CapturePair& pair : kCapturePairs) {
         if (LastIndex(v.TxtSN[pair.start]) != LastIndex(v.TxtSN[pair.end])) {
-            core_.Out().MessageBox(kInformasi, QString::fromUtf8(pair.refusal));
+            out_.MessageBox(kInformasi, QString::fromUtf8(pair.refusal));
             return false;
         }
     }
@@ -214,7 +215,7 @@ bool PanelSettings::SavePriceCapture(const PanelValues& v) {
         for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
             Save(SnKey(i), v.TxtSN[i].toLower());
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("SavePriceCapture ") + Describe(e));
+        ctx_.LogError(QStringLiteral("SavePriceCapture "), e);
         return false;
     }
     return true;
@@ -223,25 +224,25 @@ bool PanelSettings::SavePriceCapture(const PanelValues& v) {
 void PanelSettings::Check1_Click(bool on) {
     try {
         Save(Own(kPintar), Flag(on));
-        core_.Values().Pintar = on ? 1 : 0;
+        ctx_.values.Pintar = on ? 1 : 0;
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("Check1_Click ") + Describe(e));
+        ctx_.LogError(QStringLiteral("Check1_Click "), e);
     }
 }
 
 bool PanelSettings::SaveFailureKeywords(const QString& text) {
     // An empty item would match every failure reply and re-route it.
     if (text.contains(QLatin1String(";;"))) {
-        core_.Out().MessageBox(kInformasi,
-                               QStringLiteral("Kata Kunci belum Memenuhi Syarat Coba cek lagi..."));
+        out_.MessageBox(kInformasi,
+                        QStringLiteral("Kata Kunci belum Memenuhi Syarat Coba cek lagi..."));
         return false;
     }
     try {
         Save(Own(kPintar2), text);
-        WindowState& s = core_.State();
-        s.Set(s.FailureKeywordsText, text);
+        ctx_.values.FailureKeywordsText = text;
+        w_.state.Refresh();
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("Text1_KeyDown ") + Describe(e));
+        ctx_.LogError(QStringLiteral("Text1_KeyDown "), e);
         return false;
     }
     AddFailureKeywords(text);
@@ -251,34 +252,34 @@ bool PanelSettings::SaveFailureKeywords(const QString& text) {
 void PanelSettings::AddFailureKeywords(const QString& list) {
     if (list.trimmed().isEmpty()) return;
     try {
-        // Each entry is keyed as typed, leading blanks included: that is how replies are
-        // matched against it.
-        for (const QString& entry : list.split(QLatin1Char(';'))) {
-            if (entry.trimmed().isEmpty()) continue;
-            const DbResult known = core_.Db().Exec(
-                QStringLiteral("select katakunci from balasan where katakunci=?"), {entry});
-            if (!known.IsEmpty()) continue;
-            core_.Db().Exec(QStringLiteral("insert into balasan (balasan,katakunci,jenis,biaya)"
-                                           "values(?,?,'ERROR','0')"),
-                            {ReplyClassifier::DefaultFailureTemplate(), entry});
-        }
+        w_.replies.AddFailureKeywords(list);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("CekBalTRx ") + Describe(e));
+        ctx_.LogError(QStringLiteral("CekBalTRx "), e);
     }
 }
 
 QString PanelSettings::StoredLimitPending() const {
-    return core_.Settings().GetSetting(kAppNxEngine, core_.Values().TerminalName, kLimitPending,
-                                       kLimitPendingDefault);
+    return ctx_.settings.GetSetting(kAppNxEngine, ctx_.values.TerminalName, kLimitPending,
+                                    kLimitPendingDefault);
 }
 
 void PanelSettings::SaveLimitPending(const QString& value) {
-    core_.Settings().SaveSetting(kAppNxEngine, core_.Values().TerminalName, kLimitPending, value);
+    ctx_.settings.SaveSetting(kAppNxEngine, ctx_.values.TerminalName, kLimitPending, value);
     // Stored as typed; the guard takes its number the way start-up reads it, and keeps the
     // old one when the text is out of range.
     try {
-        core_.Values().LimitPending = Convert::ToInt16(value);
+        ctx_.values.LimitPending = Convert::ToInt16(value);
     } catch (const std::exception& e) {
-        core_.Log(QStringLiteral("Label3_Click ") + Describe(e));
+        ctx_.LogError(QStringLiteral("Label3_Click "), e);
+    }
+}
+
+bool PanelSettings::Label3_Click(const QString& answer) {
+    try {
+        SaveLimitPending(answer);
+        return true;
+    } catch (const std::exception& e) {
+        ctx_.LogError(QStringLiteral("Label3_Click "), e);
+        return false;
     }
 }

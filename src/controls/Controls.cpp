@@ -1,0 +1,6 @@
+#include "controls/Controls.h"
+
+Controls::Controls(Terminal t)
+    : state(t.ctx, t.chat, t.life, t.dispatch, t.intake),
+      actions(t.ctx, t.out, WindowActions::Collaborators{state, t.chat, t.life, t.extra}),
+      panel(t.ctx, t.out, PanelSettings::Collaborators{state, t.lookups, t.replies}) {}

@@ -1,1 +1,0 @@
-#include "dispatch/WindowState.h"

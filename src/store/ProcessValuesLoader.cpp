@@ -1,0 +1,153 @@
+#include "store/ProcessValuesLoader.h"
+
+#include "store/Convert.h"
+#include "store/Errors.h"
+#include "store/Lookups.h"
+#include "store/Output.h"
+#include "store/ProcessValues.h"
+#include "store/ProgramFiles.h"
+#include "store/SettingsKeys.h"
+#include "store/SettingsStore.h"
+#include "store/UtilityComponent.h"
+
+using namespace Keys;
+
+ProcessValuesLoader::ProcessValuesLoader(ProcessValues& values, const SettingsStore& settings,
+                                         UtilityComponent& util, Lookups& lookups, Output& out)
+    : v_(values), settings_(settings), util_(util), lookups_(lookups), out_(out) {}
+
+QString ProcessValuesLoader::Setting(const QString& app, const QString& section, const QString& key,
+                                     const QString& def) const {
+    return settings_.GetSetting(app, section, key, def);
+}
+
+template <typename T, typename Read>
+T ProcessValuesLoader::Tolerant(const char* what, T fallback, Read read) {
+    try {
+        return read();
+    } catch (const std::exception& e) {
+        util_.WriteLog(v_.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : v_.TerminalName,
+                       QString::fromUtf8(what) + QLatin1Char(' ') + Describe(e));
+        return fallback;
+    }
+}
+
+void ProcessValuesLoader::Name(const QString& terminalName) {
+    v_.TerminalName = terminalName;
+}
+
+void ProcessValuesLoader::Database(const QString& password, const QString& name) {
+    v_.DatabasePassword = password;
+    v_.DatabaseName = name;
+    v_.SeparatePackageRebate = Tolerant<quint8>("GetConfigFlag", 0, [&] {
+        return lookups_.GetConfigFlag(
+            QStringLiteral("Pisahkan rebat Paket Harga dari penambahan deposit langsung"));
+    });
+}
+
+void ProcessValuesLoader::LoadModulRules() {
+    v_.ModulRules = ProgramFiles::ReadModulRules(util_);
+}
+
+void ProcessValuesLoader::LoadSettings(const QString& moduleName, const QString& terminalName,
+                                       qint16 nodeNo) {
+    ProcessValues& v = v_;
+    v.NodeNo = nodeNo;
+    v.ModuleName = moduleName;
+    v.TerminalName = terminalName;
+    v.TerminalNo = Convert::ToInt16(QString(terminalName).remove(QStringLiteral("Terminal #")));
+    const int n = v.TerminalNo;
+    auto own = [&](const char* stem) { return PerTerminal(stem, n); };
+
+    v.MonitorDebugOn =
+        Convert::ToBool(Setting(kAppKzdSql, kSecSettings, kMnDebugApi, kMnDebugApiDefault));
+    v.ReplaceDenomOn = Convert::ToBool(
+        Setting(kAppKzdSql, kSecSettings, own(kMnReplaceDenom), kMnReplaceDenomDefault));
+
+    v.ID = Setting(kAppHbvGate, kSecSetting, own(kUidHbv), "");
+    v.PwdHbv = Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), "");
+    v.LblTarget = Setting(kAppHbvGate, kSecSetting, own(kServerHbv), "");
+    v.LblTarget2 = Setting(kAppHbvGate, kSecSetting, own(kServerHbv2), "");
+
+    v.LimitDeposit =
+        Convert::ToInt32(Setting(kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault));
+    v.FilterOn =
+        Convert::ToBool(Setting(kAppNxEngineSetting, kSecSettingLain, kFilter, kFilterDefault));
+
+    v.lblServer = Setting(kAppHbvGate, kSecSetting, own(kJHostname), kJHostnameDefault);
+    v.ChatPort = Setting(kAppHbvGate, kSecSetting, own(kJPort), kJPortDefault);
+    v.ExtraCommand = Setting(kAppNxEngine2007, kSecSetting, own(kRlvCmd), kRlvCmdDefault);
+    v.AutoLoginOn =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kAutoLogin), kAutoLoginDefault));
+    v.BoosterMode =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kYConsole), kYConsoleDefault));
+    v.chMerger = Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault));
+    v.TrxIdMatching =
+        Convert::Val(Setting(kAppHbvGate, kSecSetting, own(kMnTrxId), kMnTrxIdDefault)) == 1;
+    v.OpenSettlement =
+        Convert::ToBool(Setting(kAppHbvGate, kSecSetting, own(kTerimaSemua), kTerimaSemuaDefault));
+
+    v.PromoOn = Convert::ToBool(Setting(kAppKzdSql, kSecFiturPromo, kAktiv, kAktivDefault));
+    v.PromoTemplate = Setting(kAppKzdSql, kSecFiturPromo, kValue, kPromoDefault);
+    v.AdminNumber = Setting(kAppKzdSql, kSecHpAdmin, kValue, "");
+    v.Pintar = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kPintar), kPintarDefault));
+    v.OffParsing =
+        Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kOffParsing), kOffParsingDefault));
+    v.OffCekSaldo =
+        Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, own(kOffCekSaldo), kOffCekSaldoDefault));
+    v.FailureKeywordsText = Setting(kAppKzdSql, kSecSettings, own(kPintar2), kPintar2Default);
+    v.IgnoreList = Setting(kAppHbvGate, kSecSetting, own(kMsgIgnore), kMsgIgnoreDefault);
+    v.DebitAtOrder = Tolerant<quint8>("GetConfigFlag", 0, [&] {
+        return lookups_.GetConfigFlag(QStringLiteral("Potong deposit reseller di awal transaksi"));
+    });
+    v.LimitPending =
+        Convert::ToInt16(Setting(kAppNxEngine, terminalName, kLimitPending, kLimitPendingDefault));
+    v.AltQueueOn =
+        Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
+
+    v.TerminalList = v.chMerger ? CekAllRLV() : QString();
+
+    v.PrioritasAktif = 1;
+    v.Prioritas = Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kPrioritas, kPrioritasDefault));
+    const QString levels = ProgramFiles::ReadOpcode(util_, kSecReseller, kPrioritas);
+    v.PriorityLevels = levels.isEmpty() ? 0 : levels.split(QLatin1Char('|')).size();
+    v.SnMulti0 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti0), kSnMulti0Default);
+    v.SnMulti1 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti1), kSnMulti1Default);
+    v.DischargeList = Tolerant<QString>("DischargeTerminals", QStringLiteral("0"), [&] {
+                          return lookups_.DischargeTerminals();
+                      }).split(QLatin1Char(';'));
+
+    v.SmallestQueueFilter = Tolerant<quint8>("GetConfigFlag", 0, [&] {
+        return lookups_.GetConfigFlag(
+            QStringLiteral("Selalu mencari antrian terkecil untuk tiap terminal"));
+    });
+    v.SenderCenterOn =
+        Tolerant<quint8>("GetConfigFlag", 0, [&] {
+            return lookups_.GetConfigFlag(QStringLiteral("Terminal Center sebagai Sender"));
+        }) == 1;
+    v.SmsCenterList =
+        Tolerant<QString>("TerminalsByModul", QStringLiteral(";"),
+                          [&] { return lookups_.TerminalsByModul(QStringLiteral("SMS Center")); }) +
+        QStringLiteral(";0");
+    v.ReplayHbv[0] = ProgramFiles::ReadOpcode(util_, kSecReplayHbv, kReplayValue).trimmed();
+    v.ReplayHbv[1] = ProgramFiles::ReadOpcode(util_, kSecReplayHbv, kReplayValue1).trimmed();
+    v.ReplayHbv[2] = ProgramFiles::ReadOpcode(util_, kSecReplayHbv, kReplayValue2).trimmed();
+}
+
+QString ProcessValuesLoader::CekAllRLV() {
+    try {
+        QString list;
+        for (const QString& t : lookups_.RelvaneTerminals()) {
+            const QString value =
+                Setting(kAppKzdSql, kSecNxEngineMedia, QString::fromUtf8(kValueTerminal) + t,
+                        kValueTerminalMergeDefault);
+            if (Convert::Val(value) == 2) list += QLatin1Char(',') + t;
+        }
+        list = list.mid(1);
+        out_.SendBox(QStringLiteral("Merger RLV"), QStringLiteral("Terminal ") + list);
+        return list;
+    } catch (const std::exception& e) {
+        out_.SendBox(QStringLiteral("CekAllRLV Error"), Describe(e));
+        return QString("");
+    }
+}
