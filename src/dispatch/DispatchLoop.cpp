@@ -184,7 +184,7 @@ void DispatchLoop::Tick() {
     if (s.CmdLoginYM != QLatin1String("Log Out")) return;
     s.Set(s.LoginYMImage, 2);
 
-    const std::optional<Job> fetched = core_.Work().jobs.FetchJob(v.TerminalNo);
+    const std::optional<Job> fetched = core_.Work().jobs.GetQueue(v.TerminalNo);
     if (v.BoosterMode == 1) core_.Ym().ProcessSupplierRecv();
     if (!fetched) return;
     const Job& job = *fetched;
