@@ -172,7 +172,7 @@ void DispatchLoop::Tick() {
     if (!chat_.LoggedIn()) return;
     emit Busy();
 
-    const std::optional<Job> fetched = w_.jobs.FetchJob(v.TerminalNo);
+    const std::optional<Job> fetched = w_.jobs.GetQueue(v.TerminalNo);
     if (v.BoosterMode == 1) ym_.ProcessSupplierRecv();
     if (!fetched) return;
     const Job& job = *fetched;

@@ -1,7 +1,9 @@
 // The guards of the dispatch tick, and the units of work that carry out their verdicts. The
-// money guards (bill payment, deposit) are in MoneyGuards.cpp.
+// money guards (bill payment, deposit) are MoneyGuards'.
 #include "dispatch/Guards.h"
 
+#include "dispatch/GuardFailure.h"
+#include "dispatch/MoneyGuards.h"
 #include "ledger/WaitingRecord.h"
 #include "queue/Job.h"
 #include "queue/JobQueue.h"
@@ -42,12 +44,12 @@ Guards::Verdict Guards::Decide(const Job& job) {
                    job.terminal, job.pesan, job.id, job.trxId))
         return Moved(job, Verdict::Requeued);
     if (job.kodeProduk.startsWith(QLatin1String("pay"), Qt::CaseInsensitive) &&
-        ExecPPOB(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan)) {
+        w_.money.ExecPPOB(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan)) {
         SettleRefused(job, RefusalText(job, false));
         return Verdict::RefusedBill;
     }
-    if (CekDeposit(job.hpReseller, job.kodeReseller, job.kodeProduk, job.tujuan,
-                   QString::number(job.terminal), job.trxId)) {
+    if (w_.money.CekDeposit(job.hpReseller, job.kodeReseller, job.kodeProduk, job.tujuan,
+                            QString::number(job.terminal), job.trxId)) {
         SettleRefused(job, RefusalText(job, false));
         return Verdict::RefusedDeposit;
     }
@@ -86,12 +88,6 @@ Rerouting::GuardMove Guards::NextMove(const QString& trxId, qint16 terminal) {
 bool Guards::Unmovable() {
     unmovable_ = true;
     return true;
-}
-
-void Guards::Failed(const QString& routine, bool writing, bool log, const std::exception& e) {
-    if (log) ctx_.LogError(routine + QLatin1Char(' '), e);
-    // Called from a handler: rethrows the error being handled.
-    if (writing || dynamic_cast<const DbError*>(&e) != nullptr) throw;
 }
 
 void Guards::SettleRefused(const Job& job, const QString& why) {
@@ -158,11 +154,11 @@ bool Guards::CekTrx2(const QString& kdReseller, const QString& noHpRs, const QSt
         bool queued = false;
         ctx_.db.Transaction([&] {
             queued = w_.rerouting.Pintar(kdReseller, noHpRs, kdProduk, tujuan, terminal, note, 0,
-                                         lineGate, QStringLiteral("0#") + trxId, &move);
+                                         QString(), lineGate, QStringLiteral("0#") + trxId, &move);
         });
         return queued ? true : Unmovable();
     } catch (const std::exception& e) {
-        Failed(QStringLiteral("CekTrx2"), diverting, true, e);
+        GuardFailed(ctx_, QStringLiteral("CekTrx2"), diverting, true, e);
         return false;
     }
 }
@@ -200,7 +196,7 @@ bool Guards::MaxPending(const QString& member, const QString& number, const QStr
         });
         return queued ? true : Unmovable();
     } catch (const std::exception& e) {
-        Failed(QStringLiteral("MaxPending"), requeuing, true, e);
+        GuardFailed(ctx_, QStringLiteral("MaxPending"), requeuing, true, e);
         return false;
     }
 }

@@ -6,9 +6,8 @@
 #include "store/Context.h"
 
 class JobQueue;
-class Lookups;
 class MessageTables;
-class Prices;
+class MoneyGuards;
 class Settlement;
 class WaitingRecord;
 struct Job;
@@ -26,12 +25,11 @@ class Guards {
   public:
     struct Collaborators {
         JobQueue& jobs;
-        Lookups& lookups;
-        Prices& prices;
         MessageTables& messages;
         Rerouting& rerouting;
         WaitingRecord& waiting;
         Settlement& settlement;
+        MoneyGuards& money;
     };
 
     // What became of a job the guards looked at.
@@ -71,29 +69,9 @@ class Guards {
     bool MaxPending(const QString& member, const QString& number, const QString& kdProduk,
                     const QString& tujuan, qint16 lineGate, qint16 terminal, const QString& text,
                     qint64 idx, const QString& trxId);
-    // Refuses a bill payment without a successful inquiry of the last 10 minutes, or whose
-    // bill the deposit does not exceed (telling the reseller so).
-    bool ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
-                  const QString& tuj);
-    // Refuses an order whose price (as its waiting record will charge it, the open amount of
-    // a "?" product included), the deposit floor and the reseller's pending orders reach the
-    // deposit and credit (telling the reseller so).
-    bool CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
-                    const QString& tuj, const QString& terminal, const QString& trxId);
-    // What the reseller's pending orders are priced at; 0 for none.
-    qint32 AmbilTrxTunggu(const QString& kdReseller);
-
-    // The bill amount of an inquiry's text: the amount after "Rp" when the text has one, else
-    // the first amount within the seven words after "total", "tagihan" or "tag"; thousands
-    // separators removed, and never a number of more than 10 digits (a customer number);
-    // empty for none.
-    static QString GetNominalTagihan(const QString& text);
 
   private:
     qint32 JumlahPending(const QString& terminal);
-    // The remark of this reseller's newest successful inquiry for the destination of the last
-    // 10 minutes, "NC" for none.
-    QString GetKetCek(const QString& tuj, const QString& kdrs);
 
     // The guards in their order, inside the unit of Screen.
     Verdict Decide(const Job& job);
@@ -108,14 +86,6 @@ class Guards {
     // The internal text a refused order is settled by: "Trx <destination> Saldo <reseller>
     // err001 by NX Engine" for money, "... Pengalihan ... err002 ..." for a move.
     static QString RefusalText(const Job& job, bool move);
-    // Queues the money guards' message for the reseller: why, then the product, its amount and
-    // the destination.
-    void TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
-                     qint64 amount, const QString& tuj);
-    // A guard's handler: a database error, or any error once the guard has begun to write,
-    // goes on (the unit fails and the job stays queued); any other error is the guard's
-    // default of letting the job pass. Logged as the routine's when log is set.
-    void Failed(const QString& routine, bool writing, bool log, const std::exception& e);
     // The refused order leaves the queue as a waiting transaction that is settled as a
     // failure at once, by the internal text that says why.
     void SettleRefused(const Job& job, const QString& why);

@@ -1,10 +1,10 @@
-// The money guards: a bill payment needs a fresh inquiry whose bill the deposit exceeds, and
-// any order needs a deposit (with credit) above its price, the floor and the pending orders.
+#include "dispatch/MoneyGuards.h"
+
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <limits>
 
-#include "dispatch/Guards.h"
+#include "dispatch/GuardFailure.h"
 #include "ledger/Amounts.h"
 #include "ledger/Prices.h"
 #include "queue/MessageTables.h"
@@ -24,17 +24,17 @@ qint64 BillValue(const QString& digits) {
 
 }  // namespace
 
-void Guards::TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
-                         qint64 amount, const QString& tuj) {
+void MoneyGuards::TellRefusal(const QString& number, const QString& why, const QString& kdProduk,
+                              qint64 amount, const QString& tuj) {
     qint16 sender = 0;
-    w_.messages.QueueAdminJob(number,
-                              why + QStringLiteral(" TIDAK CUKUP u/ TRX Produk {") + kdProduk +
-                                  QStringLiteral(", Rp.") + QString::number(amount) +
-                                  QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp(),
-                              sender);
+    messages_.QueueAdminJob(number,
+                            why + QStringLiteral(" TIDAK CUKUP u/ TRX Produk {") + kdProduk +
+                                QStringLiteral(", Rp.") + QString::number(amount) +
+                                QStringLiteral("}@") + tuj + QStringLiteral("@ ") + NowStamp(),
+                            sender);
 }
 
-QString Guards::GetKetCek(const QString& tuj, const QString& kdrs) {
+QString MoneyGuards::GetKetCek(const QString& tuj, const QString& kdrs) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT keterangan FROM transaksi where tujuan=? and kode_produk REGEXP "
                        "'^cek' and status='1' and kode_reseller=? and "
@@ -44,7 +44,7 @@ QString Guards::GetKetCek(const QString& tuj, const QString& kdrs) {
     return r.IsEmpty() ? QStringLiteral("NC") : r.Text(0, QStringLiteral("keterangan"));
 }
 
-QString Guards::GetNominalTagihan(const QString& text) {
+QString MoneyGuards::GetNominalTagihan(const QString& text) {
     // Digits grouped by thousands with one separator throughout ("150.000", "1,500,000") are
     // one amount; otherwise a run of digits.
     static const QString kAmount =
@@ -80,13 +80,13 @@ QString Guards::GetNominalTagihan(const QString& text) {
     return QString("");
 }
 
-bool Guards::ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
-                      const QString& tuj) {
+bool MoneyGuards::ExecPPOB(const QString& kdrs, const QString& number, const QString& kdProduk,
+                           const QString& tuj) {
     bool refusing = false;
     try {
         const QString ket = GetKetCek(tuj, kdrs);
         if (ket == QLatin1String("NC")) return true;
-        const qint32 deposit = w_.lookups.GetDeposit(kdrs);
+        const qint32 deposit = lookups_.GetDeposit(kdrs);
         const qint64 bill = BillValue(GetNominalTagihan(ket));
         if (deposit > bill) return false;
 
@@ -96,23 +96,23 @@ bool Guards::ExecPPOB(const QString& kdrs, const QString& number, const QString&
                     kdProduk, bill, tuj);
         return true;
     } catch (const std::exception& e) {
-        Failed(QStringLiteral("ExecPPOB"), refusing, true, e);
+        GuardFailed(ctx_, QStringLiteral("ExecPPOB"), refusing, true, e);
         return false;
     }
 }
 
-bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
-                        const QString& tuj, const QString& terminal, const QString& trxId) {
+bool MoneyGuards::CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
+                             const QString& tuj, const QString& terminal, const QString& trxId) {
     // The rebate inside a group price belongs to the pricing of the waiting row, not to this.
-    const auto clear = qScopeGuard([this] { w_.prices.LastRebat = 0; });
+    const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
     bool refusing = false;
     try {
-        const qint32 credit = w_.prices.GetDepositKredit(kdrs);
-        const ResellerRecord reseller = w_.prices.ReadReseller(kdrs);
+        const qint32 credit = prices_.GetDepositKredit(kdrs);
+        const ResellerRecord reseller = prices_.ReadReseller(kdrs);
         const qint32 available = Amounts::Add(Convert::ToInt32(reseller.deposit), credit);
         // Priced as its waiting record will charge it. An unknown reseller has no level: the
         // guard lets the order pass, and the dispatch loop leaves it out.
-        const qint32 price = w_.prices.OrderPrice(kdrs, reseller, kdProduk, terminal, trxId);
+        const qint32 price = prices_.OrderPrice(kdrs, reseller, kdProduk, terminal, trxId);
         // Orders paid at order time are already out of the deposit.
         const qint32 pending = ctx_.values.DebitAtOrder != 0 ? 0 : AmbilTrxTunggu(kdrs);
         const qint32 owed = Amounts::Add(price, pending);
@@ -127,12 +127,12 @@ bool Guards::CekDeposit(const QString& number, const QString& kdrs, const QStrin
                     kdProduk, price, tuj);
         return true;
     } catch (const std::exception& e) {
-        Failed(QStringLiteral("CekDeposit"), refusing, false, e);
+        GuardFailed(ctx_, QStringLiteral("CekDeposit"), refusing, false, e);
         return false;
     }
 }
 
-qint32 Guards::AmbilTrxTunggu(const QString& kdReseller) {
+qint32 MoneyGuards::AmbilTrxTunggu(const QString& kdReseller) {
     try {
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("select sum(harga_beli) AS total from transaksi where status='2' and "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dispatch/Guards.h"
+#include "dispatch/MoneyGuards.h"
 #include "ledger/Deposits.h"
 #include "ledger/Ledger.h"
 #include "ledger/Prices.h"
@@ -10,11 +11,14 @@
 #include "queue/MessageTables.h"
 #include "queue/SenderSelection.h"
 #include "routing/Rerouting.h"
+#include "routing/TerminalChoice.h"
 #include "settlement/BillCapture.h"
 #include "settlement/PriceUpdate.h"
 #include "settlement/PromoAndNotices.h"
 #include "settlement/ReplyClassifier.h"
 #include "settlement/Settlement.h"
+#include "settlement/SettlementMessage.h"
+#include "settlement/SettlementRows.h"
 #include "store/Context.h"
 #include "store/Lookups.h"
 
@@ -37,10 +41,15 @@ struct Workers {
           priceUpdate(ctx, prices),
           bills(ctx, out),
           promo(ctx, lookups, messages, ledger),
-          rerouting(ctx, messages),
-          settlement(ctx, {lookups, prices, deposits, ledger, rebates, waiting, classifier,
-                           priceUpdate, bills, promo, messages, rerouting}),
-          guards(ctx, {jobs, lookups, prices, messages, rerouting, waiting, settlement}) {}
+          terminalChoice(ctx),
+          rerouting(ctx, messages, terminalChoice),
+          settlementRows(ctx),
+          settlementMessage(settlementRows, classifier),
+          settlement(ctx,
+                     {lookups, prices, deposits, ledger, rebates, waiting, classifier, priceUpdate,
+                      bills, promo, messages, rerouting, settlementRows, settlementMessage}),
+          money(ctx, lookups, prices, messages),
+          guards(ctx, {jobs, messages, rerouting, waiting, settlement, money}) {}
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
@@ -57,7 +66,11 @@ struct Workers {
     PriceUpdate priceUpdate;
     BillCapture bills;
     PromoAndNotices promo;
+    TerminalChoice terminalChoice;
     Rerouting rerouting;
+    SettlementRows settlementRows;
+    SettlementMessage settlementMessage;
     Settlement settlement;
+    MoneyGuards money;
     Guards guards;
 };

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "ledger/TransaksiRow.h"
+#include "ledger/TransactionRow.h"
 #include "store/Context.h"
 
 class Deposits;
@@ -23,14 +23,14 @@ class Ledger : public QObject {
                           const QString& kodeRS, const QString& uraian);
     qint32 GetAutoIncrement();  // the ledger's next id in this database, 0 when unreadable
     void DuplicateEntry();
-    void InsertToTransaksi(const TransaksiRow& row);  // failures are logged
+    void InsertToTransaksi(const TransactionRow& row);  // failures are logged
     // Charges an administration fee (0: the fee stored under kode) and records it.
     void Biaya(const QString& kdrs, qint32 mBiaya, const QString& kode);
 
     // Writes the row and raises on failure, for callers that write it inside a unit of work;
     // LogTransaksiError writes InsertToTransaksi's line.
-    qint64 WriteTransaksi(const TransaksiRow& row);  // the new row's id
-    void LogTransaksiError(const TransaksiRow& row, const std::exception& e);
+    qint64 WriteTransaksi(const TransactionRow& row);  // the new row's id
+    void LogTransaksiError(const TransactionRow& row, const std::exception& e);
 
   signals:
     // A text for the host's monitor.

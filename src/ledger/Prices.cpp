@@ -1,8 +1,9 @@
-// The single-statement price and reseller lookups. A missing row is never an error: each
-// returns 0 or the header record.
+// Price resolution. The single-statement price and reseller lookups never take a missing row
+// for an error: each returns 0 or the header record. Group prices follow them.
 #include "ledger/Prices.h"
 
 #include "ledger/Amounts.h"
+#include "ledger/MemberChain.h"
 
 qint32 Prices::GetHargaBiasa(const QString& kdProduk) {
     const DbResult r = ctx_.db.Exec(
@@ -82,4 +83,113 @@ qint32 Prices::OrderPrice(const QString& kdReseller, const ResellerRecord& resel
 qint32 Prices::OpenAmount(const QString& kdProduk, const QString& trxId) {
     if (!kdProduk.contains(QLatin1Char('?'))) return 0;
     return Convert::ToInt32(trxId.split(QLatin1Char('#')).value(2).trimmed());
+}
+
+// Group prices: the member chain, the per-product upline rebate, the level's price in the
+// group and the terminal's selling price as its cap.
+
+qint32 Prices::GetRebatPerAgen(const QString& kodeKelompok, const QString& kdReseller,
+                               qint16 level) {
+    qint32 total = 0;
+    try {
+        QString current = kdReseller;
+        for (int step = 1; step <= level; ++step) {
+            const DbResult r = NextInChain(ctx_.db, kodeKelompok, current);
+            // Without a row the member stays the same, so every later step would ask the
+            // same question and get the same answer.
+            if (r.IsEmpty()) break;
+            current = r.Text(0, QStringLiteral("kode_produk"));
+            total = Amounts::Add(total, Amounts::Int32At(r, QStringLiteral("rebat")));
+        }
+        return total;
+    } catch (const std::exception& e) {
+        ctx_.LogError(QStringLiteral("GetRebatPerAgen [") + kodeKelompok + QLatin1Char(';') +
+                          kdReseller + QLatin1Char(';') + QString::number(level) +
+                          QStringLiteral("]{Total Rebat=") + QString::number(total) +
+                          QLatin1Char('}'),
+                      e);
+        return 0;
+    }
+}
+
+qint16 Prices::GetRebatPerProduk(const QString& kodeKelompok, const QString& kdReseller,
+                                 const QString& kdProduk) {
+    const DbResult up = ctx_.db.Exec(
+        QStringLiteral("SELECT kode_upline FROM reseller where kode_reseller= ?"), {kdReseller});
+    const QString upline = up.IsEmpty() ? QString("") : up.Text(0, QStringLiteral("kode_upline"));
+    if (upline == kdReseller) return 0;
+
+    const DbResult own = ctx_.db.Exec(
+        QStringLiteral("SELECT harga FROM temp_kelompok where kode_kelompok=? and nama_kelompok= "
+                       "? and kode_produk=? and harga_master=?"),
+        {kodeKelompok, kdReseller, kdProduk, upline});
+    qint16 result = own.IsEmpty() ? 0 : Amounts::Int16At(own, QStringLiteral("harga"));
+    if (result == 0) {
+        const DbResult all = ctx_.db.Exec(
+            QStringLiteral("SELECT harga FROM temp_kelompok where kode_kelompok=? and "
+                           "nama_kelompok= 'ALL' and kode_produk=? and harga_master=?"),
+            {kodeKelompok, kdProduk, upline});
+        result = all.IsEmpty() ? 0 : Amounts::Int16At(all, QStringLiteral("harga"));
+    }
+    return result;
+}
+
+qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
+                                const QString& terminal, const QString& kdReseller) {
+    qint32 jual = 0;
+    try {
+        // The per-product rebate counts only on top of a member-chain rebate.
+        qint32 mgm = GetRebatPerAgen(kodeKelompok, kdReseller, level);
+        if (mgm > 0) mgm = Amounts::Add(mgm, GetRebatPerProduk(kodeKelompok, kdReseller, kdProduk));
+
+        const DbResult k = ctx_.db.Exec(
+            QStringLiteral("SELECT * FROM kelompok where kode_kelompok= ? and  kode_produk= ?"),
+            {kodeKelompok, kdProduk});
+        qint32 hargaMaster = 0, hargaDealer = 0, harga = 0;
+        qint32 rebatMaster = 0, rebatDealer = 0, rebat = 0;
+        if (!k.IsEmpty()) {
+            hargaMaster = Amounts::Int32At(k, QStringLiteral("harga_master"));
+            hargaDealer = Amounts::Int32At(k, QStringLiteral("harga_dealer"));
+            harga = Amounts::Int32At(k, QStringLiteral("harga"));
+            rebatMaster = Amounts::Int32At(k, QStringLiteral("rebat_master"));
+            rebatDealer = Amounts::Int32At(k, QStringLiteral("rebat_dealer"));
+            rebat = Amounts::Int32At(k, QStringLiteral("rebat"));
+        }
+
+        qint32 price = 0, rebate = 0;
+        if (level == 1) {
+            price = hargaMaster;
+        } else if (level == 2) {
+            price = hargaDealer;
+            rebate = rebatMaster;
+        } else {
+            price = harga;
+            rebate = Amounts::Add(rebat, rebatDealer);
+        }
+        if (mgm != 0 && price != 0) {
+            price = Amounts::Add(hargaMaster, mgm);
+            rebate = mgm;
+        }
+        LastRebat = rebate;
+
+        jual = GetHargaJualParsing(kdProduk, terminal);
+        const qint32 compared = mgm != 0 ? Amounts::Sub(price, rebate) : price;
+        if (compared > jual) return Amounts::Add(jual, rebate);
+        if (price == 0 && jual > 0) return jual;
+        return price;
+    } catch (const std::exception& e) {
+        ctx_.LogError(QStringLiteral("GetHargaKelompok KodeProduk=") + kdProduk +
+                          QStringLiteral(", LevelReseller=") + QString::number(level) +
+                          QStringLiteral(",Kode Rs=") + kdReseller + QStringLiteral(", Kelompok=") +
+                          kodeKelompok + QLatin1Char(','),
+                      e);
+        return jual;
+    }
+}
+
+qint32 Prices::GetHargaReseller(const QString& kdReseller, const QString& kdProduk,
+                                qint16 terminal) {
+    const ResellerRecord r = ReadReseller(kdReseller);
+    return GetHargaKelompok(r.kodeKelompok, kdProduk, r.LevelNumber(), QString::number(terminal),
+                            kdReseller);
 }

@@ -1,13 +1,21 @@
 // The waiting record: an order sent to a supplier (or refused by a guard) is priced for the
-// reseller and written as a transaction with status 2, which settlement later finds.
+// reseller and written as a transaction with status 2, which settlement later finds. After a
+// successful sale come the low-deposit warning and the reseller's activity row.
 #include "ledger/WaitingRecord.h"
 
+#include <QDate>
 #include <QScopeGuard>
+#include <cmath>
 
 #include "ledger/Amounts.h"
 #include "ledger/Deposits.h"
 #include "ledger/Ledger.h"
+#include "ledger/MoneyText.h"
 #include "ledger/Prices.h"
+#include "queue/MessageTables.h"
+#include "store/Convert.h"
+#include "store/Database.h"
+#include "store/Stamps.h"
 
 namespace {
 
@@ -17,6 +25,30 @@ class RowNotWritten : public DbError {
   public:
     using DbError::DbError;
 };
+
+// One activity row per reseller: points gathered, first activity, and a note of the last one.
+void RecordActivity(Database& db, const QString& kdReseller, double points) {
+    const QString now = NowStamp();
+    const DbResult r =
+        db.Exec(QStringLiteral("SELECT id,hit,datetime FROM reseller_log WHERE kode_reseller= ?"),
+                {kdReseller});
+    if (r.IsEmpty()) {
+        db.Exec(QStringLiteral("insert into reseller_log (hit,kode_reseller,datetime,"
+                               "pesan_terakhir,realtimenow)values(?,?,?,?,?)"),
+                {std::nearbyint(points), kdReseller, now, now, now});
+        return;
+    }
+    // Calendar days since the first activity; a row the host made without one counts 0.
+    const QDate first = QDate::fromString(r.Text(0, QStringLiteral("datetime")).left(10),
+                                          QStringLiteral("yyyy-MM-dd"));
+    const qint64 days = first.isValid() ? first.daysTo(QDate::currentDate()) : 0;
+    const QString note =
+        QLatin1Char('<') + now + QStringLiteral(">=[") + QString::number(days) + QLatin1Char(']');
+    // Added at the database, so two terminals counting for one reseller lose nothing.
+    db.Exec(QStringLiteral("update reseller_log set hit=ROUND(ROUND(hit)+?),pesan_terakhir=?,"
+                           "realtimenow=? where id=?"),
+            {points, note, now, r.Value(0, QStringLiteral("id"))});
+}
 
 }  // namespace
 
@@ -59,14 +91,14 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
                      Prices::OpenAmount(kdProduk, trxId));
     order.harga = harga;
 
-    TransaksiRow& row = order.row;
+    TransactionRow& row = order.row;
     row.kodeTransaksi = QString::number(prices_.LastRebat) + QLatin1Char('#') + trxId;
     row.kodeProduk = kdProduk;
     row.tujuan = tujuan;
     row.kodeReseller = kdReseller;
     row.hpReseller = hpRs;
-    row.hargaBeli = QString::number(harga);
-    row.hargaDasar = QString::number(hargaDasar);
+    row.hargaBeli = harga;
+    row.hargaDasar = hargaDasar;
     row.lineGate = lineGate;
     row.terminal = terminal;
     row.status = 2;
@@ -79,15 +111,15 @@ void WaitingRecord::WriteWaiting(WaitingOrder& order) {
     // The debit and the row that records it are written together: both or neither. A
     // transaction the server rolled back on a deadlock is run once more by the door.
     ctx_.db.Transaction([&] {
-        TransaksiRow& row = order.row;
+        TransactionRow& row = order.row;
         qint32 awal = Convert::ToInt32(order.reseller.deposit);
         qint32 akhir = awal;
         if (ctx_.values.DebitAtOrder != 0) {
             akhir = deposits_.UpdateDeposit(row.kodeReseller, order.harga, QStringLiteral("-"));
             awal = Amounts::Add(akhir, order.harga);
         }
-        row.depositAwal = QString::number(awal);
-        row.depositAkhir = QString::number(akhir);
+        row.depositAwal = awal;
+        row.depositAkhir = akhir;
         try {
             order.id = ledger_.WriteTransaksi(row);
         } catch (const DbError& e) {
@@ -98,6 +130,59 @@ void WaitingRecord::WriteWaiting(WaitingOrder& order) {
             throw RowNotWritten(Describe(e));
         }
     });
+}
+
+// The low-deposit warning after a successful sale: sent every time the new deposit lies in
+// the 10,000 just under the configured limit, to resellers without a credit allowance.
+void WaitingRecord::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
+                                    const QString& hpReseller) {
+    const qint32 kredit = prices_.GetDepositKredit(kdReseller);
+    const DbResult l = ctx_.db.Exec(
+        QStringLiteral("SELECT parsing FROM configuration WHERE kode = 'PeringatanLimitDeposit'"));
+    const qint32 limit = l.IsEmpty() ? 0 : Amounts::Int32At(l, QStringLiteral("parsing"));
+    if (limit == 0 || kredit != 0) return;
+    if (deposit < qint64{limit} - 10000 || deposit > limit) return;
+
+    const DbResult t =
+        ctx_.db.Exec(QStringLiteral("SELECT parsing FROM configuration WHERE "
+                                    "kode='JawabanPeringatanLimitDeposit' and level='2' "));
+    QString pesan = t.IsEmpty() ? QString("") : t.Text(0, QStringLiteral("parsing"));
+    pesan.replace(QLatin1String("<deposit>"), FormatRibuan(deposit));
+    pesan.replace(QLatin1String("<datetime>"), NowStamp());
+    qint16 sender = 0;
+    messages_.QueueAdminJob(hpReseller, pesan, sender);
+}
+
+void WaitingRecord::UpdateResellerLog(const QString& kdReseller, const QString& poin) {
+    try {
+        // The leading number of the points text, 0 when it has none; the new total is whole.
+        const double points = Convert::Val(poin);
+        try {
+            RecordActivity(ctx_.db, kdReseller, points);
+        } catch (const DbError& e) {
+            if (!e.Description().contains(QLatin1String("reseller_log' doesn't exist"))) throw;
+            CreateResellerLog();
+            RecordActivity(ctx_.db, kdReseller, points);
+        }
+    } catch (const std::exception&) {
+        // The activity log is a courtesy: a failure costs the sale nothing.
+    }
+}
+
+void WaitingRecord::CreateResellerLog() {
+    ctx_.db.Exec(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS `reseller_log` ("
+                       "`id` BIGINT NOT NULL AUTO_INCREMENT, "
+                       "`hit` DOUBLE NOT NULL DEFAULT '0', "
+                       "`kode_reseller` varchar(60) NULL DEFAULT NULL, "
+                       "`datetime` datetime NULL DEFAULT NULL, "
+                       "`pesan_terakhir` varchar(250) NULL DEFAULT NULL, "
+                       "`deposit_kredit` DOUBLE NOT NULL DEFAULT '0', "
+                       "`pesan_promo` varchar(160) NOT NULL DEFAULT 'OFF', "
+                       "`biaya` FLOAT(12) NOT NULL DEFAULT '0', "
+                       "`realtimenow` datetime NULL DEFAULT NULL, "
+                       "PRIMARY KEY (`id`), UNIQUE KEY `id` (`id`), KEY `id_2` (`id`)"
+                       ") ENGINE=InnoDB DEFAULT CHARSET=utf8"));
 }
 
 void WaitingRecord::CheckTable() {

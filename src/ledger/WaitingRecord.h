@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "ledger/ResellerRecord.h"
-#include "ledger/TransaksiRow.h"
+#include "ledger/TransactionRow.h"
 #include "store/Context.h"
 
 class Deposits;
@@ -15,7 +15,7 @@ class Prices;
 struct WaitingOrder {
     ResellerRecord reseller;
     qint32 harga = 0;
-    TransaksiRow row;
+    TransactionRow row;
     qint64 id = 0;  // the row's id once written
 };
 

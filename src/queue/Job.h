@@ -15,17 +15,9 @@ struct Job {
     qint16 terminal = 0;
     qint32 lineGate = 0;
 
-    // The ";;"-joined job record: id, kode_produk, tujuan, pesan, kode_reseller, hp_reseller,
-    // trx_id, terminal, line_gate.
-    QString ToRecord() const;
-
     // The line as the 16-bit fields of orders keep it; a line beyond that counts as 0.
     qint16 LineGate16() const { return LineGate16(lineGate); }
     static qint16 LineGate16(qint64 line) {
         return line >= INT16_MIN && line <= INT16_MAX ? static_cast<qint16>(line) : 0;
     }
 };
-
-// The record returned when no job is waiting; its fourth field is "pesan".
-inline constexpr char kEmptyJobRecord[] =
-    "id;;kode_produk;;tujuan;;pesan;;kode_reseller;;hp_reseller;;trx_id;;terminal;;line_gate";

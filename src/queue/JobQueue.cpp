@@ -1,29 +1,14 @@
 #include "queue/JobQueue.h"
 
-#include <QStringList>
-
 #include "store/Database.h"
 #include "store/Stamps.h"
 #include "store/TerminalList.h"
-
-QString Job::ToRecord() const {
-    return QStringList{QString::number(id),
-                       kodeProduk,
-                       tujuan,
-                       pesan,
-                       kodeReseller,
-                       hpReseller,
-                       trxId,
-                       QString::number(terminal),
-                       QString::number(lineGate)}
-        .join(QStringLiteral(";;"));
-}
 
 QString JobQueue::QueueTable() const {
     return ctx_.values.AltQueueOn ? QStringLiteral("job_quenue_") : QStringLiteral("job_quenue");
 }
 
-std::optional<Job> JobQueue::FetchJob(qint16 terminal) {
+std::optional<Job> JobQueue::GetQueue(qint16 terminal) {
     const DayRange today = TodayRange();
     QVariantList params = {today.from, today.to};
     const QString filter = TerminalCondition(ctx_.values.TerminalList, terminal, params);
@@ -46,11 +31,6 @@ std::optional<Job> JobQueue::FetchJob(qint16 terminal) {
     job.terminal = static_cast<qint16>(r.Int(0, QStringLiteral("terminal")));
     job.lineGate = static_cast<qint32>(r.Int(0, QStringLiteral("line_gate")));
     return job;
-}
-
-QString JobQueue::GetQueue(qint16 terminal) {
-    const std::optional<Job> job = FetchJob(terminal);
-    return job ? job->ToRecord() : QString::fromUtf8(kEmptyJobRecord);
 }
 
 bool JobQueue::DelQueue(qint64 id) {

@@ -12,10 +12,9 @@ class JobQueue {
   public:
     explicit JobQueue(Context ctx) : ctx_(ctx) {}
 
-    // Today's oldest job for this terminal (or the merged terminals), as a ";;" record; the
-    // empty-queue record when there is none.
-    QString GetQueue(qint16 terminal);
-    std::optional<Job> FetchJob(qint16 terminal);
+    // Today's oldest job for this terminal (or the merged terminals); none when the queue is
+    // empty.
+    std::optional<Job> GetQueue(qint16 terminal);
     // Deletes the job; false when it was no longer there (taken by another instance).
     bool DelQueue(qint64 id);
     // The terminal number when job_quenue holds at least one row for it, else the empty text.

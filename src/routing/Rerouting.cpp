@@ -1,11 +1,13 @@
 // Re-routing of a failed order: the unit of work, the new job or the reseller's message, and
-// the routing-table lookup. The choice among terminals is in TerminalChoice.cpp.
+// the routing-table lookup. The choice among the candidates is TerminalChoice's.
 #include "routing/Rerouting.h"
 
 #include <QScopeGuard>
+#include <QStringList>
 #include <algorithm>
 
 #include "queue/MessageTables.h"
+#include "routing/TerminalChoice.h"
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/Errors.h"
@@ -51,7 +53,8 @@ Rerouting::GuardMove Rerouting::MovesOf(const QString& jobTrxId) {
 
 bool Rerouting::Pintar(const QString& member, const QString& number, const QString& kdProduk,
                        const QString& tujuan, qint16 terminal, const QString& text, qint64 idx,
-                       qint16 terSumber, const QString& trxId, const GuardMove* guard) {
+                       const QString& keyword, qint16 terSumber, const QString& trxId,
+                       const GuardMove* guard) {
     const bool joined = ctx_.db.InTransaction();
     bool queued = false;
     try {
@@ -59,7 +62,7 @@ bool Rerouting::Pintar(const QString& member, const QString& number, const QStri
         ctx_.db.Transaction([&] {
             const bool wasOn = OffParsing(kdProduk, terminal);
             queued = ReulangTrx(member, number, kdProduk, tujuan, text, terSumber, trxId, guard);
-            if (idx > 0) CatatPengalihan(idx, text, terminal);
+            if (idx > 0) CatatPengalihan(idx, text, terminal, keyword);
             // A product that was off (a stock-out, an administrator's rule) stays off.
             if (ctx_.values.OffParsing == 0 && wasOn) ONParsing(kdProduk, terminal);
         });
@@ -151,11 +154,11 @@ void Rerouting::InsertJobAlih(const QString& member, const QString& number, cons
                   fit("trx_id", trxIdField)});
 }
 
-void Rerouting::CatatPengalihan(qint64 idx, const QString& text, qint16 terminal) {
+void Rerouting::CatatPengalihan(qint64 idx, const QString& text, qint16 terminal,
+                                const QString& keyword) {
     const QString note = QStringLiteral("<") + ShortStamp() + QStringLiteral(">AUTO Pengalihan<") +
-                         ctx_.values.LastFailureKeyword + QStringLiteral(">:{") + text +
-                         QStringLiteral("(") + QString::number(terminal) + QStringLiteral(")") +
-                         QStringLiteral("}");
+                         keyword + QStringLiteral(">:{") + text + QStringLiteral("(") +
+                         QString::number(terminal) + QStringLiteral(")") + QStringLiteral("}");
     // Only a failed or waiting order is closed here; one that succeeded meanwhile, or is gone,
     // fails the re-route so that its new job is not queued either.
     const DbResult r = ctx_.db.Exec(
@@ -177,20 +180,20 @@ Rerouting::AlihCommand Rerouting::CariPerintahAlih(const QString& member, const 
     if (list != kNc) {
         switch (ctx_.values.Prioritas) {
             case 1:
-                chosen = PilihTerminalTersepi(aProduk, list);
+                chosen = choice_.PilihTerminalTersepi(aProduk, list, avoid_);
                 break;
             case 2:
-                chosen = PilihTerminalPrioritas(aProduk, list);
+                chosen = choice_.PilihTerminalPrioritas(aProduk, list, avoid_);
                 break;
             default:
-                chosen = RandomTerminalAlih(aProduk, list);
+                chosen = choice_.RandomTerminalAlih(aProduk, list, avoid_);
         }
     } else {
-        chosen = PilihTerminalProduk(aProduk);
+        chosen = choice_.PilihTerminalProduk(aProduk, avoid_);
     }
 
     AlihCommand r;
-    const std::optional<int> t = TerminalNumber(chosen);
+    const std::optional<int> t = TerminalChoice::TerminalNumber(chosen);
     if (!t || (avoid_ != 0 && *t == avoid_)) return r;
     const DbResult p = ctx_.db.Exec(QStringLiteral("select * from parsing where kode_produk=? and "
                                                    "terminal=? and active='1' ORDER BY id ASC"),

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 #include "store/Context.h"
 
 class MessageTables;
+class TerminalChoice;
 
 // Moves an order that failed on this terminal to another one: the product goes off here, a new
 // job is queued for a terminal chosen by the routing table, product restrictions, priority
@@ -14,7 +13,8 @@ class MessageTables;
 // terminal can take the order the reseller gets the "Pesan4" message instead.
 class Rerouting {
   public:
-    Rerouting(Context ctx, MessageTables& messages) : ctx_(ctx), messages_(messages) {}
+    Rerouting(Context ctx, MessageTables& messages, TerminalChoice& choice)
+        : ctx_(ctx), messages_(messages), choice_(choice) {}
 
     // Where the new job goes; all empty when no terminal can take the product. The command is
     // kept whole, whatever separators it holds.
@@ -36,12 +36,15 @@ class Rerouting {
     // The moves recorded in a job's id (its fourth "#" field); none for a job the host queued.
     static GuardMove MovesOf(const QString& jobTrxId);
 
-    // The whole re-route as one unit of work; true when a new job was queued. Errors are
-    // logged; inside a caller's transaction they go on to the caller as well, so that its unit
-    // fails whole. The product is switched on again only when it was on before.
+    // The whole re-route as one unit of work; true when a new job was queued. The failed order
+    // idx (none for 0) is closed with a remark naming the failure keyword that allowed the
+    // re-route. Errors are logged; inside a caller's transaction they go on to the caller as
+    // well, so that its unit fails whole. The product is switched on again only when it was on
+    // before.
     bool Pintar(const QString& member, const QString& number, const QString& kdProduk,
                 const QString& tujuan, qint16 terminal, const QString& text, qint64 idx,
-                qint16 terSumber, const QString& trxId, const GuardMove* guard = nullptr);
+                const QString& keyword, qint16 terSumber, const QString& trxId,
+                const GuardMove* guard = nullptr);
     // Switches the product off on the terminal; true when it was on.
     bool OffParsing(const QString& kdProduk, qint16 terminal);
     void ONParsing(const QString& kdProduk, qint16 terminal);
@@ -51,10 +54,6 @@ class Rerouting {
                     const QString& tujuan, const QString& text, qint16 lineGate,
                     const QString& trxId, const GuardMove* guard = nullptr);
 
-    // The ";"-joined terminals without the chat and modem modules, when that filter is on.
-    QString SeleksiTerminalChip(const QString& terminals);
-    QString RandomTerminalAlih(const QString& kdProduk, const QString& terminals);
-
     AlihCommand CariPerintahAlih(const QString& member, const QString& aProduk,
                                  const QString& tujuan);
     // The new job's text: the command with the destination, the order's code and denomination
@@ -63,34 +62,19 @@ class Rerouting {
                                    const QString& trxid, const QString& denom);
     // The routing table's candidate list for the order, "NC" when none applies.
     QString CariTujuanHLR(const QString& member, const QString& tujuan);
-    QString PilihTerminalProduk(const QString& aProduk);
-    QString PilihTerminalTersepi(const QString& kdProduk, const QString& terminals);
-    QString PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals);
 
     // A "#" field of a transaction code; empty past the last.
     static QString AmbilFieldTrx(const QString& trxId, int field);
-    // Entries of a ";"-joined list; the empty text has none.
-    static QStringList Entries(const QString& terminals);
-    // The terminal an entry names; none for a text that is not a whole number.
-    static std::optional<int> TerminalNumber(const QString& entry);
 
   private:
-    void CatatPengalihan(qint64 idx, const QString& text, qint16 terminal);
+    void CatatPengalihan(qint64 idx, const QString& text, qint16 terminal, const QString& keyword);
     QString CariHLRAlamat(const QString& member);
     void InsertJobAlih(const QString& member, const QString& number, const QString& aProduk,
                        const QString& tujuan, const QString& msg, qint16 lineGate, qint16 terminal,
                        const QString& trxIdField);
 
-    // The terminals of the list that may serve the product and have it active (at the given
-    // priority level when one is given), in the list's order.
-    QStringList Qualifying(const QString& kdProduk, const QString& terminals,
-                           std::optional<int> prioritas);
-    // Among kept terminals, the first with no order for the product today, else the one with
-    // the fewest; empty when none is kept.
-    QString LeastUsedToday(const QString& kdProduk, const QStringList& kept);
-    QString RandomEntry(const QString& terminals) const;
-
     Context ctx_;
     MessageTables& messages_;
+    TerminalChoice& choice_;
     int avoid_ = 0;  // a terminal the order being moved may not go to; 0 for none
 };

@@ -1,23 +1,22 @@
-// Which terminal takes a re-routed order: candidates from the routing table or from the
-// product's active terminals, chosen at random, by least use today or by priority level.
-#include "routing/Rerouting.h"
+#include "routing/TerminalChoice.h"
+
 #include "store/Database.h"
 #include "store/Errors.h"
 #include "store/Stamps.h"
 
-QStringList Rerouting::Entries(const QString& terminals) {
+QStringList TerminalChoice::Entries(const QString& terminals) {
     return terminals.isEmpty() ? QStringList() : terminals.split(QLatin1Char(';'));
 }
 
-std::optional<int> Rerouting::TerminalNumber(const QString& entry) {
+std::optional<int> TerminalChoice::TerminalNumber(const QString& entry) {
     bool ok = false;
     const int n = entry.trimmed().toInt(&ok);
     if (!ok) return std::nullopt;
     return n;
 }
 
-QStringList Rerouting::Qualifying(const QString& kdProduk, const QString& terminals,
-                                  std::optional<int> prioritas) {
+QStringList TerminalChoice::Qualifying(const QString& kdProduk, const QString& terminals,
+                                       std::optional<int> prioritas, int avoid) {
     const QString code = kdProduk.toUpper() + QLatin1Char(',');
     QString sql = QStringLiteral(
         "select terminal from parsing where kode_produk=? and active='1' and terminal=?");
@@ -37,7 +36,7 @@ QStringList Rerouting::Qualifying(const QString& kdProduk, const QString& termin
         }
         // Entries that are no terminal number (an empty one, a typing error) name no terminal.
         const std::optional<int> n = TerminalNumber(t);
-        if (!n || (avoid_ != 0 && *n == avoid_)) continue;
+        if (!n || (avoid != 0 && *n == avoid)) continue;
         QVariantList params{kdProduk, *n};
         if (prioritas) params.append(*prioritas);
         if (!ctx_.db.Exec(sql, params).IsEmpty()) kept.append(QString::number(*n));
@@ -45,7 +44,7 @@ QStringList Rerouting::Qualifying(const QString& kdProduk, const QString& termin
     return kept;
 }
 
-QString Rerouting::SeleksiTerminalChip(const QString& terminals) {
+QString TerminalChoice::SeleksiTerminalChip(const QString& terminals) {
     if (ctx_.values.SmallestQueueFilter == 0) return terminals;
     QStringList kept;
     for (const QString& t : Entries(terminals)) {
@@ -61,16 +60,17 @@ QString Rerouting::SeleksiTerminalChip(const QString& terminals) {
     return kept.isEmpty() ? terminals : kept.join(QLatin1Char(';'));
 }
 
-QString Rerouting::RandomEntry(const QString& terminals) const {
+QString TerminalChoice::RandomEntry(const QString& terminals) const {
     const QStringList entries = Entries(terminals);
     if (entries.isEmpty()) throw RelvaneError(QStringLiteral("empty terminal list"));
     return entries.value(ctx_.util.RandomIndex(1, entries.size() - 1, 0));
 }
 
-QString Rerouting::RandomTerminalAlih(const QString& kdProduk, const QString& terminals) {
+QString TerminalChoice::RandomTerminalAlih(const QString& kdProduk, const QString& terminals,
+                                           int avoid) {
     try {
         return RandomEntry(SeleksiTerminalChip(
-            Qualifying(kdProduk, terminals, std::nullopt).join(QLatin1Char(';'))));
+            Qualifying(kdProduk, terminals, std::nullopt, avoid).join(QLatin1Char(';'))));
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("RandomTerminalAlih "), e);
         // Any entry of the rule, as written; one that names no active terminal for the
@@ -79,7 +79,7 @@ QString Rerouting::RandomTerminalAlih(const QString& kdProduk, const QString& te
     }
 }
 
-QString Rerouting::PilihTerminalProduk(const QString& aProduk) {
+QString TerminalChoice::PilihTerminalProduk(const QString& aProduk, int avoid) {
     try {
         const DbResult r =
             ctx_.db.Exec(QStringLiteral("select terminal from parsing where kode_produk=? and "
@@ -87,13 +87,13 @@ QString Rerouting::PilihTerminalProduk(const QString& aProduk) {
                          {aProduk});
         QStringList list;
         for (int i = 0; i < r.RecordCount(); ++i)
-            if (avoid_ == 0 || r.Int(i, QStringLiteral("terminal")) != avoid_)
+            if (avoid == 0 || r.Int(i, QStringLiteral("terminal")) != avoid)
                 list.append(r.Text(i, QStringLiteral("terminal")));
         switch (ctx_.values.Prioritas) {
             case 1:
-                return PilihTerminalTersepi(aProduk, list.join(QLatin1Char(';')));
+                return PilihTerminalTersepi(aProduk, list.join(QLatin1Char(';')), avoid);
             case 2:
-                return PilihTerminalPrioritas(aProduk, list.join(QLatin1Char(';')));
+                return PilihTerminalPrioritas(aProduk, list.join(QLatin1Char(';')), avoid);
             default:
                 return RandomEntry(SeleksiTerminalChip(list.join(QLatin1Char(';'))));
         }
@@ -103,10 +103,11 @@ QString Rerouting::PilihTerminalProduk(const QString& aProduk) {
     }
 }
 
-QString Rerouting::PilihTerminalTersepi(const QString& kdProduk, const QString& terminals) {
+QString TerminalChoice::PilihTerminalTersepi(const QString& kdProduk, const QString& terminals,
+                                             int avoid) {
     QStringList walking = Entries(terminals);
     try {
-        walking = Qualifying(kdProduk, terminals, std::nullopt);
+        walking = Qualifying(kdProduk, terminals, std::nullopt, avoid);
         walking = Entries(SeleksiTerminalChip(walking.join(QLatin1Char(';'))));
         return LeastUsedToday(kdProduk, walking);
     } catch (const std::exception& e) {
@@ -115,7 +116,8 @@ QString Rerouting::PilihTerminalTersepi(const QString& kdProduk, const QString& 
     }
 }
 
-QString Rerouting::PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals) {
+QString TerminalChoice::PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals,
+                                               int avoid) {
     QStringList walking = Entries(terminals);
     try {
         // The search starts at the level that last had candidates and climbs; past the last
@@ -124,7 +126,7 @@ QString Rerouting::PilihTerminalPrioritas(const QString& kdProduk, const QString
         int level = ctx_.values.PrioritasAktif;
         QStringList kept;
         for (;;) {
-            kept = Qualifying(kdProduk, terminals, level);
+            kept = Qualifying(kdProduk, terminals, level, avoid);
             if (!kept.isEmpty()) break;
             if (level >= ctx_.values.PriorityLevels) {
                 level = 1;
@@ -141,7 +143,7 @@ QString Rerouting::PilihTerminalPrioritas(const QString& kdProduk, const QString
     }
 }
 
-QString Rerouting::LeastUsedToday(const QString& kdProduk, const QStringList& kept) {
+QString TerminalChoice::LeastUsedToday(const QString& kdProduk, const QStringList& kept) {
     const DayRange day = TodayRange();
     QStringList numbers;  // the "in (...)" list, from whole numbers only
     for (const QString& t : kept) {

@@ -20,6 +20,7 @@
 #include "settlement/PriceUpdate.h"
 #include "settlement/PromoAndNotices.h"
 #include "settlement/ReplyClassifier.h"
+#include "settlement/SettlementMessage.h"
 #include "store/Database.h"
 #include "store/Lookups.h"
 #include "store/SettingsKeys.h"
@@ -50,11 +51,11 @@ void Settlement::ExecuteReplaySupplier(const QString& text, qint16 terminal) {
 }
 
 Settlement::Outcome Settlement::SettleFirstMatch(const QString& text, qint16 terminal) {
-    const QList<Pending> pending = GetTrxPending(terminal);
+    const QList<SettlementRows::Pending> pending = w_.rows.GetTrxPending(terminal);
     // The keywords do not depend on the order: the first one in the reply decides for all.
     bool classified = false;
     ReplyClassifier::Verdict verdict;
-    for (const Pending& entry : pending) {
+    for (const SettlementRows::Pending& entry : pending) {
         if (!Matches(entry, text)) continue;
         if (!classified) {
             verdict = w_.classifier.Classify(text);
@@ -69,12 +70,12 @@ Settlement::Outcome Settlement::SettleFirstMatch(const QString& text, qint16 ter
 }
 
 void Settlement::SettleRefusal(qint64 id, const QString& text, qint16 terminal) {
-    Pending entry;
+    SettlementRows::Pending entry;
     entry.id = id;
     Settle(entry, w_.classifier.FailureTemplate(text), false, text, terminal);
 }
 
-bool Settlement::Matches(const Pending& entry, const QString& text) {
+bool Settlement::Matches(const SettlementRows::Pending& entry, const QString& text) {
     // An empty search text is in every reply: it would settle some other order.
     const QString wanted = ctx_.values.TrxIdMatching ? entry.kode : entry.tujuan.mid(1);
     if (!wanted.isEmpty() && text.contains(wanted)) return true;
@@ -82,22 +83,23 @@ bool Settlement::Matches(const Pending& entry, const QString& text) {
     return !msisdn.isEmpty() && text.contains(msisdn);
 }
 
-Settlement::Outcome Settlement::Settle(const Pending& entry, const QString& templ, bool success,
-                                       const QString& text, qint16 terminal) {
+Settlement::Outcome Settlement::Settle(const SettlementRows::Pending& entry, const QString& templ,
+                                       bool success, const QString& text, qint16 terminal) {
     Reply r;
     r.entry = entry;
     r.text = text;
     r.terminal = terminal;
     r.templ = templ;
-    r.rec = GetDataTrx(entry.id);
-    if (!r.rec.exists)
+    const std::optional<TransactionRow> rec = w_.rows.GetDataTrx(entry.id);
+    if (!rec)
         throw RelvaneError(QStringLiteral("transaksi ") + QString::number(entry.id) +
                            QStringLiteral(" tidak ada"));
+    r.rec = *rec;
     r.stok = ctx_.util.StockFromReply(text, r.rec.terminal);
     r.sn = ctx_.util.SnFromReply(text, r.rec.terminal).toUpper();
     r.source = static_cast<qint16>(UtilityComponent::SourceTerminal(r.rec.kodeTransaksi));
     r.nama = w_.lookups.GetResellerField(r.rec.kodeReseller, 1);
-    r.namaProduk = GetNamaProduk(r.rec.kodeProduk);
+    r.namaProduk = w_.rows.GetNamaProduk(r.rec.kodeProduk);
     try {
         if (success)
             SettleSuccess(r);
@@ -137,7 +139,7 @@ void Settlement::CheckNotSettledBefore(const Reply& r) {
 }
 
 void Settlement::SettleSuccess(Reply& r) {
-    const Record& rec = r.rec;
+    const TransactionRow& rec = r.rec;
     const QString ownTerminal = QString::number(r.terminal);
     ctx_.db.Transaction([&] {
         LockWaiting(r.entry.id);
@@ -164,15 +166,16 @@ void Settlement::SettleSuccess(Reply& r) {
         }
         r.before = Amounts::Add(r.price, r.after);
         w_.rebates.ProsesRebat(rec.kodeReseller, rec.kodeProduk);
-        UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price, r.stok);
+        w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price,
+                                  r.stok);
         // The adopted prices never outlive the settlement that adopted them.
         w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
-        QueueToReseller(r, FillMessage(r, true));
+        QueueToReseller(r, w_.message.FillMessage(r, true));
         if (r.source == 0) w_.ledger.Biaya(rec.kodeReseller, 0, QStringLiteral("TransaksiMasuk"));
     });
 
     // The order is settled: what follows only logs its failures, each on its own.
-    KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
+    w_.rows.KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
     FollowUp(QStringLiteral("FiturPromo "), [&] {
         w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
                             QString::number(rec.terminal), rec.hpReseller);
@@ -194,7 +197,7 @@ void Settlement::FollowUp(const QString& routine, const std::function<void()>& s
 }
 
 void Settlement::SettleFailure(Reply& r) {
-    const Record& rec = r.rec;
+    const TransactionRow& rec = r.rec;
     ctx_.db.Transaction([&] {
         LockWaiting(r.entry.id);
         r.price = rec.hargaBeli;
@@ -203,9 +206,9 @@ void Settlement::SettleFailure(Reply& r) {
                 ? w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"))
                 : w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
         r.before = Amounts::Sub(r.after, rec.hargaBeli);
-        UpdateTrxMenunggu(r.before, r.after, 0, r.text, r.entry.id, r.nama, r.sn, rec.hargaBeli,
-                          r.stok);
-        const QString message = FillMessage(r, false);
+        w_.rows.UpdateTrxMenunggu(r.before, r.after, 0, r.text, r.entry.id, r.nama, r.sn,
+                                  rec.hargaBeli, r.stok);
+        const QString message = w_.message.FillMessage(r, false);
         const QString tag = QLatin1Char('{') + QString::number(rec.terminal);
 
         // Re-routing is read per failure, for the terminal that carried the order.
@@ -213,14 +216,17 @@ void Settlement::SettleFailure(Reply& r) {
             Convert::Val(ctx_.settings.GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
                                                   Keys::PerTerminal(Keys::kPintar, rec.terminal),
                                                   Keys::kPintarDefault)) == 1;
-        if (pintar && w_.lookups.CekPintar2(r.text, rec.terminal)) {
+        const std::optional<QString> keyword =
+            pintar ? w_.lookups.CekPintar2(r.text, rec.terminal) : std::nullopt;
+        if (keyword) {
             // The failure just written counts: more than one means it failed before today.
-            if (GetTrxGagal(rec.kodeProduk, rec.tujuan, rec.terminal) > 1) {
+            if (w_.rows.GetTrxGagal(rec.kodeProduk, rec.tujuan, rec.terminal) > 1) {
                 QueueToReseller(r, tag + QStringLiteral(":3} ") + message);
                 return;
             }
             w_.rerouting.Pintar(rec.kodeReseller, rec.hpReseller, rec.kodeProduk, rec.tujuan,
-                                rec.terminal, r.text, r.entry.id, r.source, rec.kodeTransaksi);
+                                rec.terminal, r.text, r.entry.id, *keyword, r.source,
+                                rec.kodeTransaksi);
             return;
         }
         QueueToReseller(r,

@@ -1,24 +1,25 @@
-// The reseller's reply to a settled order, filled from the keyword's template. Placeholders are
-// replaced in a fixed order, every occurrence, matching case exactly.
+#include "settlement/SettlementMessage.h"
+
 #include "ledger/MoneyText.h"
 #include "settlement/ReplyClassifier.h"
-#include "settlement/Settlement.h"
+#include "settlement/SettlementRows.h"
 #include "store/Stamps.h"
 
-QString Settlement::FillMessage(const Reply& r, bool success) {
+QString SettlementMessage::FillMessage(const Settlement::Reply& r, bool success) {
     QString m = FillMessage(r, success, NowStamp(), ShortStamp());
     const auto put = [&m](const char* placeholder, const QString& value) {
         m.replace(QLatin1String(placeholder), value);
     };
     if (m.contains(QLatin1String("<trx>")))
         put("<trx>", QStringLiteral("Jmlh Trx [") +
-                         QString::number(JumlahTrxSukses(r.rec.kodeReseller)) + QLatin1Char(']'));
-    if (m.contains(QLatin1String("<sn-"))) m = w_.classifier.IsiSNMulti(r.text, m);
+                         QString::number(rows_.JumlahTrxSukses(r.rec.kodeReseller)) +
+                         QLatin1Char(']'));
+    if (m.contains(QLatin1String("<sn-"))) m = classifier_.IsiSNMulti(r.text, m);
     return m;
 }
 
-QString Settlement::FillMessage(const Reply& r, bool success, const QString& now,
-                                const QString& shortNow) {
+QString SettlementMessage::FillMessage(const Settlement::Reply& r, bool success, const QString& now,
+                                       const QString& shortNow) {
     QString m = r.templ;
     const auto put = [&m](const char* placeholder, const QString& value) {
         m.replace(QLatin1String(placeholder), value);

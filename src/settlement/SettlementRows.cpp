@@ -1,20 +1,20 @@
-// The rows settlement reads and writes: the waiting orders, one order's record, the settled
-// row, today's counts, the product's name and the supplier's stock figure.
+#include "settlement/SettlementRows.h"
+
+#include <algorithm>
 #include <cmath>
 
 #include "ledger/Amounts.h"
 #include "settlement/ReplyClassifier.h"
-#include "settlement/Settlement.h"
 #include "store/Database.h"
 #include "store/Stamps.h"
 #include "store/TerminalList.h"
 
 namespace {
 
-QList<Settlement::Pending> PendingRows(const DbResult& r) {
-    QList<Settlement::Pending> list;
+QList<SettlementRows::Pending> PendingRows(const DbResult& r) {
+    QList<SettlementRows::Pending> list;
     for (int i = 0; i < r.RecordCount(); ++i) {
-        Settlement::Pending p;
+        SettlementRows::Pending p;
         p.id = r.Int(i, QStringLiteral("id"));
         p.tujuan = r.Text(i, QStringLiteral("tujuan")).toLower();
         const QString kode = r.Text(i, QStringLiteral("kode_transaksi"));
@@ -28,7 +28,7 @@ QList<Settlement::Pending> PendingRows(const DbResult& r) {
 
 }  // namespace
 
-QList<Settlement::Pending> Settlement::GetTrxPending(qint16 terminal) {
+QList<SettlementRows::Pending> SettlementRows::GetTrxPending(qint16 terminal) {
     QVariantList params;
     const QString where = TerminalCondition(ctx_.values.TerminalList, terminal, params);
     const DbResult r = ctx_.db.Exec(
@@ -40,7 +40,7 @@ QList<Settlement::Pending> Settlement::GetTrxPending(qint16 terminal) {
     return list.isEmpty() ? GetTrxPendingHariIni(terminal) : list;
 }
 
-QList<Settlement::Pending> Settlement::GetTrxPendingHariIni(qint16 terminal) {
+QList<SettlementRows::Pending> SettlementRows::GetTrxPendingHariIni(qint16 terminal) {
     const DayRange day = TodayRange();
     QVariantList params = {day.from, day.to};
     const QString where = TerminalCondition(ctx_.values.TerminalList, terminal, params);
@@ -51,11 +51,10 @@ QList<Settlement::Pending> Settlement::GetTrxPendingHariIni(qint16 terminal) {
         params));
 }
 
-Settlement::Record Settlement::GetDataTrx(qint64 id) {
+std::optional<TransactionRow> SettlementRows::GetDataTrx(qint64 id) {
     const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM transaksi where id=?"), {id});
-    Record rec;
-    if (r.IsEmpty()) return rec;
-    rec.exists = true;
+    if (r.IsEmpty()) return std::nullopt;
+    TransactionRow rec;
     rec.kodeProduk = r.Text(0, QStringLiteral("kode_produk"));
     rec.tujuan = r.Text(0, QStringLiteral("tujuan"));
     rec.kodeReseller = r.Text(0, QStringLiteral("kode_reseller"));
@@ -68,10 +67,10 @@ Settlement::Record Settlement::GetDataTrx(qint64 id) {
     return rec;
 }
 
-void Settlement::UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, quint8 status,
-                                   const QString& keterangan, qint64 id,
-                                   const QString& namaReseller, const QString& sn, qint32 hargaBeli,
-                                   const QString& stok) {
+void SettlementRows::UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, quint8 status,
+                                       const QString& keterangan, qint64 id,
+                                       const QString& namaReseller, const QString& sn,
+                                       qint32 hargaBeli, const QString& stok) {
     const auto write = [&](const QString& remark) {
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("update transaksi set deposit_awal=?, deposit_akhir = ?, status = ?, "
@@ -94,7 +93,7 @@ void Settlement::UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, quin
     write(keterangan + QStringLiteral(" AUTO Execute Transaksi "));
 }
 
-double Settlement::JumlahTrxSukses(const QString& kdReseller) {
+double SettlementRows::JumlahTrxSukses(const QString& kdReseller) {
     const DayRange day = TodayRange();
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("select COUNT(*) AS n from transaksi WHERE status='1' and "
@@ -104,7 +103,7 @@ double Settlement::JumlahTrxSukses(const QString& kdReseller) {
     return static_cast<double>(r.Int(0, QStringLiteral("n")));
 }
 
-QString Settlement::GetNamaProduk(const QString& kdProduk) {
+QString SettlementRows::GetNamaProduk(const QString& kdProduk) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT nama_produk,poin FROM produk where kode_produk= ?"), {kdProduk});
     if (r.IsEmpty()) return kdProduk;
@@ -112,7 +111,8 @@ QString Settlement::GetNamaProduk(const QString& kdProduk) {
            r.Text(0, QStringLiteral("nama_produk"));
 }
 
-qint16 Settlement::GetTrxGagal(const QString& kdProduk, const QString& tujuan, qint16 terminal) {
+qint16 SettlementRows::GetTrxGagal(const QString& kdProduk, const QString& tujuan,
+                                   qint16 terminal) {
     try {
         const DayRange day = TodayRange();
         const DbResult r = ctx_.db.Exec(
@@ -127,7 +127,7 @@ qint16 Settlement::GetTrxGagal(const QString& kdProduk, const QString& tujuan, q
     }
 }
 
-void Settlement::KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok) {
+void SettlementRows::KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok) {
     try {
         QString figure = stok;
         figure.remove(QLatin1Char(',')).remove(QLatin1Char('.'));

@@ -238,16 +238,6 @@ DbResult Database::Exec(const QString& sql, const QVariantList& params) {
     });
 }
 
-DbResult Database::Exec(const QString& sql, const QVariantMap& named) {
-    return Run(sql, [&named](QSqlQuery& q) {
-        for (auto it = named.cbegin(); it != named.cend(); ++it) {
-            const QString name =
-                it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
-            q.bindValue(name, Bindable(it.value()));
-        }
-    });
-}
-
 DbResult Database::Run(const QString& sql, const Binder& bind) {
     if (transactionDepth_ > 0 && unitFailure_) throw *unitFailure_;
     EnsureConnected();

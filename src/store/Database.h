@@ -82,8 +82,6 @@ class Database {
 
     // Positional "?" placeholders.
     DbResult Exec(const QString& sql, const QVariantList& params = {});
-    // Named ":name" placeholders; keys with or without the ":".
-    DbResult Exec(const QString& sql, const QVariantMap& named);
 
     // Runs body inside one database transaction: committed when it returns, rolled back when
     // it raises (the error goes on to the caller). A unit is all or nothing: once a statement

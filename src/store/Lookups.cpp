@@ -49,7 +49,7 @@ quint8 Lookups::GetConfigFlag(const QString& kode) {
     return r.IsEmpty() ? 0 : Convert::ToByte(r.Text(0, QStringLiteral("parsing")));
 }
 
-bool Lookups::CekPintar2(const QString& text, qint32 terminal) {
+std::optional<QString> Lookups::CekPintar2(const QString& text, qint32 terminal) {
     try {
         ctx_.values.FailureKeywords =
             ctx_.settings
@@ -58,16 +58,12 @@ bool Lookups::CekPintar2(const QString& text, qint32 terminal) {
                 .toLower();
         // Cleared, the list re-routes nothing; an empty item inside a list (";;" or a ";" at
         // the end) still matches every text, as it always has.
-        if (ctx_.values.FailureKeywords.isEmpty()) return false;
-        for (const QString& keyword : ctx_.values.FailureKeywords.split(QLatin1Char(';'))) {
-            if (text.contains(keyword)) {
-                ctx_.values.LastFailureKeyword = keyword;
-                return true;
-            }
-        }
+        if (ctx_.values.FailureKeywords.isEmpty()) return std::nullopt;
+        for (const QString& keyword : ctx_.values.FailureKeywords.split(QLatin1Char(';')))
+            if (text.contains(keyword)) return keyword;
     } catch (const std::exception&) {
     }
-    return false;
+    return std::nullopt;
 }
 
 QString Lookups::TerminalsByModul(const QString& modul) {

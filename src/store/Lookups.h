@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 #include "store/Context.h"
 
@@ -20,9 +21,10 @@ class Lookups : public QObject {
     void SetDeposit(const QString& kodeReseller, qint32 amount);
     quint8 GetConfigFlag(const QString& kode);  // 0 without a level 11 row
 
-    // Does a failure text (already lower-case) allow re-routing? Remembers the keyword. An
-    // empty list has no keywords.
-    bool CekPintar2(const QString& text, qint32 terminal);
+    // The failure keyword (lower-case) the text (already lower-case) holds, which allows
+    // re-routing; none when it holds none. An empty list has no keywords; an empty item of a
+    // list matches every text, and is what is returned then.
+    std::optional<QString> CekPintar2(const QString& text, qint32 terminal);
 
     QString TerminalsByModul(const QString& modul);  // ";3;7;", ";" when none
     QString DischargeTerminals();                    // "4;9", "0" when none

@@ -69,7 +69,6 @@ struct ProcessValues {
     QString ReplayHbv[3];   // opcode.ini [ReplayHBV] "value", "value1", "value2", trimmed
     bool SenderCenterOn = false;
 
-    // failure keywords of re-routing ("Pintar2"N, lower-cased) and the one that matched last
+    // failure keywords of re-routing ("Pintar2"N, lower-cased)
     QString FailureKeywords;
-    QString LastFailureKeyword;
 };

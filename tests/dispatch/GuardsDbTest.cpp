@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "dispatch/Guards.h"
+#include "dispatch/MoneyGuards.h"
 #include "ledger/MoneyFixture.h"
 #include "queue/Job.h"
 #include "store/Stamps.h"
@@ -187,20 +188,21 @@ TEST_F(GuardsTest, BillPaymentNeedsAFreshInquiryWhoseBillTheDepositExceeds) {
 }
 
 TEST(BillAmount, ReadWholeAfterTotalTagihanOrTag) {
-    EXPECT_EQ(Guards::GetNominalTagihan("total 150.000"), "150000");
-    EXPECT_EQ(Guards::GetNominalTagihan("TAGIHAN 150000 ADM 2500"), "150000");
-    EXPECT_EQ(Guards::GetNominalTagihan("tag: 1,500,000.00"), "1500000");
-    EXPECT_EQ(Guards::GetNominalTagihan("Total Tagihan Rp 150.000,00"), "150000");
-    EXPECT_EQ(Guards::GetNominalTagihan("total 2 bulan 150000"), "2");  // the first amount
-    EXPECT_EQ(Guards::GetNominalTagihan("tag 12.5"), "12");
-    EXPECT_EQ(Guards::GetNominalTagihan("totalnya 150000, tags 5"), "");
-    EXPECT_EQ(Guards::GetNominalTagihan("total a b c d e f g 150000"), "");  // eight words on
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("total 150.000"), "150000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("TAGIHAN 150000 ADM 2500"), "150000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("tag: 1,500,000.00"), "1500000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("Total Tagihan Rp 150.000,00"), "150000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("total 2 bulan 150000"), "2");  // the first amount
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("tag 12.5"), "12");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("totalnya 150000, tags 5"), "");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("total a b c d e f g 150000"), "");  // eight words on
     // an amount after "Rp" is the bill; more than 10 digits is a customer number
-    EXPECT_EQ(Guards::GetNominalTagihan("TAGIHAN PLN 531234567890 A/N BUDI Rp 150.000"), "150000");
-    EXPECT_EQ(Guards::GetNominalTagihan("IDPEL 5312 rp.75.000 ADM RP:2.500"), "75000");
-    EXPECT_EQ(Guards::GetNominalTagihan("tagihan 531234567890 150.000"), "150000");
-    EXPECT_EQ(Guards::GetNominalTagihan("tagihan 53123456789"), "");
-    EXPECT_EQ(Guards::GetNominalTagihan("total 1234567890"), "1234567890");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("TAGIHAN PLN 531234567890 A/N BUDI Rp 150.000"),
+              "150000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("IDPEL 5312 rp.75.000 ADM RP:2.500"), "75000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("tagihan 531234567890 150.000"), "150000");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("tagihan 53123456789"), "");
+    EXPECT_EQ(MoneyGuards::GetNominalTagihan("total 1234567890"), "1234567890");
 }
 
 TEST_F(GuardsTest, DepositMustExceedPriceFloorAndPendingOrders) {

@@ -2,7 +2,7 @@
 // marker pair that matches, the bill amount after "tagihan", and the purchase price by the
 // terminal's markers. What they read comes from the reply, and amounts are digits only.
 #include "FuzzSupport.h"
-#include "dispatch/Guards.h"
+#include "dispatch/MoneyGuards.h"
 #include "ledger/Prices.h"
 #include "settlement/BillCapture.h"
 #include "settlement/PriceUpdate.h"
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_REQUIRE(akhir.count(';') < awal.count(';') || akhir.isEmpty());
     }
 
-    const QString bill = Guards::GetNominalTagihan(reply);
+    const QString bill = MoneyGuards::GetNominalTagihan(reply);
     FUZZ_REQUIRE(Digits(bill) && bill.size() <= 10);
 
     // A fresh reader per reply: the markers are loaded on first use.

@@ -9,6 +9,7 @@
 #include "FuzzSupport.h"
 #include "settlement/ReplyClassifier.h"
 #include "settlement/Settlement.h"
+#include "settlement/SettlementMessage.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
 
@@ -86,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     values.SnMulti1 = fuzz::Text(in, 30);
     r.text = Value(in, kMaxReply, hostile);
 
-    const QString m = Settlement::FillMessage(r, success, QStringLiteral("2024-05-01 10:20:30"),
-                                              QStringLiteral("01051020"));
+    const QString m = SettlementMessage::FillMessage(
+        r, success, QStringLiteral("2024-05-01 10:20:30"), QStringLiteral("01051020"));
     if (!hostile) {
         for (const char* p : kFilled) FUZZ_REQUIRE(!m.contains(QLatin1String(p)));
         FUZZ_REQUIRE(m.contains(QLatin1String("<harga>")) ==

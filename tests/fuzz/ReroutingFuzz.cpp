@@ -2,6 +2,7 @@
 // and the terminal each names, and the new job's text made from the product's command.
 #include "FuzzSupport.h"
 #include "routing/Rerouting.h"
+#include "routing/TerminalChoice.h"
 #include "store/Convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString denom =
         QString::number(Convert::Val(Rerouting::AmbilFieldTrx(trxId, 3)), 'g', 15);
 
-    const QStringList entries = Rerouting::Entries(list);
+    const QStringList entries = TerminalChoice::Entries(list);
     FUZZ_REQUIRE(entries.join(QLatin1Char(';')) == list);
     for (const QString& entry : entries) {
-        if (const std::optional<int> n = Rerouting::TerminalNumber(entry))
-            FUZZ_REQUIRE(Rerouting::TerminalNumber(QString::number(*n)) == n);
+        if (const std::optional<int> n = TerminalChoice::TerminalNumber(entry))
+            FUZZ_REQUIRE(TerminalChoice::TerminalNumber(QString::number(*n)) == n);
     }
 
     // Whatever the texts hold, the job's text is made.

@@ -25,12 +25,14 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Job("job_quenue", 5, "S5.08123.2222");
     Job("job_quenue", 5, "S5.08123.3333");
     Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
-    ASSERT_EQ(f.size(), 9);
-    EXPECT_EQ(f.mid(1),
-              (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
-    w.jobs.DelQueue(f[0].toLongLong());
-    EXPECT_EQ(w.jobs.GetQueue(5).split(";;").value(3), "S5.08123.3333");
+    const std::optional<::Job> job = w.jobs.GetQueue(5);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(
+        (QStringList{job->kodeProduk, job->tujuan, job->pesan, job->kodeReseller, job->hpReseller,
+                     job->trxId, QString::number(job->terminal), QString::number(job->lineGate)}),
+        (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
+    w.jobs.DelQueue(job->id);
+    EXPECT_EQ(w.jobs.GetQueue(5)->pesan, "S5.08123.3333");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "4");  // only the one job is deleted
 }
 
@@ -39,9 +41,10 @@ TEST_F(JobQueueTest, AlternativeQueueTableForOrdersButNotForMessageJobs) {
     Job("job_quenue", 5, "main table");
     Job("job_quenue_", 5, "alternative table");
     Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
-    EXPECT_EQ(f.value(3), "alternative table");
-    w.jobs.DelQueue(f[0].toLongLong());
+    const std::optional<::Job> job = w.jobs.GetQueue(5);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->pesan, "alternative table");
+    w.jobs.DelQueue(job->id);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
     qint16 terminal = 5;
     w.messages.QueueAdminJob("R1", "Saldo anda kurang", terminal);
@@ -56,9 +59,10 @@ TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
     Job("job_quenue", 3, "second");
     Job("job_quenue", 5, "third");
     Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
-    EXPECT_EQ(f.value(3), "oldest of the three");
-    EXPECT_EQ(f.value(7), "9");
+    const std::optional<::Job> job = w.jobs.GetQueue(5);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->pesan, "oldest of the three");
+    EXPECT_EQ(job->terminal, 9);
 }
 
 TEST_F(JobQueueTest, MessageTablesAndTerminalSwitch) {

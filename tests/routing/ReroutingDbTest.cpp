@@ -12,7 +12,8 @@ class ReroutingTest : public MoneyTest {
     void SetUp() override {
         MoneyTest::SetUp();
         w = std::make_unique<Workers>(Ctx(), Out());
-        r = std::make_unique<Rerouting>(Ctx(), w->messages);
+        r = std::make_unique<Rerouting>(Ctx(), w->messages, w->terminalChoice);
+        c = &w->terminalChoice;
     }
     void Parsing(const QString& produk, int terminal, int prioritas = 1,
                  const QString& cmd = "CMD.<tujuan>") {
@@ -33,8 +34,7 @@ class ReroutingTest : public MoneyTest {
         Rows("transaksi", "id,kode_produk,terminal,status", {{41, "XL10", 5, status}});
     }
     void Pintar(qint32 idx = 41) {
-        Values().LastFailureKeyword = "stok";
-        r->Pintar("R1", "0811", "XL10", "0812", 5, "stok habis", idx, 3, "5#TX9#1#500");
+        r->Pintar("R1", "0811", "XL10", "0812", 5, "stok habis", idx, "stok", 3, "5#TX9#1#500");
     }
     QString Active(int terminal) {
         return Scalar("SELECT active FROM parsing WHERE terminal = ?", {terminal});
@@ -53,6 +53,7 @@ class ReroutingTest : public MoneyTest {
 
     std::unique_ptr<Workers> w;
     std::unique_ptr<Rerouting> r;
+    TerminalChoice* c = nullptr;
 };
 
 }  // namespace
@@ -83,23 +84,23 @@ TEST_F(ReroutingTest, CommandLosesEdgeDotsAndDoubleDots) {
 
 TEST_F(ReroutingTest, CandidatesQualifyByWholeProductCodeAndActiveRow) {
     Parsing("XL10", 7), Parsing("XL1", 7), Parsing("XL1", 9), Parsing("S10", 7);
-    EXPECT_EQ(r->RandomTerminalAlih("xl10", "7(XL5,XL10,);9"), "7");
-    EXPECT_EQ(r->RandomTerminalAlih("XL1", "7(XL5,XL10,);9"), "9");
+    EXPECT_EQ(c->RandomTerminalAlih("xl10", "7(XL5,XL10,);9"), "7");
+    EXPECT_EQ(c->RandomTerminalAlih("XL1", "7(XL5,XL10,);9"), "9");
     // none qualifies: an entry as written, which names no terminal
-    EXPECT_EQ(r->RandomTerminalAlih("S10", "7(AS10,)"), "7(AS10,)");
+    EXPECT_EQ(c->RandomTerminalAlih("S10", "7(AS10,)"), "7(AS10,)");
 }
 
 TEST_F(ReroutingTest, PrioritySearchClimbsKeepsItsLevelAndStartsOver) {
     Values().PriorityLevels = 3;
     Parsing("P", 4, 3);
-    EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "4");
+    EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "4");
     EXPECT_EQ(Values().PrioritasAktif, 3);
     Parsing("P", 6, 1);
-    EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "4");  // level 1 is not tried again
+    EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "4");  // level 1 is not tried again
     Query("UPDATE parsing SET active='0' WHERE terminal=4");
-    EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "");
+    EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "");
     EXPECT_EQ(Values().PrioritasAktif, 1);
-    EXPECT_EQ(r->PilihTerminalPrioritas("P", "6;4"), "6");
+    EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "6");
 
     // a unit run again after a deadlock searches as it did the first time, and moves the level
     // once, when it commits
@@ -107,7 +108,7 @@ TEST_F(ReroutingTest, PrioritySearchClimbsKeepsItsLevelAndStartsOver) {
     int attempts = 0;
     QString chosen;
     Db().Transaction([&] {
-        chosen = r->PilihTerminalPrioritas("P", "6;4");
+        chosen = c->PilihTerminalPrioritas("P", "6;4");
         if (++attempts == 1) throw DbError("Deadlock found", "1213");
     });
     EXPECT_EQ(attempts, 2);
@@ -120,17 +121,17 @@ TEST_F(ReroutingTest, LeastUsedCountsTodaysSoldAndWaitingOrders) {
     Sold("P", 4, "1", QDateTime(QDate::currentDate(), QTime(0, 0)));
     Sold("P", 6, "0");
     Sold("P", 6, "1", QDateTime(QDate::currentDate().addDays(-1), QTime(23, 59, 59)));
-    EXPECT_EQ(r->PilihTerminalTersepi("P", "4;6"), "6");
+    EXPECT_EQ(c->PilihTerminalTersepi("P", "4;6"), "6");
     Sold("P", 6, "1"), Sold("P", 6, "2");
-    EXPECT_EQ(r->PilihTerminalTersepi("P", "4;6"), "4");
+    EXPECT_EQ(c->PilihTerminalTersepi("P", "4;6"), "4");
 }
 
 TEST_F(ReroutingTest, ModuleFilterDropsChatAndModemTerminalsUnlessNoneRemain) {
     Rows("terminal", "terminal,modul", {{4, "Relvane"}, {6, "Cellvane"}, {8, "SMS Sender"}});
-    EXPECT_EQ(r->SeleksiTerminalChip("4;6;9"), "4;6;9");
+    EXPECT_EQ(c->SeleksiTerminalChip("4;6;9"), "4;6;9");
     Values().SmallestQueueFilter = 1;
-    EXPECT_EQ(r->SeleksiTerminalChip("4;8;6;9"), "8;9");  // 9 has no terminal row
-    EXPECT_EQ(r->SeleksiTerminalChip("4;6"), "4;6");
+    EXPECT_EQ(c->SeleksiTerminalChip("4;8;6;9"), "8;9");  // 9 has no terminal row
+    EXPECT_EQ(c->SeleksiTerminalChip("4;6"), "4;6");
 }
 
 TEST_F(ReroutingTest, RoutingTableByAddressMemberGroupThenPrefix) {

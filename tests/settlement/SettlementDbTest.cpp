@@ -235,7 +235,7 @@ TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnig
     Query("UPDATE transaksi SET datetime_transaksi = ? WHERE id = ?",
           {today.addDays(-1).toString("yyyy-MM-dd 23:59:59"), other});
     Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {other});
-    const QList<Settlement::Pending> list = w->settlement.GetTrxPendingHariIni(5);
+    const QList<SettlementRows::Pending> list = w->settlementRows.GetTrxPendingHariIni(5);
     ASSERT_EQ(list.size(), 1);
     EXPECT_EQ(list[0].id, own);
     EXPECT_EQ(list[0].kode, "h1");
@@ -357,19 +357,19 @@ TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {
 TEST_F(SettlementTest, StockFiguresReachTheRowsOfTheTerminal) {
     Rows("parsing", "kode_produk,terminal,harga_beli,method",
          {{"S20", 5, 9800, ""}, {"X5", 5, 5000, ""}});
-    w->settlement.KurangiStok("S10", 5, "1.250");
+    w->settlementRows.KurangiStok("S10", 5, "1.250");
     // every product of the terminal with the same purchase price gets the same figure
     EXPECT_EQ(Column("SELECT CONCAT_WS('|', kode_produk, terminal, dec_stok) FROM parsing ORDER "
                      "BY id"),
               (QStringList{"S10|5|1250", "S10|6|-1", "S20|5|1250", "X5|5|-1"}));
-    w->settlement.KurangiStok("S10", 5, "");
+    w->settlementRows.KurangiStok("S10", 5, "");
     EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
     // a figure too large for the column is refused alone, in the log
-    w->settlement.KurangiStok("S10", 5, "99999999999");
+    w->settlementRows.KurangiStok("S10", 5, "99999999999");
     EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
     EXPECT_EQ(LogLines("Terminal #5").filter("KurangiStok ").size(), 1);
     Query("UPDATE parsing SET method = 'RLV' WHERE id = 1");
-    w->settlement.KurangiStok("S10", 5, "30");
+    w->settlementRows.KurangiStok("S10", 5, "30");
     EXPECT_EQ(Column("SELECT dec_stok FROM parsing WHERE terminal = 5 ORDER BY id"),
               (QStringList{"30", "-1", "-1"}));
 }

@@ -64,8 +64,7 @@ TEST_F(DatabaseTest, BothDriversOpenFromSettingIniAndBindTheSameStatement) {
         EXPECT_EQ(Scalar("SELECT nama_reseller FROM reseller WHERE kode_reseller = ?", {code}),
                   kAwkward);
         const DbResult r =
-            db.Exec("SELECT Nama_Reseller, deposit FROM reseller WHERE kode_reseller = :k",
-                    QVariantMap{{"k", code}});
+            db.Exec("SELECT Nama_Reseller, deposit FROM reseller WHERE kode_reseller = ?", {code});
         ASSERT_EQ(r.RecordCount(), 1);
         EXPECT_EQ(r.Text(0, "nama_reseller"), kAwkward);
         EXPECT_EQ(r.Int(0, "DEPOSIT"), 125000);

@@ -23,16 +23,14 @@ TEST_F(LookupsTest, ResellerLookupsAndTheirSentinels) {
 
 TEST_F(LookupsTest, FailureKeywordsFromTheTerminalsSetting) {
     Workers w(Ctx(), Out());
-    EXPECT_TRUE(w.lookups.CekPintar2("maaf stok tidak tersedia saat ini", 5));
-    EXPECT_EQ(Values().LastFailureKeyword, "stok tidak tersedia");
+    EXPECT_EQ(w.lookups.CekPintar2("maaf stok tidak tersedia saat ini", 5), "stok tidak tersedia");
     EXPECT_FALSE(w.lookups.CekPintar2("nomor salah", 5));
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar27", "GANGGUAN;Timeout");
-    EXPECT_TRUE(w.lookups.CekPintar2("timeout dari operator", 7));
-    EXPECT_EQ(Values().LastFailureKeyword, "timeout");
+    EXPECT_EQ(w.lookups.CekPintar2("timeout dari operator", 7), "timeout");
     EXPECT_EQ(Values().FailureKeywords, "gangguan;timeout");
     // an empty item matches any text
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar27", "gangguan;");
-    EXPECT_TRUE(w.lookups.CekPintar2("nomor salah", 7));
+    EXPECT_EQ(w.lookups.CekPintar2("nomor salah", 7), "");
     // a cleared list re-routes nothing
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar27", "");
     EXPECT_FALSE(w.lookups.CekPintar2("nomor salah", 7));
