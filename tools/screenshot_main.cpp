@@ -106,8 +106,8 @@ int main(int argc, char* argv[]) {
         }
         Configure(home.path());
         Core core(home.path());
-        Controls controls(Controls::Terminal{core.Ctx(), core.Out(), core.Chat(), core.Life(),
-                                             core.Dispatch(), core.In(), core.Extra(),
+        Controls controls(Controls::Terminal{core.Ctx(), core.Values(), core.Out(), core.Chat(),
+                                             core.Life(), core.Dispatch(), core.In(), core.Extra(),
                                              core.SharedLookups(), core.Replies()});
         if (!core.FormLoad(QStringLiteral("Terminal #12@@Relvane@@1@@") +
                            Server(kDatabase).password))

@@ -77,9 +77,9 @@ int main(int argc, char* argv[]) {
     if (line.headless) {
         PrintHeadless(core);
     } else {
-        controls = std::make_unique<Controls>(
-            Controls::Terminal{core.Ctx(), core.Out(), core.Chat(), core.Life(), core.Dispatch(),
-                               core.In(), core.Extra(), core.SharedLookups(), core.Replies()});
+        controls = std::make_unique<Controls>(Controls::Terminal{
+            core.Ctx(), core.Values(), core.Out(), core.Chat(), core.Life(), core.Dispatch(),
+            core.In(), core.Extra(), core.SharedLookups(), core.Replies()});
         window = std::make_unique<MainWindow>(controls->state, controls->actions, controls->panel,
                                               core.Out());
     }

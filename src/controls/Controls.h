@@ -19,6 +19,7 @@ class Controls {
   public:
     struct Terminal {
         Context ctx;
+        ProcessValues& values;  // the controls change a few of them
         Output& out;
         ChatSession& chat;
         Lifecycle& life;

@@ -92,8 +92,8 @@ QString Flag(bool on) {
 
 }  // namespace
 
-PanelSettings::PanelSettings(Context ctx, Output& out, Collaborators with)
-    : ctx_(ctx), out_(out), w_(with) {}
+PanelSettings::PanelSettings(Context ctx, ProcessValues& values, Output& out, Collaborators with)
+    : ctx_(ctx), values_(values), out_(out), w_(with) {}
 
 const QStringList& PanelSettings::SupplierEntries() {
     static const QStringList entries = [] {
@@ -136,7 +136,7 @@ void PanelSettings::Save(const QString& key, const QString& value) const {
 
 PanelValues PanelSettings::Load() {
     PanelValues v;
-    ProcessValues& values = ctx_.values;
+    const ProcessValues& values = ctx_.values;
     try {
         v.txtParsing =
             ctx_.settings.GetSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd), kRlvCmdDefault);
@@ -144,7 +144,7 @@ PanelValues PanelSettings::Load() {
         v.Check1 = Ticked(Setting(Own(kPintar), kPintarDefault));
         const QString offParsing = Setting(Own(kOffParsing), kOffParsingDefault);
         v.Check2 = Ticked(offParsing);
-        values.OffParsing = Convert::ToByte(offParsing);
+        values_.SetOffParsing(Convert::ToByte(offParsing));
         v.Check3 = Ticked(Setting(Own(kOffCekSaldo), kOffCekSaldoPanelDefault));
         v.Text1 = values.FailureKeywordsText;
         for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
@@ -163,20 +163,20 @@ PanelValues PanelSettings::Load() {
 bool PanelSettings::OKButton_Click(const PanelValues& v) {
     // The supplier step reports its own refusal; the fields are saved either way.
     SaveSupplierMethod(v.cmbOpr);
-    ProcessValues& values = ctx_.values;
+    const ProcessValues& values = ctx_.values;
     try {
         ctx_.settings.SaveSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd),
                                   v.txtParsing.toLower());
-        values.ExtraCommand = v.txtParsing;
+        values_.SetExtraCommand(v.txtParsing);
         for (int i = 0; i <= kLastSnMarker; ++i) Save(SnKey(i), v.TxtSN[i].toLower());
         Save(Own(kPintar2), v.Text1.toLower());
-        values.FailureKeywordsText = v.Text1;
+        values_.SetFailureKeywords(v.Text1);
         Save(Own(kPintar), Flag(v.Check1));
-        values.Pintar = v.Check1 ? 1 : 0;
+        values_.SetRerouting(v.Check1);
         Save(Own(kOffParsing), Flag(v.Check2));
-        values.OffParsing = v.Check2 ? 1 : 0;
+        values_.SetOffParsing(v.Check2 ? 1 : 0);
         Save(Own(kOffCekSaldo), Flag(v.Check3));
-        values.OffCekSaldo = v.Check3 ? 1 : 0;
+        values_.SetExtraCommandOn(v.Check3);
         Save(Own(kSnAwalStok), v.txtSetting5);
         Save(Own(kSnAkhirStok), v.txtSetting6);
         ctx_.settings.SaveSetting(kAppNxEngine, values.TerminalName, kMethod, v.cmbOpr);
@@ -224,7 +224,7 @@ bool PanelSettings::SavePriceCapture(const PanelValues& v) {
 void PanelSettings::Check1_Click(bool on) {
     try {
         Save(Own(kPintar), Flag(on));
-        ctx_.values.Pintar = on ? 1 : 0;
+        values_.SetRerouting(on);
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("Check1_Click "), e);
     }
@@ -239,7 +239,7 @@ bool PanelSettings::SaveFailureKeywords(const QString& text) {
     }
     try {
         Save(Own(kPintar2), text);
-        ctx_.values.FailureKeywordsText = text;
+        values_.SetFailureKeywords(text);
         w_.state.Refresh();
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("Text1_KeyDown "), e);
@@ -268,7 +268,7 @@ void PanelSettings::SaveLimitPending(const QString& value) {
     // Stored as typed; the guard takes its number the way start-up reads it, and keeps the
     // old one when the text is out of range.
     try {
-        ctx_.values.LimitPending = Convert::ToInt16(value);
+        values_.SetLimitPending(Convert::ToInt16(value));
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("Label3_Click "), e);
     }

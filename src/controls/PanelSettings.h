@@ -38,7 +38,7 @@ class PanelSettings {
         Lookups& lookups;
         ReplyClassifier& replies;
     };
-    PanelSettings(Context ctx, Output& out, Collaborators with);
+    PanelSettings(Context ctx, ProcessValues& values, Output& out, Collaborators with);
 
     // The supplier entries of the panel's list, in their order.
     static const QStringList& SupplierEntries();
@@ -78,6 +78,7 @@ class PanelSettings {
     static QString SnDefault(int index);
 
     Context ctx_;
+    ProcessValues& values_;
     Output& out_;
     Collaborators w_;
 };

@@ -17,8 +17,9 @@ const QString kMergerCode = QStringLiteral("qorvaten");
 constexpr int kMaxDraws = 6;
 }  // namespace
 
-WindowActions::WindowActions(Context ctx, Output& out, Collaborators with, QObject* parent)
-    : QObject(parent), ctx_(ctx), out_(out), w_(with) {
+WindowActions::WindowActions(Context ctx, ProcessValues& values, Output& out, Collaborators with,
+                             QObject* parent)
+    : QObject(parent), ctx_(ctx), values_(values), out_(out), w_(with) {
     connect(&w_.chat, &ChatSession::ContactsChanged, this, &WindowActions::ContactsChanged);
     connect(&w_.life, &Lifecycle::Finished, this, &WindowActions::Finished);
 }
@@ -46,13 +47,13 @@ void WindowActions::ImgExtraCommand_Click() {
 }
 
 void WindowActions::PickRandomTarget() {
-    ProcessValues& v = ctx_.values;
+    const ProcessValues& v = ctx_.values;
     if (v.LblTarget2.isEmpty()) return;
     const QStringList targets = v.LblTarget2.split(QLatin1Char(';'));
     int index = 0;
     for (int draw = 0; draw < kMaxDraws && targets[index] == v.LblTarget; ++draw)
         index = ctx_.util.RandomIndex(1, static_cast<int>(targets.size()) - 1, 0);
-    v.LblTarget = targets[index];
+    values_.SetMainTarget(targets[index]);
     w_.state.Refresh();
 }
 
@@ -69,14 +70,14 @@ WindowActions::Account WindowActions::imgHeader_DblClick() {
     a.target2 = Setting(Keys::kServerHbv2, "");
     a.ignore = Setting(Keys::kMsgIgnore, Keys::kMsgIgnoreDefault);
     a.terminalName = ctx_.values.TerminalName;
-    ctx_.values.IgnoreList = a.ignore;
+    values_.SetIgnoreList(a.ignore);
     return a;
 }
 
 void WindowActions::SaveChatHost(const QString& host) {
     ctx_.settings.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
                               Keys::PerTerminal(Keys::kJHostname, ctx_.values.TerminalNo), host);
-    ctx_.values.lblServer = host;
+    values_.SetChatHost(host);
     w_.state.Refresh();
 }
 
@@ -117,8 +118,7 @@ WindowActions::MenuChecks WindowActions::StoredMenuChecks() const {
 
 bool WindowActions::cmd_Login_Click(const QString& user, const QString& pass, const QString& target,
                                     const QString& target2, const QString& ignore) {
-    ProcessValues& v = ctx_.values;
-    const int n = v.TerminalNo;
+    const int n = ctx_.values.TerminalNo;
     if (!user.contains(QLatin1Char('@'))) {
         out_.MessageBox(QStringLiteral("Informasi"),
                         QStringLiteral("Input Username salah, Contoh: terminal5@localhost"));
@@ -137,9 +137,7 @@ bool WindowActions::cmd_Login_Click(const QString& user, const QString& pass, co
         st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n),
                        ignore);
         // The running session keeps its password until the next start.
-        v.ID = user;
-        v.LblTarget = target;
-        v.LblTarget2 = target2;
+        values_.SetAccount(user, target, target2);
         w_.state.Refresh();
         out_.SendBox(QStringLiteral("Perubahan Setting"),
                      QStringLiteral("Close dan Open Lagi RLV Untuk Merasakan Perubahannya"));
@@ -158,15 +156,15 @@ bool WindowActions::Toggle(const char* stem, bool current) {
 }
 
 bool WindowActions::mnAutoLogin_Click() {
-    ProcessValues& v = ctx_.values;
-    v.AutoLoginOn = Toggle(Keys::kAutoLogin, v.AutoLoginOn == 1) ? 1 : 0;
-    return v.AutoLoginOn == 1;
+    const bool on = Toggle(Keys::kAutoLogin, ctx_.values.AutoLoginOn == 1);
+    values_.SetAutoLogin(on);
+    return on;
 }
 
 bool WindowActions::mnBoster_Click() {
-    ProcessValues& v = ctx_.values;
-    v.BoosterMode = Toggle(Keys::kYConsole, v.BoosterMode == 1) ? 1 : 0;
-    return v.BoosterMode == 1;
+    const bool on = Toggle(Keys::kYConsole, ctx_.values.BoosterMode == 1);
+    values_.SetBoosterMode(on);
+    return on;
 }
 
 bool WindowActions::mnTrxID_Click() {

@@ -24,7 +24,8 @@ class WindowActions : public QObject {
         Lifecycle& life;
         ExtraCommand& extra;
     };
-    WindowActions(Context ctx, Output& out, Collaborators with, QObject* parent = nullptr);
+    WindowActions(Context ctx, ProcessValues& values, Output& out, Collaborators with,
+                  QObject* parent = nullptr);
 
     void CmdLoginYM_Click();
     void LoginYM_Click();
@@ -81,6 +82,7 @@ class WindowActions : public QObject {
     bool Toggle(const char* stem, bool current);
 
     Context ctx_;
+    ProcessValues& values_;
     Output& out_;
     Collaborators w_;
 };

@@ -123,7 +123,7 @@ QString TerminalChoice::PilihTerminalPrioritas(const QString& kdProduk, const QS
         // The search starts at the level that last had candidates and climbs; past the last
         // level it starts over at 1 next time and this order finds none. The level moves on
         // only with a re-route that is written: one run again after a deadlock climbs once.
-        int level = ctx_.values.PrioritasAktif;
+        int level = prioritasAktif_;
         QStringList kept;
         for (;;) {
             kept = Qualifying(kdProduk, terminals, level, avoid);
@@ -134,7 +134,7 @@ QString TerminalChoice::PilihTerminalPrioritas(const QString& kdProduk, const QS
             }
             ++level;
         }
-        ctx_.db.AfterCommit([this, level] { ctx_.values.PrioritasAktif = level; });
+        ctx_.db.AfterCommit([this, level] { prioritasAktif_ = level; });
         walking = kept;
         return LeastUsedToday(kdProduk, kept);
     } catch (const std::exception& e) {

@@ -22,6 +22,9 @@ class TerminalChoice {
     QString PilihTerminalPrioritas(const QString& kdProduk, const QString& terminals,
                                    int avoid = 0);
 
+    // The priority level the next search starts at: 1 at start-up.
+    int PrioritasAktif() const { return prioritasAktif_; }
+
     // Entries of a ";"-joined list; the empty text has none.
     static QStringList Entries(const QString& terminals);
     // The terminal an entry names; none for a text that is not a whole number.
@@ -38,4 +41,5 @@ class TerminalChoice {
     QString RandomEntry(const QString& terminals) const;
 
     Context ctx_;
+    int prioritasAktif_ = 1;
 };

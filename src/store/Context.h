@@ -15,7 +15,7 @@ struct Context {
     Database& db;
     UtilityComponent& util;
     const SettingsStore& settings;
-    ProcessValues& values;
+    const ProcessValues& values;  // read-only: the loader and the window's controls write them
 
     // One line in the terminal's own log ("Terminal #0" before the terminal is known).
     void Log(const QString& text) const {

@@ -51,15 +51,15 @@ quint8 Lookups::GetConfigFlag(const QString& kode) {
 
 std::optional<QString> Lookups::CekPintar2(const QString& text, qint32 terminal) {
     try {
-        ctx_.values.FailureKeywords =
+        const QString keywords =
             ctx_.settings
                 .GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
                             Keys::PerTerminal(Keys::kPintar2, terminal), Keys::kPintar2Default)
                 .toLower();
         // Cleared, the list re-routes nothing; an empty item inside a list (";;" or a ";" at
         // the end) still matches every text, as it always has.
-        if (ctx_.values.FailureKeywords.isEmpty()) return std::nullopt;
-        for (const QString& keyword : ctx_.values.FailureKeywords.split(QLatin1Char(';')))
+        if (keywords.isEmpty()) return std::nullopt;
+        for (const QString& keyword : keywords.split(QLatin1Char(';')))
             if (text.contains(keyword)) return keyword;
     } catch (const std::exception&) {
     }

@@ -4,8 +4,29 @@
 #include <QStringList>
 
 // Values loaded once at start-up and kept for the whole run: the instance's identity, its
-// switches and its lists. Keys read on every use are not here.
+// switches and its lists. Keys read on every use are not here. Classes read them through their
+// Context; the loader fills them, and the window's controls change a few through the named
+// methods below.
 struct ProcessValues {
+    // the account frame, the target label, the chat host and the log view's menu
+    void SetAccount(const QString& id, const QString& target, const QString& target2) {
+        ID = id;
+        LblTarget = target;
+        LblTarget2 = target2;
+    }
+    void SetMainTarget(const QString& target) { LblTarget = target; }
+    void SetChatHost(const QString& host) { lblServer = host; }
+    void SetIgnoreList(const QString& list) { IgnoreList = list; }
+    void SetAutoLogin(bool on) { AutoLoginOn = on ? 1 : 0; }
+    void SetBoosterMode(bool on) { BoosterMode = on ? 1 : 0; }
+    // the settings panel
+    void SetExtraCommand(const QString& command) { ExtraCommand = command; }
+    void SetExtraCommandOn(bool on) { OffCekSaldo = on ? 1 : 0; }
+    void SetFailureKeywords(const QString& typed) { FailureKeywordsText = typed; }
+    void SetRerouting(bool on) { Pintar = on ? 1 : 0; }
+    void SetOffParsing(quint8 value) { OffParsing = value; }
+    void SetLimitPending(qint16 limit) { LimitPending = limit; }
+
     // identity, from the command line
     QString TerminalName;  // "Terminal #5"; also the name of the terminal's log
     qint16 TerminalNo = 0;
@@ -47,7 +68,6 @@ struct ProcessValues {
     bool FilterOn = false;
     qint16 LimitPending = 0;
     quint8 Prioritas = 1;
-    int PrioritasAktif = 1;
     int PriorityLevels = 0;  // items of opcode.ini [Reseller] "Prioritas"
     QString SnMulti0;
     QString SnMulti1;
@@ -68,7 +88,4 @@ struct ProcessValues {
     QString SmsCenterList;  // ";3;7;" & ";0": terminals of module "SMS Center"
     QString ReplayHbv[3];   // opcode.ini [ReplayHBV] "value", "value1", "value2", trimmed
     bool SenderCenterOn = false;
-
-    // failure keywords of re-routing ("Pintar2"N, lower-cased)
-    QString FailureKeywords;
 };

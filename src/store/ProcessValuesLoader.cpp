@@ -107,7 +107,6 @@ void ProcessValuesLoader::LoadSettings(const QString& moduleName, const QString&
 
     v.TerminalList = v.chMerger ? CekAllRLV() : QString();
 
-    v.PrioritasAktif = 1;
     v.Prioritas = Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kPrioritas, kPrioritasDefault));
     const QString levels = ProgramFiles::ReadOpcode(util_, kSecReseller, kPrioritas);
     v.PriorityLevels = levels.isEmpty() ? 0 : levels.split(QLatin1Char('|')).size();

@@ -94,17 +94,19 @@ TEST_F(ReroutingTest, PrioritySearchClimbsKeepsItsLevelAndStartsOver) {
     Values().PriorityLevels = 3;
     Parsing("P", 4, 3);
     EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "4");
-    EXPECT_EQ(Values().PrioritasAktif, 3);
+    EXPECT_EQ(c->PrioritasAktif(), 3);
     Parsing("P", 6, 1);
     EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "4");  // level 1 is not tried again
     Query("UPDATE parsing SET active='0' WHERE terminal=4");
     EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "");
-    EXPECT_EQ(Values().PrioritasAktif, 1);
+    EXPECT_EQ(c->PrioritasAktif(), 1);
     EXPECT_EQ(c->PilihTerminalPrioritas("P", "6;4"), "6");
 
     // a unit run again after a deadlock searches as it did the first time, and moves the level
     // once, when it commits
-    Values().PrioritasAktif = 2;
+    Parsing("Q", 5, 2);
+    EXPECT_EQ(c->PilihTerminalPrioritas("Q", "5"), "5");
+    ASSERT_EQ(c->PrioritasAktif(), 2);
     int attempts = 0;
     QString chosen;
     Db().Transaction([&] {
@@ -113,7 +115,7 @@ TEST_F(ReroutingTest, PrioritySearchClimbsKeepsItsLevelAndStartsOver) {
     });
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(chosen, "");
-    EXPECT_EQ(Values().PrioritasAktif, 1);
+    EXPECT_EQ(c->PrioritasAktif(), 1);
 }
 
 TEST_F(ReroutingTest, LeastUsedCountsTodaysSoldAndWaitingOrders) {

@@ -56,9 +56,9 @@ void TerminalTest::Prepare(int n) {
 bool TerminalTest::Start() {
     core_ = std::make_unique<Core>(Home());
     Core& c = *core_;
-    controls_ = std::make_unique<Controls>(Controls::Terminal{c.Ctx(), c.Out(), c.Chat(), c.Life(),
-                                                              c.Dispatch(), c.In(), c.Extra(),
-                                                              c.SharedLookups(), c.Replies()});
+    controls_ = std::make_unique<Controls>(
+        Controls::Terminal{c.Ctx(), c.Values(), c.Out(), c.Chat(), c.Life(), c.Dispatch(), c.In(),
+                           c.Extra(), c.SharedLookups(), c.Replies()});
     QObject::connect(&core_->Out(), &Output::Line,
                      [this](const QString& label, const QString& text) {
                          lines_.append(Output::LineText(label, text));
