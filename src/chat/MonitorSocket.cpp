@@ -37,7 +37,7 @@ void MonitorSocket::SendMonitorRecord(const QString& service, const QString& par
         QStringList{service, party, reference, message, time, QString::number(direction)}.join(
             QStringLiteral("@="));
     if (values_.MonitorDebugOn)
-        util_.PostToWindow(0, record);
+        util_.PostToWindow(record);
     else
         KirimData(record);
 }

@@ -52,7 +52,7 @@ void WindowActions::PickRandomTarget() {
     const QStringList targets = v.LblTarget2.split(QLatin1Char(';'));
     int index = 0;
     for (int draw = 0; draw < kMaxDraws && targets[index] == v.LblTarget; ++draw)
-        index = ctx_.util.RandomIndex(1, static_cast<int>(targets.size()) - 1, 0);
+        index = ctx_.util.RandomIndex(static_cast<int>(targets.size()) - 1);
     values_.SetMainTarget(targets[index]);
     w_.state.Refresh();
 }

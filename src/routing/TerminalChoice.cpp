@@ -63,7 +63,7 @@ QString TerminalChoice::SeleksiTerminalChip(const QString& terminals) {
 QString TerminalChoice::RandomEntry(const QString& terminals) const {
     const QStringList entries = Entries(terminals);
     if (entries.isEmpty()) throw RelvaneError(QStringLiteral("empty terminal list"));
-    return entries.value(ctx_.util.RandomIndex(1, entries.size() - 1, 0));
+    return entries.value(ctx_.util.RandomIndex(entries.size() - 1));
 }
 
 QString TerminalChoice::RandomTerminalAlih(const QString& kdProduk, const QString& terminals,

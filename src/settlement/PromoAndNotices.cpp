@@ -65,7 +65,7 @@ QString PromoAndNotices::FillPromo(QString text, const QString& tujuan, const QS
 qint16 PromoAndNotices::DischargeTerminal() const {
     const QStringList& list = ctx_.values.DischargeList;
     if (list.isEmpty()) return 0;
-    return Convert::ToInt16(list.at(ctx_.util.RandomIndex(1, list.size() - 1, 0)));
+    return Convert::ToInt16(list.at(ctx_.util.RandomIndex(list.size() - 1)));
 }
 
 QString PromoAndNotices::GetPesanPromo(const QString& kodeReseller) {

@@ -143,7 +143,7 @@ QString UtilityComponent::SnFromReply(const QString& reply, qint16 terminal) con
     return SnByBuiltInRule(reply);
 }
 
-int UtilityComponent::RandomIndex(int /*first*/, int largest, int /*flags*/) const {
+int UtilityComponent::RandomIndex(int largest) const {
     if (largest <= 0) return 0;
     return static_cast<int>(QRandomGenerator::global()->bounded(largest + 1));
 }
@@ -164,7 +164,7 @@ int UtilityComponent::SourceTerminal(const QString& transactionCode) {
     return ok ? terminal : 0;
 }
 
-void UtilityComponent::PostToWindow(qint32 /*windowHandle*/, const QString& text) {
+void UtilityComponent::PostToWindow(const QString& text) {
     WriteLog(QStringLiteral("debug"), text);
     emit Posted(text);
 }

@@ -35,8 +35,8 @@ class UtilityComponent : public QObject {
     // Serial number by the terminal's marker pairs, else by the built-in "sn" rule.
     QString SnFromReply(const QString& reply, qint16 terminal) const;
 
-    // A uniform whole number from 0 to largest (callers pass 1, largest, 0).
-    int RandomIndex(int first, int largest, int flags) const;
+    // A uniform whole number from 0 to largest; 0 when largest is not above 0.
+    int RandomIndex(int largest) const;
 
     static QString Decode(const QString& text, const QString& key);
     static QString Encode(const QString& text, const QString& key);
@@ -45,7 +45,7 @@ class UtilityComponent : public QObject {
     static int SourceTerminal(const QString& transactionCode);
 
     // Hands a record to the debug receiver: the "debug" log and the window's log view.
-    void PostToWindow(qint32 windowHandle, const QString& text);
+    void PostToWindow(const QString& text);
 
     // Case-insensitive; an invalid pattern raises RelvaneError.
     static QString RegexFirstMatch(const QString& pattern, const QString& text);

@@ -64,74 +64,24 @@ class SettingsPanelGuiTest : public TerminalTest {
     std::unique_ptr<QSignalSpy> boxes_;
 };
 
-TEST_F(SettingsPanelGuiTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
-    Insert("parsing", {{"kode_produk", "S5"}, {"terminal", 11}, {"method", "DOMPUL"}});
-    Get<QComboBox>("cmbOpr")->setCurrentText("None");
+TEST_F(SettingsPanelGuiTest, SimpanStoresWhatTheFieldsHoldAndCloses) {
+    Get<QComboBox>("cmbOpr")->setCurrentText("Mobo Indosat");
     Type("txtParsing", "CEK.Saldo");
     Type("TxtSN_0", "SN:");
-    Type("Text1", "Stok Habis");
-    Type("txtSetting_5", "Stok=");
-    Get<QCheckBox>("Check2")->setChecked(true);
-    Simpan();
-
-    EXPECT_EQ(LastBox(), QStringList({"Informasi", "Supplier tidak boleh Terisi 'None'"}));
-    EXPECT_EQ(Scalar("select method from parsing where terminal=11"), "DOMPUL");
-    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine2007, Keys::kSecSetting,
-                                    Keys::PerTerminal(Keys::kRlvCmd, 11)),
-              "cek.saldo");
-    EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
-    EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
-    EXPECT_EQ(Stored(Keys::kPintar2), "stok habis");
-    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis");
-    EXPECT_EQ(Stored(Keys::kOffParsing), "1");
-    EXPECT_EQ(Term().Values().OffParsing, 1);
-    EXPECT_EQ(Stored(Keys::kSnAwalStok), "Stok=");
-    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod), "None");
-    EXPECT_FALSE(panel_->isVisible());
-}
-
-TEST_F(SettingsPanelGuiTest, MethodCodeGoesToThisTerminalsParsingRowsOnly) {
-    Rows("parsing", "kode_produk,terminal,method",
-         {{"S5", 11, "X"}, {"S10", 11, "X"}, {"S5", 3, "X"}});
-    Get<QComboBox>("cmbOpr")->setCurrentText("Mobo Indosat");
-    Simpan();
-    EXPECT_EQ(Scalar("select group_concat(method order by id) from parsing"), "M0BO,M0BO,X");
-}
-
-// The pairs are checked ID PLN, HARGA, INDEX; an empty list has fewer markers than one marker.
-TEST_F(SettingsPanelGuiTest, CaptureMarkersAreSavedOnlyWhenEveryPairMatches) {
-    Type("txtParsing", "SAL.1");
-    Type("TxtSN_16", "Rp;harga:");
-    Type("TxtSN_17", ".");
-    Type("TxtSN_12", "idx;no");
-    Simpan();
-    EXPECT_EQ(
-        LastBox(),
-        QStringList(
-            {"Informasi", "Setting Penangkapan HARGA tidak di ijikan karena Ubound tidak Sesuai"}));
-    EXPECT_TRUE(panel_->isVisible());
-    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine2007, Keys::kSecSetting,
-                                    Keys::PerTerminal(Keys::kRlvCmd, 11)),
-              "sal.1");
-    for (const char* stem :
-         {Keys::kSnAwalIdx, Keys::kSnAkhirIdx, Keys::kSnAwalIdPln, Keys::kSnAkhirIdPln,
-          Keys::kSnAwalHrg, Keys::kSnAkhirHrg, Keys::kSnKataKunci})
-        EXPECT_EQ(Stored(stem), kUnset) << stem;
-
-    Type("TxtSN_17", ".;,");
-    Type("TxtSN_13", "/;.");
     Type("TxtSN_14", "IDPEL:");
-    Simpan();
-    EXPECT_EQ(LastBox()[1],
-              "Setting Penangkapan ID PLN tidak di ijikan karena Ubound tidak Sesuai");
-    EXPECT_TRUE(panel_->isVisible());
-
     Type("TxtSN_15", "/");
+    Type("txtSetting_6", ".");
+    Get<QCheckBox>("Check3")->setChecked(true);
     Simpan();
     EXPECT_FALSE(panel_->isVisible());
+    EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
     EXPECT_EQ(Stored(Keys::kSnAwalIdPln), "idpel:");
-    EXPECT_EQ(Stored(Keys::kSnAwalHrg), "rp;harga:");
-    EXPECT_EQ(Stored(Keys::kSnKataKunci), "tagihan;payment;berhasil");
+    EXPECT_EQ(Stored(Keys::kSnAkhirIdPln), "/");
+    EXPECT_EQ(Stored(Keys::kSnAkhirStok), ".");
+    EXPECT_EQ(Stored(Keys::kOffCekSaldo), "1");
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod),
+              "Mobo Indosat");
+    EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
 }
 
 TEST_F(SettingsPanelGuiTest, EnterAddsEachNewKeywordAsTyped) {

@@ -54,6 +54,7 @@ void TerminalTest::Prepare(int n) {
 }
 
 bool TerminalTest::Start() {
+    controls_.reset();
     core_ = std::make_unique<Core>(Home());
     Core& c = *core_;
     controls_ = std::make_unique<Controls>(

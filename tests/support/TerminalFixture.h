@@ -6,8 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "chat/ChatSession.h"
 #include "controls/Controls.h"
 #include "dispatch/Core.h"
+#include "dispatch/DispatchLoop.h"
+#include "store/SettingsKeys.h"
+#include "store/UtilityComponent.h"
 #include "support/DbFixture.h"
 #include "support/XmppPeer.h"
 
@@ -60,4 +64,32 @@ class TerminalTest : public DbTest {
     QStringList datagrams_;
     std::vector<std::unique_ptr<QProcess>> processes_;
     QHash<QProcess*, QString> output_;
+};
+
+// A terminal whose chat account is not configured: nothing connects, and the tests drive the
+// dispatch tick themselves.
+class OfflineTerminalTest : public TerminalTest {
+  protected:
+    void StartOffline(int n, bool booster = false) {
+        Prepare(n);
+        SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n), "");
+        if (booster)
+            SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kYConsole, n),
+                        "1");
+        ASSERT_TRUE(Start());
+    }
+    // The caption says online while the client has no session: the booster started, then
+    // switched off from the menu.
+    void ShowLoggedIn() {
+        Window().actions.mnBoster_Click();
+        Term().Chat().LoginYM_Click();
+        Window().actions.mnBoster_Click();
+    }
+    void Tick() { Term().Dispatch().tmOut_Timer(); }
+    QString Encoded(const QString& text) { return UtilityComponent::Encode(text, "kvrtn7302"); }
+    // A row of the booster's mailbox from the supplier of this terminal.
+    void YmRow(int terminal, const QString& pesan, const char* trxId) {
+        Rows("ym_queue", "tanggal,msisdn,pesan,terminal,trx_id",
+             {{"2025-01-01 10:00:00", Supplier(), pesan, terminal, trxId}});
+    }
 };

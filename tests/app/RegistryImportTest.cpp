@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextCodec>
+
+#include "app/RegistryImport.h"
+
+namespace {
+
+const QString kRoot = QStringLiteral("[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\");
+
+RegistryImport Import(const QByteArray& bytes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("settings.reg");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    RegistryImport reg;
+    EXPECT_TRUE(reg.Read(path)) << reg.Error().toStdString();
+    return reg;
+}
+
+QStringList Taken(const RegistryImport& reg) {
+    QStringList all;
+    for (const RegistryImport::Value& v : reg.Values())
+        all.append(v.application + '|' + v.section + '|' + v.key + '=' + v.value);
+    return all;
+}
+
+}  // namespace
+
+// As the registry editor writes it: UTF-16 with a byte-order mark and CR LF; only string values
+// of application\section keys are taken, the rest is reported.
+TEST(RegistryImport, Utf16ExportTakesStringValuesAndReportsTheRest) {
+    const QStringList lines = {
+        "Windows Registry Editor Version 5.00",
+        "",
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Notepad]",
+        "\"lfFaceName\"=\"Consolas\"",
+        "",
+        kRoot + "hbv-gate\\Setting]",
+        "@=\"\"",
+        "\"UID HBV #5\"=\"terminal5@localhost\"",
+        "\"MSG IGNORE #5\"=\"say \\\"wait\\\";C:\\\\antri\\\\\"",
+        "\"jPORT #5\"=dword:0000146c",
+        "\"Logo\"=hex:01,02,\\",
+        "  03,04",
+        "\"Note\"=\"line one",
+        "line two\"",
+        "",
+        kRoot + "hbv-gate\\Setting\\Old]",
+        "\"UID HBV #5\"=\"old@localhost\"",
+        "",
+        kRoot + "Terminal #5\\Setting]",
+        "\"MainLeft\"=\"1200\"",
+    };
+    const QString text = lines.join("\r\n");
+    const RegistryImport reg =
+        Import("\xFF\xFE" + QTextCodec::codecForName("UTF-16LE")->fromUnicode(text));
+    EXPECT_EQ(Taken(reg), (QStringList{"HBV-Gate|Setting|UID HBV #5=terminal5@localhost",
+                                       "HBV-Gate|Setting|MSG IGNORE #5=say \"wait\";C:\\antri\\",
+                                       "HBV-Gate|Setting|Note=line one\r\nline two",
+                                       "Terminal #5|Setting|MainLeft=1200"}));
+    EXPECT_EQ(reg.Skipped(),
+              (QStringList{"hbv-gate\\Setting\\(default): default value",
+                           "hbv-gate\\Setting\\jPORT #5: dword", "hbv-gate\\Setting\\Logo: hex",
+                           "hbv-gate\\Setting\\Old: key deeper than application\\section"}));
+    EXPECT_EQ(reg.KeysOutside(), 1);
+}
+
+// REGEDIT4 is in the ANSI code page: curly quotes and accents arrive as themselves.
+TEST(RegistryImport, Regedit4ExportIsReadAsWindows1252) {
+    const QByteArray ansi = "REGEDIT4\r\n\r\n" + kRoot.toLatin1() +
+                            "kzd_sql\\FiturPromo]\r\n\"Value\"=\"Terima kasih \x93"
+                            "caf\xE9\x94\"\r\n\"Aktiv\"=dword:00000001\r\n";
+    const RegistryImport reg = Import(ansi);
+    EXPECT_EQ(Taken(reg), QStringList{QString::fromUtf8(
+                              "kzd_sql|FiturPromo|Value=Terima kasih \u201Ccaf\u00E9\u201D")});
+    EXPECT_EQ(reg.Skipped(), QStringList{"kzd_sql\\FiturPromo\\Aktiv: dword"});
+}

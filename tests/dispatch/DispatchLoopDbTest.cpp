@@ -1,0 +1,105 @@
+#include <QRegularExpression>
+
+#include "chat/ChatSession.h"
+#include "dispatch/DispatchLoop.h"
+#include "queue/Job.h"
+#include "store/SettingsKeys.h"
+#include "store/Stamps.h"
+#include "support/TerminalFixture.h"
+
+TEST_F(OfflineTerminalTest, JobStaysQueuedWhileLoggedOutOrTheChatClientCannotSend) {
+    StartOffline(9);
+    QueueJob("08123", "S5.08123.1");
+    Tick();          // logged out: the queue is not even read
+    ShowLoggedIn();  // the caption says online, but the client has no session
+    Tick();
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "0");
+    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: S5.08123.1, ")).size(), 2);
+}
+
+TEST_F(OfflineTerminalTest, JobWithNobodyToSendToIsDroppedAndRecordedAsNotSent) {
+    StartOffline(10);
+    ShowLoggedIn();
+    // a message job without a destination: never sent to the supplier's account instead
+    QueueJob("", "PESAN TANPA TUJUAN", "-");
+    Tick();
+    // an order of a reseller the database does not know: nobody would pay for it
+    Rows("job_quenue", "datetime,kode_produk,tujuan,pesan,kode_reseller,terminal",
+         {{NowStamp(), "S5", "08124", "S5.08124.9", "NOBODY", 10}});
+    Tick();
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 10), "");
+    Term().Values().LblTarget.clear();
+    QueueJob("", "S5..1");            // an order with an empty destination and no recipient
+    QueueJob("08123", "S5.08123.2");  // the job behind it
+    Tick();
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(pesan, '|', status ORDER BY id) FROM outbox"),
+              "PESAN TANPA TUJUAN|0,S5.08124.9|0,S5..1|0");
+    EXPECT_EQ(Scalar("SELECT pesan FROM job_quenue"), "S5.08123.2");
+    EXPECT_EQ(Lines().filter("dibuang").size(), 3);
+    EXPECT_EQ(
+        Lines().filter("dibuang, reseller tidak dikenal atau levelnya bukan angka (NOBODY)").size(),
+        1);
+    EXPECT_EQ(Lines().filter(QRegularExpression("^SendChat: ")).size(), 0);
+}
+
+TEST_F(OfflineTerminalTest, MergedTerminalsSendEachJobToItsOwnTerminalsSupplier) {
+    SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, 3),
+                "supplier3@localhost");
+    StartOffline(10);
+    Term().Values().TerminalList = "3,10";
+    Job job;
+    job.tujuan = "08123";
+    job.terminal = 3;
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), "supplier3@localhost");
+    job.terminal = 10;
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), Supplier());
+    job.tujuan = "teman@localhost";  // a chat ID is its own target
+    EXPECT_EQ(Term().Dispatch().TargetOf(job), "teman@localhost");
+}
+
+TEST_F(OfflineTerminalTest, BoosterHandsEachJobOverOnceAndWhole) {
+    StartOffline(11, true);
+    Term().Chat().LoginYM_Click();
+    Query("RENAME TABLE outbox TO outbox_away");
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    Tick();
+    // the order could not be recorded: nothing went to the booster, the job waits
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+    Query("RENAME TABLE outbox_away TO outbox");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
+    Query("DELETE FROM ym_queue");  // the booster has sent it
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S5.08123.1|1");
+}
+
+TEST_F(OfflineTerminalTest, JobTheBoosterCannotTakeIsDroppedNotRetried) {
+    StartOffline(11, true);
+    Term().Chat().LoginYM_Click();
+    QueueJob("08123", QString(160, 'a'));  // the longest text the booster's table takes
+    QueueJob("08123", QString(161, 'b'));
+    QueueJob("08123", "S5.08123.3");
+    for (int i = 0; i < 3; ++i) Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(LENGTH(pesan) ORDER BY id) FROM ym_queue"), "160,10");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY id) FROM outbox"), "1,0,1");
+    EXPECT_EQ(Lines().filter("dibuang, tidak muat di ym_queue").size(), 1);
+}
+
+TEST_F(OfflineTerminalTest, TableProbeLogsOutAndArmsTheReLogin) {
+    StartOffline(12);
+    ShowLoggedIn();
+    Query("DROP TABLE transaksi_");
+    QueueJob("08123", "S5.08123.1");
+    Tick();
+    EXPECT_EQ(Term().Chat().CmdLoginYM(), "Log In");
+    EXPECT_TRUE(Term().Chat().tmAutoLogin().isActive());
+    EXPECT_EQ(Lines().filter(QRegularExpression("^Cek Tabel\\.\\.\\.: ")).size(), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "1");
+}
