@@ -42,7 +42,7 @@ TEST_F(WindowActionsTest, TheAccountFrameStoresTheAccountAndShowsIt) {
     EXPECT_EQ(Term().Values().IgnoreList, "antri");
 }
 
-TEST_F(WindowActionsTest, MenuSwitchesAndTheMergerCodeAreStored) {
+TEST_F(WindowActionsTest, MenuSwitchesAreStoredAndTakeEffect) {
     StartOffline(12);
     WindowActions& a = Window().actions;
     EXPECT_FALSE(a.mnAutoLogin_Click());
@@ -53,16 +53,4 @@ TEST_F(WindowActionsTest, MenuSwitchesAndTheMergerCodeAreStored) {
     EXPECT_TRUE(a.mnTrxID_Click());
     EXPECT_FALSE(a.mnTrxID_Click());
     EXPECT_EQ(Stored(Keys::kMnTrxId), "0");
-
-    const auto merger = [&] {
-        return Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::kYMerger,
-                                     "<unset>");
-    };
-    EXPECT_EQ(a.chMerger_Click(true, QString()), WindowActions::Merger::Cancelled);
-    EXPECT_EQ(a.chMerger_Click(true, "salah"), WindowActions::Merger::WrongCode);
-    EXPECT_EQ(merger(), "<unset>");
-    EXPECT_EQ(a.chMerger_Click(true, "qorvaten"), WindowActions::Merger::Saved);
-    EXPECT_EQ(merger(), "1");
-    EXPECT_EQ(a.chMerger_Click(false, QString()), WindowActions::Merger::Saved);
-    EXPECT_EQ(merger(), "0");
 }

@@ -1,7 +1,9 @@
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "dispatch/Lifecycle.h"
+#include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
 
@@ -51,4 +53,21 @@ TEST_F(OfflineTerminalTest, TheWindowsPlaceIsStoredOnlyWhenAWindowShowedIt) {
     Term().FormUnload();
     EXPECT_EQ(stored(Keys::kMainLeft), "4500");
     EXPECT_EQ(stored(Keys::kMainMaximized), "Yes");
+}
+
+// A service unit leaves the password off the line and names a file holding it.
+TEST_F(TerminalTest, DatabasePasswordFromTheFileWhenTheLineGivesNone) {
+    QTemporaryDir secrets;
+    QFile file(secrets.filePath("db-password"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(TestServers::DbPassword().toUtf8() + "\r\n");
+    file.close();
+    qputenv("RELVANE_DB_PASSWORD_FILE", file.fileName().toUtf8());
+    Core core(Home());
+    const bool started = core.FormLoad("Terminal #5@@Relvane@@2@@");
+    qunsetenv("RELVANE_DB_PASSWORD_FILE");
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(core.Db().IsOpen()) << core.Db().LastOpenError().toStdString();
+    EXPECT_EQ(core.Values().DatabasePassword, TestServers::DbPassword());  // for the booster
+    core.FormUnload();
 }

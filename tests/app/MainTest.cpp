@@ -1,42 +1,65 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include "store/ConnectDatabase.h"
 
 namespace {
 
 struct Ended {
     bool finished;
     int status;
+    QString out;
     QString err;
     QString log;  // the terminal's own log, "Log/Terminal #5.log"
 };
 
-// Runs the program headless on an empty program folder: no database is reachable, which
-// start-up survives. passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty.
-Ended RunTerminal(const QStringList& words, const QString& passwordFile = QString()) {
-    QTemporaryDir home, config;
+// Runs the program where it could not open a window (no display, the X11 platform forced) on
+// the program folder home: no database is reachable, which start-up survives.
+// passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty.
+Ended RunProgram(const QStringList& args, const QString& home,
+                 const QString& passwordFile = QString()) {
+    QTemporaryDir config;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("RELVANE_HOME", home);
     env.insert("RELVANE_CONFIG_DIR", config.path());
     env.remove("RELVANE_DB_PASSWORD_FILE");
     if (!passwordFile.isEmpty()) env.insert("RELVANE_DB_PASSWORD_FILE", passwordFile);
     p.setProcessEnvironment(env);
-    p.start(RELVANE_BINARY, QStringList{"--headless", "--home", home.path()} + words);
+    p.start(RELVANE_BINARY, args);
     const bool finished = p.waitForFinished(10000);
     if (!finished) p.kill(), p.waitForFinished();
-    QFile log(home.filePath("Log/Terminal #5.log"));
-    return {finished, p.exitCode(), QString::fromUtf8(p.readAllStandardError()),
+    QFile log(home + "/Log/Terminal #5.log");
+    return {finished, finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError()),
             log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString()};
+}
+
+// A terminal started headless on an empty program folder.
+Ended RunTerminal(const QStringList& words, const QString& passwordFile = QString()) {
+    QTemporaryDir home;
+    return RunProgram(QStringList{"--headless"} + words, home.path(), passwordFile);
+}
+
+QString ProjectVersion() {
+    QFile file(RELVANE_SOURCE_DIR "/CMakeLists.txt");
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    return QRegularExpression("project\\(Relvane VERSION ([0-9.]+)")
+        .match(QString::fromUtf8(file.readAll()))
+        .captured(1);
 }
 
 }  // namespace
 
-TEST(StartUpCommand, HostLinesThatEndTheProgram) {
+TEST(Main, HostLinesThatEndTheProgram) {
     const Ended reserved = RunTerminal({"Reserved"});
     EXPECT_TRUE(reserved.finished);
     EXPECT_EQ(reserved.status, 0);
@@ -53,7 +76,7 @@ TEST(StartUpCommand, HostLinesThatEndTheProgram) {
         << broken.err.toStdString();
 }
 
-TEST(StartUpCommand, APasswordFileThatCannotBeReadEndsTheProgram) {
+TEST(Main, APasswordFileThatCannotBeReadEndsTheProgram) {
     QTemporaryDir dir;
     // a file that is missing; a folder
     QList<QPair<QString, QString>> cases = {{"Terminal #5@@Relvane@@5", dir.filePath("absent")},
@@ -77,21 +100,17 @@ TEST(StartUpCommand, APasswordFileThatCannotBeReadEndsTheProgram) {
     }
 }
 
-TEST(StartUpCommand, APasswordFileLosesOneLineBreakAndNothingElse) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("db-password");
-    qputenv("RELVANE_DB_PASSWORD_FILE", path.toUtf8());
-    const QList<QPair<QByteArray, QString>> contents = {
-        {"relvane\n", "relvane"},     {"relvane\r\n", "relvane"}, {"relvane\n\n", "relvane\n"},
-        {" relvane\t", " relvane\t"}, {"relvane\r", "relvane\r"}, {"", ""}};
-    for (const auto& [content, password] : contents) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        f.close();
-        EXPECT_EQ(DatabasePassword(""), password) << content.toStdString();
-    }
-    EXPECT_EQ(DatabasePassword("relvane"), "relvane");  // the host's line as it always was
-    qunsetenv("RELVANE_DB_PASSWORD_FILE");
-    EXPECT_EQ(DatabasePassword(""), "");  // no file named: a user without a password
+TEST(Main, VersionAndHelpAreAnsweredWithoutStartingAnything) {
+    QTemporaryDir home;
+    const Ended version = RunProgram({"--version"}, home.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_FALSE(ProjectVersion().isEmpty());
+    EXPECT_EQ(version.out, "relvane " + ProjectVersion() + "\n");
+
+    const Ended help = RunProgram({"--help"}, home.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith("usage: relvane [--headless] [--home DIR] "))
+        << help.out.toStdString();
+
+    EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
 }
