@@ -10,7 +10,8 @@
 #include "dispatch/Workers.h"
 #include "support/DbFixture.h"
 
-// Resellers, products and price groups for the money tests. Terminal 5 is this instance's.
+// Resellers, products and price groups for the money tests, and the workers of this instance
+// (terminal 5) for every test of the domain classes.
 class MoneyTest : public DbTest {
   protected:
     void Reseller(const QString& kode, int level, const QString& kelompok = "G",

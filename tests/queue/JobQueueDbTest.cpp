@@ -1,10 +1,9 @@
-#include "dispatch/Workers.h"
+#include "ledger/MoneyFixture.h"
 #include "store/Stamps.h"
-#include "support/DbFixture.h"
 
 namespace {
 
-class JobQueueTest : public DbTest {
+class JobQueueTest : public MoneyTest {
   protected:
     void Job(const QString& table, int terminal, const QString& pesan,
              const QString& when = NowStamp(), const QString& tujuan = "08123") {
@@ -24,13 +23,12 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Job("job_quenue", 5, "");  // without a message: it must not hold up the queue
     Job("job_quenue", 5, "S5.08123.2222");
     Job("job_quenue", 5, "S5.08123.3333");
-    Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
+    const QStringList f = W().jobs.GetQueue(5).split(";;");
     ASSERT_EQ(f.size(), 9);
     EXPECT_EQ(f.mid(1),
               (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
-    w.jobs.DelQueue(f[0].toLongLong());
-    EXPECT_EQ(w.jobs.GetQueue(5).split(";;").value(3), "S5.08123.3333");
+    W().jobs.DelQueue(f[0].toLongLong());
+    EXPECT_EQ(W().jobs.GetQueue(5).split(";;").value(3), "S5.08123.3333");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "4");  // only the one job is deleted
 }
 
@@ -38,10 +36,9 @@ TEST_F(JobQueueTest, AlternativeQueueTableWhenSwitchedOn) {
     Values().AltQueueOn = true;
     Job("job_quenue", 5, "main table");
     Job("job_quenue_", 5, "alternative table");
-    Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
+    const QStringList f = W().jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "alternative table");
-    w.jobs.DelQueue(f[0].toLongLong());
+    W().jobs.DelQueue(f[0].toLongLong());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue_"), "0");
 }
 
@@ -51,8 +48,7 @@ TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
     Job("job_quenue", 9, "oldest of the three");
     Job("job_quenue", 3, "second");
     Job("job_quenue", 5, "third");
-    Workers w(Ctx(), Out());
-    const QStringList f = w.jobs.GetQueue(5).split(";;");
+    const QStringList f = W().jobs.GetQueue(5).split(";;");
     EXPECT_EQ(f.value(3), "oldest of the three");
     EXPECT_EQ(f.value(7), "9");
 }
