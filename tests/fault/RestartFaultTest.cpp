@@ -108,7 +108,8 @@ TEST_F(FaultTest, LogsInAgainWithinSecondsOfAChatServerRestartAndOrdersGoOn) {
     const auto done = [&] {
         if (QueuedOrders() != 0) return false;
         for (const QString& order : Orders())
-            if (Received(order) == 1 ? Settled(order) != 1 : TransactionRows(order) != 1) return false;
+            if (Received(order) == 1 ? Settled(order) != 1 : TransactionRows(order) != 1)
+                return false;
         return true;
     };
     ASSERT_TRUE(WaitUntil(done, 30000)) << Output(p).toStdString();
@@ -145,12 +146,7 @@ TEST_F(FaultTest, RepliesSentWhileTheTerminalWasAwayAreSettledFromOfflineStorage
     ::kill(static_cast<pid_t>(p.processId()), SIGCONT);
 
     ASSERT_TRUE(WaitUntil(
-        [&] {
-            return Count(
-                       "SELECT COUNT(*) FROM transaksi WHERE status = "
-                       "'1'") == 3;
-        },
-        30000))
+        [&] { return Count("SELECT COUNT(*) FROM transaksi WHERE status = '1'") == 3; }, 30000))
         << Output(p).toStdString();
     for (const QString& order : Orders()) EXPECT_EQ(Settled(order), 1) << order.toStdString();
     ExpectMoneyExact();

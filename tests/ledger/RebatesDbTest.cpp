@@ -20,9 +20,8 @@ TEST_F(RebatesTest, GroupRebatesGoUpTheLine) {
     Reseller("X", 4, "G", "M");
     Reseller("B", 3, "G", "GONE");
     Reseller("E", 3, "G", "");
-    Workers w(Ctx(), Out());
     for (const char* reseller : {"D", "A", "X", "M", "B", "E"})
-        w.rebates.ProsesRebat(reseller, "S10");
+        W().rebates.ProsesRebat(reseller, "S10");
     EXPECT_EQ(Ledger(), (QStringList{
                             "50|M|Transaksi Rebat Kelompok Harga - DEALER [S10] [D] Level:2",
                             "30|D|Transaksi Rebat Kelompok Harga - AGEN [S10] [A] Level:3",
@@ -33,16 +32,16 @@ TEST_F(RebatesTest, GroupRebatesGoUpTheLine) {
     EXPECT_EQ(Column("SELECT DISTINCT CONCAT(kode_rekening, '/', debet) FROM rekening"),
               QStringList{"10000001/0"});
 
-    EXPECT_THROW(w.rebates.ProsesRebat("NOBODY", "S10"), RelvaneError);
+    EXPECT_THROW(W().rebates.ProsesRebat("NOBODY", "S10"), RelvaneError);
     Kelompok("G", "S40", {0, 0, 0, 40000});  // beyond 16 bits
-    EXPECT_THROW(w.rebates.ProsesRebat("D", "S40"), RelvaneError);
+    EXPECT_THROW(W().rebates.ProsesRebat("D", "S40"), RelvaneError);
     // type 1 earns nothing, not even on a member chain; switched off, no group rebates
     Rows("produk", "kode_produk,tipe", {{"V1", 1}});
     Chain("A", "D", 10);
-    w.rebates.ProsesRebat("A", "V1");
+    W().rebates.ProsesRebat("A", "V1");
     Query("DELETE FROM harga_agen");
     Values().SeparatePackageRebate = 0;
-    w.rebates.ProsesRebat("A", "S10");
+    W().rebates.ProsesRebat("A", "S10");
     EXPECT_EQ(Ledger().size(), 4);
 }
 
@@ -58,10 +57,9 @@ TEST_F(RebatesTest, MemberChainAndPerProductRebate) {
     Chain("NOONE", "M2", 4);
     Rows("temp_kelompok", "kode_kelompok,nama_kelompok,kode_produk,harga_master,harga",
          {{"G", "R", "S10", "U", 7}});
-    Workers w(Ctx(), Out());
-    w.rebates.ProsesRebat("R", "S10");
-    w.rebates.ProsesRebat("Z", "S10");
-    w.rebates.ProsesRebat("Y", "S10");
+    W().rebates.ProsesRebat("R", "S10");
+    W().rebates.ProsesRebat("Z", "S10");
+    W().rebates.ProsesRebat("Y", "S10");
     EXPECT_EQ(Ledger(), (QStringList{
                             "10|M1|Transaksi Rebat MGM [S10] [R/] Level:2",
                             "5|M2|Transaksi Rebat MGM [S10] [R/M1/] Level:1",

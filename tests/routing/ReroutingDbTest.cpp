@@ -11,9 +11,8 @@ class ReroutingTest : public MoneyTest {
   protected:
     void SetUp() override {
         MoneyTest::SetUp();
-        w = std::make_unique<Workers>(Ctx(), Out());
-        r = std::make_unique<Rerouting>(Ctx(), w->messages, w->terminalChoice);
-        c = &w->terminalChoice;
+        r = std::make_unique<Rerouting>(Ctx(), W().messages, W().terminalChoice);
+        c = &W().terminalChoice;
     }
     void Parsing(const QString& produk, int terminal, int prioritas = 1,
                  const QString& cmd = "CMD.<tujuan>") {
@@ -51,7 +50,6 @@ class ReroutingTest : public MoneyTest {
         EXPECT_EQ(Order(), status);
     }
 
-    std::unique_ptr<Workers> w;
     std::unique_ptr<Rerouting> r;
     TerminalChoice* c = nullptr;
 };

@@ -22,24 +22,9 @@ class PriceUpdateTest : public MoneyTest {
 
 }  // namespace
 
-TEST_F(PriceUpdateTest, ModeOneAdoptsThePriceWithItsMarkupAndResetsAfterwards) {
-    Product("S10", 1);
-    Workers w(Ctx(), Out());
-    PriceUpdate& p = w.priceUpdate;
-    p.SetUpHarga("Trx S10 sukses (9.850) sn 123", "S10", "5", "1");
-    EXPECT_EQ(Terminal(), "9850/10050");
-    EXPECT_EQ(HargaDasar(), "9850");
-    p.SetNormalkanHrgParsing("S10", "5");
-    EXPECT_EQ(Terminal(), "10000/10000");
-    // below the ordinary price the selling price is the ordinary price
-    p.SetUpHarga("Trx S10 sukses (9.500)", "S10", "5", "1");
-    EXPECT_EQ(Terminal(), "9500/10000");
-}
-
 TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
     Product("S10", 5);
-    Workers w(Ctx(), Out());
-    PriceUpdate& p = w.priceUpdate;
+    PriceUpdate& p = W().priceUpdate;
     p.SetUpHarga("harga (100)", "S10", "5", "1");  // 100 and less is no price
     EXPECT_EQ(Terminal(), "9000/11000");
     p.SetUpHarga("harga (101)", "S10", "5", "1");
@@ -56,8 +41,7 @@ TEST_F(PriceUpdateTest, PlausiblePricesOnlyAndMarkupModesKeepTheirPrices) {
 
 TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
     Product("PLN?", 2);
-    Workers w(Ctx(), Out());
-    PriceUpdate& p = w.priceUpdate;
+    PriceUpdate& p = W().priceUpdate;
     p.SetUpHarga("token (152.500) ok", "PLN?", "5", "1");
     EXPECT_EQ(HargaDasar(), "152500");
     EXPECT_EQ(Terminal(), "9000/11000");
@@ -72,8 +56,7 @@ TEST_F(PriceUpdateTest, ModeTwoRecordsTheBasePriceOfOpenAmountsOnly) {
 }
 
 TEST_F(PriceUpdateTest, PriceReadingsByMarkers) {
-    Workers w(Ctx(), Out());
-    PriceUpdate& p = w.priceUpdate;
+    PriceUpdate& p = W().priceUpdate;
     EXPECT_EQ(p.GetHrgDariBalasan("Harga (1.234,00) ok", "5"), "123400");
     // the first word moves the start past the only "(": no ")" after it, so not found
     EXPECT_EQ(p.GetHrgDariBalasan("harga (9850 saldo 5000", "5"), "N/A");
@@ -85,35 +68,39 @@ TEST_F(PriceUpdateTest, PriceReadingsByMarkers) {
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAwalGetHrgProduk6",
                            "hrg.;harga:");
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAkhirGetHrgProduk6", " ; ");
-    PriceUpdate list(Ctx(), w.prices);
+    PriceUpdate list(Ctx(), W().prices);
     EXPECT_EQ(list.GetHrgDariBalasan("sukses harga:12.500 sn 9", "6"), "12500");
     EXPECT_EQ(list.GetHrgDariBalasan("sukses hrgx12 sn 9", "6"), "");
 }
 
-TEST_F(PriceUpdateTest, TheResetPutsBackOnlyWhatTheSameSettlementAdopted) {
-    Workers w(Ctx(), Out());
-    PriceUpdate& p = w.priceUpdate;
+TEST_F(PriceUpdateTest, AdoptedPricesWithTheirMarkupLastOnlyUntilTheSameSettlementResets) {
+    PriceUpdate& p = W().priceUpdate;
     struct Case {
         QString produk;
         int mode;
         QString reply;
-        QString after;  // the terminal's prices once the settlement is over
+        QString adopted;  // the terminal's prices during the settlement
+        QString after;    // and once it is over
     };
     // one instance for all: nothing carries over from one settlement to the next
     const QList<Case> cases = {
-        {"S10", 1, "sukses (9.850)", "10000/10000"},
-        {"S10", -1, "sukses (9.850)", "10000/10000"},
-        {"S10", 2, "sukses (9.850)", "9000/11000"},  // a fixed price: nothing at all
-        {"PLN?", 2, "sukses (152.500)", "9000/11000"},
-        {"S10", 1, "sukses tanpa harga", "9000/11000"},  // nothing adopted, nothing put back
-        {"X1", 1, "sukses (9.850)", "9000/11000"},       // no ordinary price: never 0
+        {"S10", 1, "sukses (9.850)", "9850/10050", "10000/10000"},
+        // below the ordinary price the selling price is the ordinary price
+        {"S10", 1, "sukses (9.500)", "9500/10000", "10000/10000"},
+        {"S10", -1, "sukses (9.850)", "9850/10050", "10000/10000"},
+        {"S10", 2, "sukses (9.850)", "9000/11000", "9000/11000"},  // a fixed price: nothing
+        {"PLN?", 2, "sukses (152.500)", "9000/11000", "9000/11000"},
+        {"S10", 1, "sukses tanpa harga", "9000/11000", "9000/11000"},  // nothing to put back
+        {"X1", 1, "sukses (9.850)", "9850/10050", "9000/11000"},       // no ordinary price: never 0
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE((c.produk + " " + c.reply).toStdString() + " mode " + std::to_string(c.mode));
         Query("DELETE FROM parsing");
         Rows("parsing", "kode_produk,terminal,selisih,reply,harga_beli,harga_jual",
              {{c.produk, 5, c.mode, "200", 9000, 11000}});
         p.SetUpHarga(c.reply, c.produk, "5", "1");
+        EXPECT_EQ(Terminal(), c.adopted);
         p.SetNormalkanHrgParsing(c.produk, "5");
-        EXPECT_EQ(Terminal(), c.after) << c.produk.toStdString() << " mode " << c.mode;
+        EXPECT_EQ(Terminal(), c.after);
     }
 }

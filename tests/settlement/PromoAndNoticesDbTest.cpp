@@ -17,7 +17,6 @@ class PromoAndNoticesTest : public MoneyTest {
         Values().PromoTemplate = Keys::kPromoDefault;
         Rows("reseller", "kode_reseller,nama_reseller,manual,deposit",
              {{"A", "Toko A", 0, 100000}, {"M", "Toko M", 1, 100000}, {"N", "Toko N", 0, 100000}});
-        w = std::make_unique<Workers>(Ctx(), Out());
     }
     QStringList Sent() {
         return Column("SELECT CONCAT_WS('|', tujuan, terminal, pesan) FROM job_quenue ORDER BY id");
@@ -31,9 +30,7 @@ class PromoAndNoticesTest : public MoneyTest {
         Notices().FiturPromo(tujuan, "5)Pulsa 5rb", reseller, "ok sn=123abc selesai.", "5", "0811");
     }
 
-    PromoAndNotices& Notices() { return w->promo; }
-
-    std::unique_ptr<Workers> w;  // the database opens in SetUp
+    PromoAndNotices& Notices() { return W().promo; }
 };
 
 }  // namespace

@@ -85,4 +85,9 @@ TEST_F(ReplyClassifierTest, NumberedSnFieldsByMarkerPairs) {
     Values().SnMulti1 = "/";
     EXPECT_EQ(c.IsiSNMulti("a=1/ b=2/", "<sn-0>,<sn-1>"), "1,<sn-1>");
     EXPECT_EQ(LogLines("Terminal #5").filter("IsiSNMulti").size(), 1);
+
+    // a marker that is no pattern fills nothing, the others still do; no match fills ""
+    Values().SnMulti0 = "(;b=;z=";
+    Values().SnMulti1 = "/;/;/";
+    EXPECT_EQ(c.IsiSNMulti("a=1/ b=2/", "<sn-0>,<sn-1>,<sn-2>"), "<sn-0>,2,");
 }

@@ -1,10 +1,8 @@
 // Settling supplier replies: the money, the rows and the reseller's message of one order, at
 // most once, all or nothing.
 #include <QLocale>
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "ledger/MoneyFixture.h"
 #include "store/SettingsKeys.h"
@@ -33,7 +31,6 @@ class SettlementTest : public MoneyTest {
         Values().SeparatePackageRebate = 1;
         Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAwalStok #5", "stok=");
         Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAkhirStok #5", " ");
-        w = std::make_unique<Workers>(Ctx(), Out());
     }
 
     // A waiting order of reseller A on terminal 5, priced 10500; returns its id.
@@ -45,19 +42,25 @@ class SettlementTest : public MoneyTest {
              {{kode, NowStamp(), "S10", tujuan, "A", "0811", deposit, deposit, 10500, 5, "2"}});
         return Scalar("SELECT MAX(id) FROM transaksi").toLongLong();
     }
-    void Reply(const QString& text) { w->settlement.ExecuteReplaySupplier(text.toLower(), 5); }
+    void Reply(const QString& text) { W().settlement.ExecuteReplaySupplier(text.toLower(), 5); }
     QString Row(qint64 id) {
         return Scalar(
             "SELECT CONCAT_WS('|', status, deposit_awal, deposit_akhir, harga_beli, "
             "nama_reseller, sn, stok) FROM transaksi WHERE id = ?",
             {id});
     }
-    QString Status(qint64 id) { return Scalar("SELECT status FROM transaksi WHERE id = ?", {id}); }
+    // The statuses of the orders, in the order given ("2,1").
+    QString Status(const QList<qint64>& ids) {
+        QStringList s;
+        for (qint64 id : ids) s << Scalar("SELECT status FROM transaksi WHERE id = ?", {id});
+        return s.join(',');
+    }
+    void Set(const QString& assignment, qint64 id, const QVariant& value) {
+        Query("UPDATE transaksi SET " + assignment + " = ? WHERE id = ?", {value, id});
+    }
     QStringList Jobs() {
         return Column("SELECT CONCAT_WS('|', tujuan, terminal, pesan) FROM job_quenue ORDER BY id");
     }
-
-    std::unique_ptr<Workers> w;
 };
 
 }  // namespace
@@ -71,12 +74,10 @@ TEST_F(SettlementTest, SuccessChargesBooksAndRepliesOnceEvenWhenTheReplyComesTwi
     const QString reply = "SUKSES 08123456 SN:ABC12 stok=1.250 saldo";
     Reply(reply);
     Reply(reply);  // the same SN again settles nothing
-    EXPECT_EQ(Status(next), "2");
-    EXPECT_EQ(LogLines("Terminal #5")
-                  .filter("sudah menyelesaikan transaksi " + QString::number(id))
-                  .size(),
-              1);
-    EXPECT_EQ(LogLines("Terminal #5").filter("CekLimitDeposit ").size(), 1);
+    EXPECT_EQ(Status({next}), "2");
+    const QStringList log = LogLines("Terminal #5");
+    EXPECT_EQ(log.filter("sudah menyelesaikan transaksi " + QString::number(id)).size(), 1);
+    EXPECT_EQ(log.filter("CekLimitDeposit ").size(), 1);
     EXPECT_EQ(Scalar("SELECT hit FROM reseller_log WHERE kode_reseller = 'A'"), "0");
 
     EXPECT_EQ(Row(id), "1|100000|89500|10500|Toko A|ABC12|1.250");
@@ -90,7 +91,13 @@ TEST_F(SettlementTest, SuccessChargesBooksAndRepliesOnceEvenWhenTheReplyComesTwi
 
     // another SN is another top-up
     Reply("SUKSES 08123456 SN:ABC13");
-    EXPECT_EQ(Status(next), "1");
+    EXPECT_EQ(Status({next}), "1");
+    // a failure that quoted an SN settled nothing: the same SN in a success settles an order
+    const qint64 failed = Waiting("0812999");
+    Reply("GAGAL 0812999 SN:F1");
+    const qint64 retried = Waiting("0812999");
+    Reply("SUKSES 0812999 SN:F1");
+    EXPECT_EQ(Status({failed, retried}), "0,1");
 }
 
 TEST_F(SettlementTest, SuccessWithDebitAtOrderCorrectsThePriceOnlyWhenTheTerminalSells) {
@@ -142,8 +149,7 @@ TEST_F(SettlementTest, ARerouteKeywordMovesTheOrderOnceAndARepeatTellsTheReselle
     const qint64 id = Waiting("0812111", "0#H1#2#0");
     ASSERT_EQ(id, 4294967337LL);
     Reply("maaf stok tidak tersedia 0812111");
-    EXPECT_EQ(Status(41), "2");
-    EXPECT_EQ(Status(id), "0");
+    EXPECT_EQ(Status({41, id}), "2,0");
     EXPECT_TRUE(Scalar("SELECT keterangan FROM transaksi WHERE id = ?", {id})
                     .contains(">AUTO Pengalihan<stok tidak tersedia>:{"));
     // the order goes to the other terminal, the product is on again here, the reseller waits
@@ -155,7 +161,7 @@ TEST_F(SettlementTest, ARerouteKeywordMovesTheOrderOnceAndARepeatTellsTheReselle
     // a second failure today of the same product and number on this terminal is not re-routed
     const qint64 again = Waiting("0812111", "0#H1#2#0");
     Reply("maaf stok tidak tersedia 0812111");
-    EXPECT_EQ(Status(again), "0");
+    EXPECT_EQ(Status({again}), "0");
     EXPECT_EQ(Jobs().last(), "0811|2|{5:3} GAGAL 0812111 stok");
     EXPECT_EQ(Jobs().size(), 2);
 }
@@ -166,20 +172,15 @@ TEST_F(SettlementTest, AReplyFindsItsOrderOnlyByTextThatIsReallyThere) {
     const qint64 older = Waiting("0812111");
     const qint64 newer = Waiting("0812111");
     Reply("sukses 0812111 7");
-    EXPECT_EQ(Status(shortOne), "2");
-    EXPECT_EQ(Status(older), "1");
-    EXPECT_EQ(Status(newer), "2");
-    // a reply with no keyword settles nothing
-    Reply("0812111 diproses");
-    EXPECT_EQ(Status(newer), "2");
+    Reply("0812111 diproses");  // a reply with no keyword settles nothing
+    EXPECT_EQ(Status({shortOne, older, newer}), "2,1,2");
 
     // by code: an order without a code matches no reply, whatever digits it holds
     Values().TrxIdMatching = true;
     const qint64 noCode = Waiting("0813", "0");
     const qint64 coded = Waiting("0814", "0#TX77#0#0");
     Reply("sukses trx tx77 0 0");
-    EXPECT_EQ(Status(noCode), "2");
-    EXPECT_EQ(Status(coded), "1");
+    EXPECT_EQ(Status({noCode, coded}), "2,1");
 }
 
 TEST_F(SettlementTest, MessagesFeesAndOrdersFoundByTheCustomersId) {
@@ -196,7 +197,7 @@ TEST_F(SettlementTest, MessagesFeesAndOrdersFoundByTheCustomersId) {
     // a failure pays no fee, even for an order from the host
     const qint64 failed = Waiting("0812444", "0#TX6#0#0");
     Reply("gagal 0812444");
-    EXPECT_EQ(Status(failed), "0");
+    EXPECT_EQ(Status({failed}), "0");
     EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
 
     // a reply that quotes the customer's ID captured for the destination finds its order; a
@@ -206,8 +207,7 @@ TEST_F(SettlementTest, MessagesFeesAndOrdersFoundByTheCustomersId) {
     const qint64 noId = Waiting("0812666");
     Reply("sukses 5311999 sn 9");
     Reply("sukses pelanggan 7 sn 8");
-    EXPECT_EQ(Status(byId), "1");
-    EXPECT_EQ(Status(noId), "2");
+    EXPECT_EQ(Status({byId, noId}), "1,2");
 }
 
 TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnight) {
@@ -215,27 +215,24 @@ TEST_F(SettlementTest, MergedTerminalsSettleEachOthersOrdersAndTodayEndsAtMidnig
     const qint64 own = Waiting("0812111");
     const qint64 merged = Waiting("0812222");
     const qint64 other = Waiting("0812333");
-    Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {merged});
-    Query("UPDATE transaksi SET terminal = 6 WHERE id = ?", {other});
+    Set("terminal", merged, 9);
+    Set("terminal", other, 6);
     Reply("sukses 0812222 0812333 sn:77");
-    EXPECT_EQ(Status(merged), "1");
-    EXPECT_EQ(Status(other), "2");
+    EXPECT_EQ(Status({merged, other}), "1,2");
     // the same SN again is a repeat of a merged terminal's success, not of another terminal's
     const qint64 again = Waiting("0812222");
     Reply("sukses 0812222 sn:77");
-    EXPECT_EQ(Status(again), "2");
-    Query("UPDATE transaksi SET terminal = 6 WHERE id = ?", {merged});
+    EXPECT_EQ(Status({again}), "2");
+    Set("terminal", merged, 6);
     Reply("sukses 0812222 sn:77");
-    EXPECT_EQ(Status(again), "1");
+    EXPECT_EQ(Status({again}), "1");
 
     // today's list: from midnight on, still waiting, on the merged terminals only
     const QDate today = QDate::currentDate();
-    Query("UPDATE transaksi SET datetime_transaksi = ? WHERE id = ?",
-          {today.toString("yyyy-MM-dd 00:00:00"), own});
-    Query("UPDATE transaksi SET datetime_transaksi = ? WHERE id = ?",
-          {today.addDays(-1).toString("yyyy-MM-dd 23:59:59"), other});
-    Query("UPDATE transaksi SET terminal = 9 WHERE id = ?", {other});
-    const QList<SettlementRows::Pending> list = w->settlementRows.GetTrxPendingHariIni(5);
+    Set("datetime_transaksi", own, today.toString("yyyy-MM-dd 00:00:00"));
+    Set("datetime_transaksi", other, today.addDays(-1).toString("yyyy-MM-dd 23:59:59"));
+    Set("terminal", other, 9);
+    const QList<SettlementRows::Pending> list = W().settlementRows.GetTrxPendingHariIni(5);
     ASSERT_EQ(list.size(), 1);
     EXPECT_EQ(list[0].id, own);
     EXPECT_EQ(list[0].kode, "h1");
@@ -247,9 +244,7 @@ TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksPricesAndOrderAsTheyWere) {
     Rows("configuration", "kode,biaya", {{"TransaksiMasuk", 100}});
     // the supplier's price would be adopted for good on this terminal
     Query("UPDATE parsing SET selisih = 5 WHERE terminal = 5");
-    Query(
-        "CREATE TRIGGER refuse_messages BEFORE INSERT ON job_quenue FOR EACH ROW "
-        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no messages today'");
+    Refuse("job_quenue");
     const qint64 id = Waiting("0812111");
     EXPECT_THROW(Reply("sukses 0812111 (9.850) sn 1"), DbError);
     EXPECT_EQ(Row(id), "2|100000|100000|10500");
@@ -264,15 +259,15 @@ TEST_F(SettlementTest, AStepThatFailsLeavesMoneyBooksPricesAndOrderAsTheyWere) {
     Values().DebitAtOrder = 1;
     const qint64 failed = Waiting("0812222");
     EXPECT_THROW(Reply("gagal 0812222"), DbError);
-    EXPECT_EQ(Status(failed), "2");
+    EXPECT_EQ(Status({failed}), "2");
     EXPECT_EQ(Deposit("A"), 100000);
     Values().DebitAtOrder = 0;
 
     // once the table takes messages again, the same reply settles the order
-    Query("DROP TRIGGER refuse_messages");
+    Query("DROP TRIGGER refuse");
     Query("UPDATE parsing SET selisih = 0");
     Reply("sukses 0812111 sn 1");
-    EXPECT_EQ(Status(id), "1");
+    EXPECT_EQ(Status({id}), "1");
     EXPECT_EQ(Scalar("SELECT keterangan FROM transaksi WHERE id = ?", {id}), "sukses 08121");
     EXPECT_EQ(Deposit("A"), 100000 - 10500 - 100);
 }
@@ -288,17 +283,9 @@ TEST_F(SettlementTest, AReplyWhoseOrderWasSettledMeanwhileSettlesTheNextWaitingO
     other.Transaction([&] {
         other.Exec("SELECT status FROM transaksi WHERE id = ? FOR UPDATE", {first});
         instance = std::thread([&] {
-            try {
-                UtilityComponent util(Home(), &Settings());
-                Database db(&util, "settle-waiting");
-                if (!db.Open(TargetFor("QMYSQL"))) throw RelvaneError(db.LastOpenError());
-                ProcessValues values = Values();
-                Output out;
-                Workers mine(Context{db, util, Settings(), values}, out);
+            failure = AsInstance("QMYSQL", Values(), [](Workers& mine) {
                 mine.settlement.ExecuteReplaySupplier("sukses 0812111 sn 2", 5);
-            } catch (const std::exception& e) {
-                failure = Describe(e);
-            }
+            });
         });
         for (int i = 0; i < 500 && Scalar("SELECT COUNT(*) FROM information_schema.PROCESSLIST "
                                           "WHERE ID <> CONNECTION_ID() AND INFO LIKE "
@@ -322,29 +309,12 @@ TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {
         Waiting(tujuan);
         replies.append("sukses " + tujuan + " sn " + QString::number(i));
     }
-    std::atomic<int> ready{0};
-    const auto instance = [&](const QString& driver, QString* failure) {
-        try {
-            UtilityComponent util(Home(), &Settings());
-            Database db(&util, "settle-" + driver);
-            if (!db.Open(TargetFor(driver))) throw RelvaneError(db.LastOpenError());
-            ProcessValues values = Values();
-            Output out;
-            Workers mine(Context{db, util, Settings(), values}, out);
-            ++ready;
-            while (ready.load() < 2) std::this_thread::yield();
-            for (const QString& reply : replies) mine.settlement.ExecuteReplaySupplier(reply, 5);
-        } catch (const std::exception& e) {
-            *failure = Describe(e);
-        }
-    };
-    QString failureA, failureB;
-    std::thread a(instance, QStringLiteral("QMYSQL"), &failureA);
-    std::thread b(instance, OdbcDriver(), &failureB);
-    a.join();
-    b.join();
-    EXPECT_EQ(failureA, "");
-    EXPECT_EQ(failureB, "");
+    EXPECT_EQ(Race({Values(), Values()},
+                   [&](Workers& mine, int) {
+                       for (const QString& reply : replies)
+                           mine.settlement.ExecuteReplaySupplier(reply, 5);
+                   }),
+              (QStringList{"", ""}));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE status = '1'"),
               QString::number(kOrders));
     EXPECT_EQ(Deposit("A"), 1000000 - kOrders * 10500);
@@ -357,19 +327,17 @@ TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {
 TEST_F(SettlementTest, StockFiguresReachTheRowsOfTheTerminal) {
     Rows("parsing", "kode_produk,terminal,harga_beli,method",
          {{"S20", 5, 9800, ""}, {"X5", 5, 5000, ""}});
-    w->settlementRows.KurangiStok("S10", 5, "1.250");
+    const auto stock = [&](const QString& figure) {
+        W().settlementRows.KurangiStok("S10", 5, figure);
+        return Column("SELECT dec_stok FROM parsing WHERE terminal = 5 ORDER BY id").join(',');
+    };
     // every product of the terminal with the same purchase price gets the same figure
-    EXPECT_EQ(Column("SELECT CONCAT_WS('|', kode_produk, terminal, dec_stok) FROM parsing ORDER "
-                     "BY id"),
-              (QStringList{"S10|5|1250", "S10|6|-1", "S20|5|1250", "X5|5|-1"}));
-    w->settlementRows.KurangiStok("S10", 5, "");
-    EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
+    EXPECT_EQ(stock("1.250"), "1250,1250,-1");
+    EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE terminal = 6"), "-1");
+    EXPECT_EQ(stock(""), "1249,1249,-1");
     // a figure too large for the column is refused alone, in the log
-    w->settlementRows.KurangiStok("S10", 5, "99999999999");
-    EXPECT_EQ(Scalar("SELECT dec_stok FROM parsing WHERE id = 1"), "1249");
+    EXPECT_EQ(stock("99999999999"), "1249,1249,-1");
     EXPECT_EQ(LogLines("Terminal #5").filter("KurangiStok ").size(), 1);
     Query("UPDATE parsing SET method = 'RLV' WHERE id = 1");
-    w->settlementRows.KurangiStok("S10", 5, "30");
-    EXPECT_EQ(Column("SELECT dec_stok FROM parsing WHERE terminal = 5 ORDER BY id"),
-              (QStringList{"30", "-1", "-1"}));
+    EXPECT_EQ(stock("30"), "30,-1,-1");
 }

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "store/Errors.h"
 #include "store/IniFile.h"
-#include "store/SettingsStore.h"
 
 namespace {
 
@@ -38,11 +36,12 @@ TEST_F(IniFileTest, ReadsWithProfileRules) {
         "Note=first;second ; third\r\n"
         "[Other]\r\n"
         "Server=wrong\r\n");
-    EXPECT_EQ(IniFile::Read(Path(), "database", "DRIVER"), "MariaDB Unicode");
-    EXPECT_EQ(IniFile::Read(Path(), "Database", "Server"), "127.0.0.1");
-    EXPECT_EQ(IniFile::Read(Path(), "Database", "UID"), "quoted user");
-    EXPECT_EQ(IniFile::Read(Path(), "Database", "Note"), "first;second ; third");
-    EXPECT_EQ(IniFile::Read(Path(), "Other", "Server"), "wrong");
+    for (const auto& [section, key, value] : {std::tuple{"database", "DRIVER", "MariaDB Unicode"},
+                                              {"Database", "Server", "127.0.0.1"},
+                                              {"Database", "UID", "quoted user"},
+                                              {"Database", "Note", "first;second ; third"},
+                                              {"Other", "Server", "wrong"}})
+        EXPECT_EQ(IniFile::Read(Path(), section, key), value) << key;
     // Missing key, section and file all read as the empty text; Lookup tells them apart.
     EXPECT_EQ(IniFile::Read(Path(), "Database", "PWD"), "");
     EXPECT_FALSE(IniFile::Lookup(Path(), "Nowhere", "Server").has_value());
@@ -129,34 +128,15 @@ TEST_F(IniFileTest, BackslashesOutsideTheEscapedFormStayOrdinary) {
     IniFile::Write(Path(), "Paths", "Note", "line one\r\nline two");
     EXPECT_TRUE(ReadRaw().startsWith(handWritten));
     EXPECT_EQ(IniFile::Read(Path(), "Paths", "Note"), "line one\r\nline two");
-    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Booster"), "C:\\prog\\new\\booster.exe");
-    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Quoted"), " C:\\temp\\x41 ");
-    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Typed"), "a\\nb\\");
-    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Odd"), "$\"C:\\prog\"");
-    EXPECT_EQ(IniFile::Read(Path(), "Paths", "Open"), "$\"a\\n");
+    for (const auto& [key, value] : {std::pair{"Booster", "C:\\prog\\new\\booster.exe"},
+                                     {"Quoted", " C:\\temp\\x41 "},
+                                     {"Typed", "a\\nb\\"},
+                                     {"Odd", "$\"C:\\prog\""},
+                                     {"Open", "$\"a\\n"}})
+        EXPECT_EQ(IniFile::Read(Path(), "Paths", key), value) << key;
     // a value without control characters is written as it always was
     IniFile::Write(Path(), "Paths", "Booster", "D:\\prog\\n");
     IniFile::Write(Path(), "Paths", "Quoted", "\"D:\\\"");
     EXPECT_TRUE(ReadRaw().startsWith("[Paths]\r\nBooster=D:\\prog\\n\r\nQuoted=\"\"D:\\\"\"\r\n"))
         << ReadRaw().toStdString();
-}
-
-TEST_F(IniFileTest, SettingsFilesAreCreatedForTheirOwnerOnly) {
-    const auto mode = [](const QString& path) {
-        struct stat st {};
-        return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
-    };
-    const SettingsStore store(dir_.filePath("settings"));
-    const QString file = store.FileOf("HBV-Gate");
-    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #5", "x");
-    EXPECT_EQ(mode(file), 0600u);
-    // a file that exists keeps what its owner gave it
-    ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0640), 0);
-    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #6", "y");
-    EXPECT_EQ(mode(file), 0640u);
-    // the files beside the program are created as any other file
-    IniFile::Write(Path(), "Software", "Boster", "Terminal #5");
-    QFile plain(dir_.filePath("plain"));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    EXPECT_EQ(mode(Path()), mode(plain.fileName()));
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
+#include <array>
 
 #include "store/Errors.h"
+#include "store/IniFile.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 
@@ -45,19 +48,41 @@ TEST_F(SettingsStoreTest, AbsentKeysYieldTheGivenDefaultAndStoredEmptyStaysEmpty
     EXPECT_TRUE(QFile::exists(dir_.path() + "/Terminal #5.ini"));
 }
 
+TEST_F(SettingsStoreTest, SettingsFilesAreCreatedForTheirOwnerOnly) {
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    const SettingsStore store(dir_.filePath("settings"));
+    const QString file = store.FileOf("HBV-Gate");
+    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #5", "x");
+    EXPECT_EQ(mode(file), 0600u);
+    // a file that exists keeps what its owner gave it
+    ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0640), 0);
+    store.SaveSetting("HBV-Gate", "Setting", "PWD HBV #6", "y");
+    EXPECT_EQ(mode(file), 0640u);
+    // the files beside the program are created as any other file
+    const QString beside = dir_.filePath("Setting.ini");
+    IniFile::Write(beside, "Software", "Boster", "Terminal #5");
+    QFile plain(dir_.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    EXPECT_EQ(mode(beside), mode(plain.fileName()));
+}
+
 TEST(SettingsVocabulary, FindsDefinitionsOfConcreteKeys) {
     auto def = [](const char* app, const char* section, const char* key) {
         const Keys::Definition* d = Keys::Find(app, section, key);
         return d ? QString::fromUtf8(d->defaultValue) : QStringLiteral("<unknown>");
     };
-    EXPECT_EQ(def("HBV-Gate", "Setting", "jHostname #12"), "NC");
-    EXPECT_EQ(def("hbv-gate", "setting", "MSG IGNORE #5"), "di terima mohon di;sabar dalam proses");
-    EXPECT_EQ(def("kzd_sql", "Settings", "SNAwalStok #5"), "k=");
-    EXPECT_EQ(def("kzd_sql", "Settings", "SNAkhir #5d"), "");
-    EXPECT_EQ(def("kzd_sql", "Settings", "SNAkhir #5c"), "<unknown>");
-    EXPECT_EQ(def("NXEngine", "Terminal #7", "LimitPending"), "0");
-    EXPECT_EQ(def("Terminal #7", "Setting", "MainHeight"), "5385");
-    EXPECT_EQ(def("HBV-Gate", "Setting", "UID HBV #"), "<unknown>");
-    EXPECT_EQ(def("kzd_sql", "Settings", "Pintar25"), "stok tidak tersedia;belum di open");
-    EXPECT_EQ(def("kzd_sql", "Settings", "Pintar5"), "0");
+    // per-terminal keys by their number, names in any letter case, the c/d marker pairs
+    for (const auto& [app, section, key, value] :
+         {std::array{"HBV-Gate", "Setting", "jHostname #12", "NC"},
+          {"hbv-gate", "setting", "MSG IGNORE #5", "di terima mohon di;sabar dalam proses"},
+          {"kzd_sql", "Settings", "SNAkhir #5d", ""},
+          {"kzd_sql", "Settings", "SNAkhir #5c", "<unknown>"},
+          {"NXEngine", "Terminal #7", "LimitPending", "0"},
+          {"Terminal #7", "Setting", "MainHeight", "5385"},
+          {"HBV-Gate", "Setting", "UID HBV #", "<unknown>"},
+          {"kzd_sql", "Settings", "Pintar25", "stok tidak tersedia;belum di open"}})
+        EXPECT_EQ(def(app, section, key), value) << key;
 }

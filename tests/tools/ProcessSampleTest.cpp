@@ -9,7 +9,7 @@
 
 #include "ProcessSample.h"
 
-TEST(ProcessSampleTest, OwnProcessShowsItsNameMemoryAndTheCpuItBurns) {
+TEST(ProcessSampleTest, OwnProcessShowsItsNameMemoryAndTheCpuItBurnsAGoneOneZero) {
     const qint64 pid = getpid();
     const ProcessSample before = ProcessSample::Of(pid);
     EXPECT_FALSE(before.name.isEmpty());
@@ -25,10 +25,8 @@ TEST(ProcessSampleTest, OwnProcessShowsItsNameMemoryAndTheCpuItBurns) {
     EXPECT_LT(after.cpuSeconds - before.cpuSeconds, 60.0);
     EXPECT_GE(after.rssKb, before.rssKb + 60 * 1024);
     EXPECT_GE(after.peakRssKb, after.rssKb);
-}
 
-TEST(ProcessSampleTest, ProcessThatIsGoneReadsAsZero) {
-    // Above the kernel's largest process id (4194304).
+    // a process that is gone (above the kernel's largest process id, 4194304) reads as zero
     const ProcessSample gone = ProcessSample::Of(4194305 + 17);
     EXPECT_TRUE(gone.name.isEmpty());
     EXPECT_EQ(gone.cpuSeconds, 0);
