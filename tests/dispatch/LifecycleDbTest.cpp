@@ -10,9 +10,11 @@
 TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     SaveSetting(Keys::kAppKzdSql, Keys::kSecNxEngineMedia, "ValueTerminal #4", "1");
     SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::kYMerger, "1");
+    SaveSetting(Keys::kAppNxEngine, "Terminal #10", Keys::kLimitPending, "4");
     Rows("terminal", "terminal,modul", {{3, "Relvane"}, {4, "Relvane"}, {7, "Relvane"}});
     StartOffline(10);
     EXPECT_EQ(Term().Values().TerminalList, "3,7,10");
+    EXPECT_EQ(Term().Values().LimitPending, 4);
     EXPECT_EQ(Lines().filter("Merger RLV: Terminal 3,7,10").size(), 1);
     EXPECT_EQ(Window().state.Caption, "[Relvane] 10-> " + Supplier());
     EXPECT_EQ(Window().state.Pass, XmppPeer::Password());
