@@ -39,9 +39,7 @@ QString Intake::BareAccount(const QString& jid) {
 }
 
 void Intake::IncomingMessage(const QString& contact, const QString& body) {
-    // The contact is the account, without the resource it happens to write from.
-    const int slash = contact.indexOf(QLatin1Char('/'));
-    txtPm(slash < 0 ? contact : contact.left(slash), CleanText(body) + QLatin1Char('.'));
+    txtPm(contact, CleanText(body) + QLatin1Char('.'));
 }
 
 bool Intake::IsIgnoredMessage(const QString& text) const {
