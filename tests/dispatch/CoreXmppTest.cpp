@@ -101,6 +101,9 @@ TEST_P(TerminalCloseTest, HostClosesTheInstanceThroughKodeKelompok) {
     EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = ?", {N()}), "0");
     EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "NC");
     EXPECT_TRUE(WaitUntil([&] { return Datagrams().contains("NODE@=2@=False"); }, 2000));
+    Term().FormUnload();  // the way out is taken once
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(Term().ExitCode(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OwnRowAndTerminalZero, TerminalCloseTest, ::testing::Values(0, 1));

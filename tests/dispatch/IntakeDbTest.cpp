@@ -15,9 +15,6 @@ TEST_F(OfflineTerminalTest, LongMessagesAreShownButNotStored) {
     EXPECT_EQ(Lines().filter("Bukan akun supplier terminal ini").size(), 1);
     Term().In().txtPm(Supplier(), "harga 'promo'");
     EXPECT_EQ(Scalar("SELECT pesan FROM inbox WHERE pesan LIKE 'harga%'"), "harga `promo`.");
-    // a chat message: one line, no "|", a full stop of its own
-    Term().In().IncomingMessage(Supplier(), "  OK|SN 123\r\nSaldo \n");
-    EXPECT_EQ(Scalar("SELECT pesan FROM inbox WHERE pesan LIKE 'OK%'"), "OK-SN 123  Saldo..");
 }
 
 TEST_F(OfflineTerminalTest, IgnoreListPhrasesAreMatchedWithoutRegardToCase) {

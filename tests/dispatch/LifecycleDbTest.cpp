@@ -1,5 +1,4 @@
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "dispatch/Lifecycle.h"
@@ -20,22 +19,6 @@ TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     EXPECT_EQ(Window().state.Pass, XmppPeer::Password());
     EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "Terminal #10");
     EXPECT_TRUE(QFile::exists(Home() + "/Log/Terminal #10.log"));
-}
-
-TEST_F(OfflineTerminalTest, ShutdownMarksTheTerminalOffTellsTheMonitorAndEndsOnce) {
-    StartOffline(10);
-    Term().Chat().LoginYM_Click();  // marks the terminal on
-    ASSERT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 10"), "1");
-    QSignalSpy finished(&Term(), &Core::Finished);
-    Term().FormUnload();
-    Term().FormUnload();
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(Term().ExitCode(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return Datagrams().contains("NODE@=2@=False"); }, 2000));
-    EXPECT_EQ(Datagrams().first(), "NODE@=2@=True");
-    EXPECT_EQ(Util().ReadIni(Home() + "/Log/Set.log", "Relvane", "2"), "NC");
-    // the database door is closed last but one: the terminal's row says off
-    EXPECT_EQ(Scalar("SELECT status FROM terminal WHERE terminal = 10"), "0");
 }
 
 TEST_F(OfflineTerminalTest, TheWindowsPlaceIsStoredOnlyWhenAWindowShowedIt) {
