@@ -51,67 +51,76 @@ void ProcessValuesLoader::LoadModulRules() {
 
 void ProcessValuesLoader::LoadSettings(const QString& moduleName, const QString& terminalName,
                                        qint16 nodeNo) {
-    ProcessValues& v = v_;
-    v.NodeNo = nodeNo;
-    v.ModuleName = moduleName;
-    v.TerminalName = terminalName;
-    v.TerminalNo = Convert::ToInt16(QString(terminalName).remove(QStringLiteral("Terminal #")));
-    const int n = v.TerminalNo;
-    auto own = [&](const char* stem) { return PerTerminal(stem, n); };
+    v_.NodeNo = nodeNo;
+    v_.ModuleName = moduleName;
+    v_.TerminalName = terminalName;
+    v_.TerminalNo = Convert::ToInt16(QString(terminalName).remove(QStringLiteral("Terminal #")));
+    LoadChatAccount();
+    LoadSwitches();
+    v_.TerminalList = v_.chMerger ? CekAllRLV() : QString();
+    LoadRoutingLists();
+}
 
+QString ProcessValuesLoader::Own(const char* stem) const {
+    return PerTerminal(stem, v_.TerminalNo);
+}
+
+void ProcessValuesLoader::LoadChatAccount() {
+    ProcessValues& v = v_;
     v.MonitorDebugOn =
         Convert::ToBool(Setting(kAppKzdSql, kSecSettings, kMnDebugApi, kMnDebugApiDefault));
     v.ReplaceDenomOn = Convert::ToBool(
-        Setting(kAppKzdSql, kSecSettings, own(kMnReplaceDenom), kMnReplaceDenomDefault));
+        Setting(kAppKzdSql, kSecSettings, Own(kMnReplaceDenom), kMnReplaceDenomDefault));
+    v.ID = Setting(kAppHbvGate, kSecSetting, Own(kUidHbv), "");
+    v.PwdHbv = Setting(kAppHbvGate, kSecSetting, Own(kPwdHbv), "");
+    v.LblTarget = Setting(kAppHbvGate, kSecSetting, Own(kServerHbv), "");
+    v.LblTarget2 = Setting(kAppHbvGate, kSecSetting, Own(kServerHbv2), "");
+    v.lblServer = Setting(kAppHbvGate, kSecSetting, Own(kJHostname), kJHostnameDefault);
+    v.ChatPort = Setting(kAppHbvGate, kSecSetting, Own(kJPort), kJPortDefault);
+    v.ExtraCommand = Setting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd), kRlvCmdDefault);
+    v.AutoLoginOn =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, Own(kAutoLogin), kAutoLoginDefault));
+    v.BoosterMode =
+        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, Own(kYConsole), kYConsoleDefault));
+    v.chMerger = Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault));
+    v.TrxIdMatching =
+        Convert::Val(Setting(kAppHbvGate, kSecSetting, Own(kMnTrxId), kMnTrxIdDefault)) == 1;
+    v.OpenSettlement =
+        Convert::ToBool(Setting(kAppHbvGate, kSecSetting, Own(kTerimaSemua), kTerimaSemuaDefault));
+    v.IgnoreList = Setting(kAppHbvGate, kSecSetting, Own(kMsgIgnore), kMsgIgnoreDefault);
+}
 
-    v.ID = Setting(kAppHbvGate, kSecSetting, own(kUidHbv), "");
-    v.PwdHbv = Setting(kAppHbvGate, kSecSetting, own(kPwdHbv), "");
-    v.LblTarget = Setting(kAppHbvGate, kSecSetting, own(kServerHbv), "");
-    v.LblTarget2 = Setting(kAppHbvGate, kSecSetting, own(kServerHbv2), "");
-
+void ProcessValuesLoader::LoadSwitches() {
+    ProcessValues& v = v_;
     v.LimitDeposit =
         Convert::ToInt32(Setting(kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault));
     v.FilterOn =
         Convert::ToBool(Setting(kAppNxEngineSetting, kSecSettingLain, kFilter, kFilterDefault));
-
-    v.lblServer = Setting(kAppHbvGate, kSecSetting, own(kJHostname), kJHostnameDefault);
-    v.ChatPort = Setting(kAppHbvGate, kSecSetting, own(kJPort), kJPortDefault);
-    v.ExtraCommand = Setting(kAppNxEngine2007, kSecSetting, own(kRlvCmd), kRlvCmdDefault);
-    v.AutoLoginOn =
-        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kAutoLogin), kAutoLoginDefault));
-    v.BoosterMode =
-        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, own(kYConsole), kYConsoleDefault));
-    v.chMerger = Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault));
-    v.TrxIdMatching =
-        Convert::Val(Setting(kAppHbvGate, kSecSetting, own(kMnTrxId), kMnTrxIdDefault)) == 1;
-    v.OpenSettlement =
-        Convert::ToBool(Setting(kAppHbvGate, kSecSetting, own(kTerimaSemua), kTerimaSemuaDefault));
-
     v.PromoOn = Convert::ToBool(Setting(kAppKzdSql, kSecFiturPromo, kAktiv, kAktivDefault));
     v.PromoTemplate = Setting(kAppKzdSql, kSecFiturPromo, kValue, kPromoDefault);
     v.AdminNumber = Setting(kAppKzdSql, kSecHpAdmin, kValue, "");
-    v.Pintar = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kPintar), kPintarDefault));
+    v.Pintar = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, Own(kPintar), kPintarDefault));
     v.OffParsing =
-        Convert::ToByte(Setting(kAppKzdSql, kSecSettings, own(kOffParsing), kOffParsingDefault));
+        Convert::ToByte(Setting(kAppKzdSql, kSecSettings, Own(kOffParsing), kOffParsingDefault));
     v.OffCekSaldo =
-        Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, own(kOffCekSaldo), kOffCekSaldoDefault));
-    v.FailureKeywordsText = Setting(kAppKzdSql, kSecSettings, own(kPintar2), kPintar2Default);
-    v.IgnoreList = Setting(kAppHbvGate, kSecSetting, own(kMsgIgnore), kMsgIgnoreDefault);
+        Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, Own(kOffCekSaldo), kOffCekSaldoDefault));
+    v.FailureKeywordsText = Setting(kAppKzdSql, kSecSettings, Own(kPintar2), kPintar2Default);
     v.DebitAtOrder = Tolerant<quint8>("GetConfigFlag", 0, [&] {
         return lookups_.GetConfigFlag(QStringLiteral("Potong deposit reseller di awal transaksi"));
     });
-    v.LimitPending =
-        Convert::ToInt16(Setting(kAppNxEngine, terminalName, kLimitPending, kLimitPendingDefault));
+    v.LimitPending = Convert::ToInt16(
+        Setting(kAppNxEngine, v.TerminalName, kLimitPending, kLimitPendingDefault));
     v.AltQueueOn =
         Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
+}
 
-    v.TerminalList = v.chMerger ? CekAllRLV() : QString();
-
+void ProcessValuesLoader::LoadRoutingLists() {
+    ProcessValues& v = v_;
     v.Prioritas = Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kPrioritas, kPrioritasDefault));
     const QString levels = ProgramFiles::ReadOpcode(util_, kSecReseller, kPrioritas);
     v.PriorityLevels = levels.isEmpty() ? 0 : levels.split(QLatin1Char('|')).size();
-    v.SnMulti0 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti0), kSnMulti0Default);
-    v.SnMulti1 = Setting(kAppKzdSql, kSecSettings, own(kSnMulti1), kSnMulti1Default);
+    v.SnMulti0 = Setting(kAppKzdSql, kSecSettings, Own(kSnMulti0), kSnMulti0Default);
+    v.SnMulti1 = Setting(kAppKzdSql, kSecSettings, Own(kSnMulti1), kSnMulti1Default);
     v.DischargeList = Tolerant<QString>("DischargeTerminals", QStringLiteral("0"), [&] {
                           return lookups_.DischargeTerminals();
                       }).split(QLatin1Char(';'));

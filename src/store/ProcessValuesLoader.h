@@ -27,6 +27,13 @@ class ProcessValuesLoader {
     QString CekAllRLV();
 
   private:
+    // The account, the chat server and the session's switches.
+    void LoadChatAccount();
+    // Money, promo, re-routing, pending and queue switches.
+    void LoadSwitches();
+    // Priority levels, SN templates and the terminal lists of sender selection.
+    void LoadRoutingLists();
+    QString Own(const char* stem) const;
     QString Setting(const QString& app, const QString& section, const QString& key,
                     const QString& def) const;
     template <typename T, typename Read>
