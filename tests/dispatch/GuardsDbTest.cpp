@@ -5,9 +5,9 @@
 
 #include "dispatch/Guards.h"
 #include "dispatch/MoneyGuards.h"
-#include "ledger/MoneyFixture.h"
 #include "queue/Job.h"
 #include "store/Stamps.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Two terminals moving the same reseller's deposit and crediting the same reseller's ledger at
 // the same time, each on its own connection (one native, one ODBC) in its own thread.
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 using DepositsTest = MoneyTest;
 

@@ -2,7 +2,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 using LedgerTest = MoneyTest;
 

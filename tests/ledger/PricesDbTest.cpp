@@ -1,6 +1,6 @@
 #include <QRegularExpression>
 
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 using PricesTest = MoneyTest;
 

@@ -1,4 +1,4 @@
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "ledger/MoneyFixture.h"
 #include "store/Stamps.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

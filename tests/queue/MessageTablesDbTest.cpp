@@ -1,6 +1,6 @@
 #include <QDate>
 
-#include "ledger/MoneyFixture.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

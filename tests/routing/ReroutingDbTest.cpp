@@ -1,9 +1,9 @@
 #include <QRegularExpression>
 
-#include "ledger/MoneyFixture.h"
 #include "routing/Rerouting.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ledger/MoneyFixture.h"
 #include "settlement/BillCapture.h"
 #include "store/Output.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ledger/MoneyFixture.h"
 #include "settlement/PriceUpdate.h"
 #include "store/SettingsKeys.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

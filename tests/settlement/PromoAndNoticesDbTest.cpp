@@ -2,10 +2,10 @@
 #include <QFile>
 #include <memory>
 
-#include "ledger/MoneyFixture.h"
 #include "settlement/PromoAndNotices.h"
 #include "store/ProgramFiles.h"
 #include "store/SettingsKeys.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

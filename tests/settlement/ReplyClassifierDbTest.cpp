@@ -1,5 +1,5 @@
-#include "ledger/MoneyFixture.h"
 #include "settlement/ReplyClassifier.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

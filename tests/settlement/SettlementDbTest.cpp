@@ -4,9 +4,9 @@
 #include <chrono>
 #include <memory>
 
-#include "ledger/MoneyFixture.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
+#include "support/MoneyFixture.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "ledger/MoneyFixture.h"
 #include "store/SettingsKeys.h"
+#include "support/MoneyFixture.h"
 
 using LookupsTest = MoneyTest;
 
