@@ -3,6 +3,7 @@
 #include "chat/ChatSession.h"
 #include "dispatch/DispatchLoop.h"
 #include "queue/Job.h"
+#include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
 #include "support/TerminalFixture.h"
@@ -77,6 +78,17 @@ TEST_F(OfflineTerminalTest, BoosterHandsEachJobOverOnceAndWhole) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', pesan, status) FROM outbox"), "S5.08123.1|1");
+
+    // another instance takes the job between this one's look at the queue and its hand-over
+    QueueJob("08124", "S5.08124.2");
+    Term().Db().SetProbe([&](const QString& point) {
+        if (point.startsWith("DELETE from job_quenue")) Query("DELETE FROM job_quenue");
+    });
+    Tick();
+    Term().Db().SetProbe({});
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE tujuan = '08124'"), "0");
 }
 
 TEST_F(OfflineTerminalTest, JobTheBoosterCannotTakeIsDroppedNotRetried) {
