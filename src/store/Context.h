@@ -17,12 +17,8 @@ struct Context {
     const SettingsStore& settings;
     const ProcessValues& values;  // read-only: the loader and the window's controls write them
 
-    // One line in the terminal's own log ("Terminal #0" before the terminal is known).
-    void Log(const QString& text) const {
-        util.WriteLog(
-            values.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : values.TerminalName,
-            text);
-    }
+    // One line in the terminal's own log.
+    void Log(const QString& text) const { util.WriteLog(values.LogName(), text); }
 
     // One line in the terminal's own log: "<routine> <context><description>".
     void LogError(const QString& routineAndContext, const std::exception& e) const {

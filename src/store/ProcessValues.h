@@ -8,6 +8,11 @@
 // Context; the loader fills them, and the window's controls change a few through the named
 // methods below.
 struct ProcessValues {
+    // The terminal's own log: its name, "Terminal #0" before the terminal is known.
+    QString LogName() const {
+        return TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : TerminalName;
+    }
+
     // the account frame, the target label, the chat host and the log view's menu
     void SetAccount(const QString& id, const QString& target, const QString& target2) {
         ID = id;

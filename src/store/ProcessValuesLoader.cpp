@@ -26,8 +26,7 @@ T ProcessValuesLoader::Tolerant(const char* what, T fallback, Read read) {
     try {
         return read();
     } catch (const std::exception& e) {
-        util_.WriteLog(v_.TerminalName.isEmpty() ? QStringLiteral("Terminal #0") : v_.TerminalName,
-                       QString::fromUtf8(what) + QLatin1Char(' ') + Describe(e));
+        util_.WriteLog(v_.LogName(), QString::fromUtf8(what) + QLatin1Char(' ') + Describe(e));
         return fallback;
     }
 }
