@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QSslSocket>
 
+#include "chat/ChatSecurity.h"
 #include "chat/PasswordScramble.h"
 #include "chat/YmQueue.h"
 #include "queue/MessageTables.h"
@@ -74,10 +75,7 @@ void ChatSession::LogI() {
         // Re-login is the terminal's own (every five seconds while AUTOLOGIN is on), never the
         // client library's.
         config.setAutoReconnectionEnabled(false);
-        // TLS whenever the server offers it.
-        config.setStreamSecurityMode(QXmppConfiguration::TLSEnabled);
-        const QString host = v.lblServer.toLower();
-        if (host == QLatin1String("nc")) {
+        if (v.lblServer.toLower() == QLatin1String("nc")) {
             Set(StatusBar_, QStringLiteral(":>> Default:") + v.ChatPort);
             // The account's own domain is the server.
             config.setHost(QXmppUtils::jidToDomain(v.ID));
@@ -85,6 +83,10 @@ void ChatSession::LogI() {
             Set(StatusBar_, QStringLiteral(":>> ") + v.lblServer + QLatin1Char(':') + v.ChatPort);
             config.setHost(v.lblServer);
         }
+        const ChatSecurity security = ChatSecurity::For(config.host(), ctx_.settings, v.TerminalNo,
+                                                        ctx_.util.ProgramFolder());
+        security.Apply(config);
+        out_.SendBox(QStringLiteral("Login"), security.Describe());
         attempt_ = true;
         client_.connectToServer(config);
     } catch (const std::exception& e) {
@@ -201,6 +203,9 @@ void ChatSession::OnError(QXmppClient::Error error) {
     static const char* const kErrors[] = {"NoError", "SocketError", "KeepAliveError",
                                           "XmppStreamError"};
     ctx_.Log(QStringLiteral("TreeView1_Error ") + QString::fromLatin1(kErrors[error]));
+    // A refused certificate, a server without TLS, a refused connection: the operator's clue.
+    if (error == QXmppClient::SocketError)
+        out_.SendBox(QStringLiteral("Login"), client_.socketErrorString());
     if (client_.state() == QXmppClient::DisconnectedState) OnDisconnected();
 }
 

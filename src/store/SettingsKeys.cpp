@@ -19,6 +19,8 @@ const QVector<Definition>& Vocabulary() {
         {kAppHbvGate, kSecSetting, kJHostname, true, kNone, kJHostnameDefault},
         {kAppHbvGate, kSecSetting, kJPort, true, kNone, kJPortDefault},
         {kAppHbvGate, kSecSetting, kRscHbv, true, kNone, kRscHbvDefault},
+        {kAppHbvGate, kSecSetting, kJPlain, true, kNone, kJPlainDefault},
+        {kAppHbvGate, kSecSetting, kJCa, true, kNone, kNone},
         {kAppHbvGate, kSecSetting, kAutoLogin, true, kNone, kAutoLoginDefault},
         {kAppHbvGate, kSecSetting, kYConsole, true, kNone, kYConsoleDefault},
         {kAppHbvGate, kSecSetting, kMnTrxId, true, kNone, kMnTrxIdDefault},

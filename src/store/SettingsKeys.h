@@ -36,6 +36,11 @@ inline constexpr char kJPort[] = "jPORT #";
 inline constexpr char kJPortDefault[] = "5222";
 inline constexpr char kRscHbv[] = "RSC HBV #";
 inline constexpr char kRscHbvDefault[] = "NX-Engine.jos.banget";
+// "1": the network to the chat server is trusted, a login without TLS is accepted.
+inline constexpr char kJPlain[] = "jPlain #";
+inline constexpr char kJPlainDefault[] = "0";
+// PEM file of the certificate authority of a private chat server.
+inline constexpr char kJCa[] = "jCA #";
 inline constexpr char kAutoLogin[] = "AUTOLOGIN #";
 inline constexpr char kAutoLoginDefault[] = "1";
 inline constexpr char kYConsole[] = "yConsole #";

@@ -25,6 +25,15 @@ QString XmppPeer::Domain() {
 QString XmppPeer::Port() {
     return EnvOr("RELVANE_XMPP_PORT", "52220");
 }
+QString XmppPeer::TlsDomain() {
+    return EnvOr("RELVANE_XMPP_TLS_DOMAIN", "tls.localhost");
+}
+QString XmppPeer::TlsAuthority() {
+    const QString own = qEnvironmentVariable("RELVANE_XMPP_TLS_CA");
+    if (!own.isEmpty()) return own;
+    return QStringLiteral(RELVANE_SOURCE_DIR "/build/services/prosody/certs/") + TlsDomain() +
+           QStringLiteral(".crt");
+}
 QString XmppPeer::Password() {
     return EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
 }

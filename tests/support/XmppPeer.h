@@ -18,6 +18,9 @@ class XmppPeer {
 
     static QString Domain();
     static QString Port();
+    // The private server's domain that offers TLS, and its certificate (its own authority).
+    static QString TlsDomain();
+    static QString TlsAuthority();
     static QString Password();
 
   private:
