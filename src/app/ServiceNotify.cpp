@@ -50,6 +50,7 @@ ServiceNotify::ServiceNotify(Core& core, QObject* parent) : QObject(parent), cor
     refresh_.start();
 }
 
+// Online is what lets the dispatch loop send: the account logged in, or the booster started.
 bool ServiceNotify::Online() const {
     return core_.Chat().LoggedIn();
 }
