@@ -28,7 +28,10 @@ const char kHelp[] =
     "  RELVANE_HEADLESS=1        the same as --headless\n"
     "  RELVANE_DB_PASSWORD_FILE  file holding the database password\n"
     "  RELVANE_MONITOR_HOST      where monitor records go (127.0.0.1)\n"
-    "  RELVANE_MONITOR_PORT      and to which port (8702)\n";
+    "  RELVANE_MONITOR_PORT      and to which port (8702)\n"
+    "  RELVANE_AMOUNT_LOCALE     locale of the amounts in resellers' messages, e.g. id_ID\n"
+    "                            (100.000) or en_US (100,000); else the process's locale\n"
+    "  NOTIFY_SOCKET             set by systemd: readiness, status and watchdog go there\n";
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ConfigCommand.h"
+#include "app/ServiceNotify.h"
 #include "controls/Controls.h"
 #include "dispatch/Core.h"
 #include "gui/MainWindow.h"
@@ -98,6 +99,7 @@ int main(int argc, char* argv[]) {
         window->show();
     }
     EndOnSignals(core);
+    ServiceNotify notify(core);  // as a systemd service: readiness, status, watchdog
     const int code = app->exec();
     core.FormUnload();
     return code;

@@ -79,3 +79,15 @@ Lookups& Core::SharedLookups() {
 ReplyClassifier& Core::Replies() {
     return workers_->classifier;
 }
+
+JobQueue& Core::Jobs() {
+    return workers_->jobs;
+}
+
+MessageTables& Core::Messages() {
+    return workers_->messages;
+}
+
+WaitingRecord& Core::Waiting() {
+    return workers_->waiting;
+}

@@ -11,14 +11,17 @@ class Database;
 class DispatchLoop;
 class ExtraCommand;
 class Intake;
+class JobQueue;
 class Lifecycle;
 class Lookups;
+class MessageTables;
 class MonitorSocket;
 class Output;
 class ProcessValuesLoader;
 class ReplyClassifier;
 class SettingsStore;
 class UtilityComponent;
+class WaitingRecord;
 class YmQueue;
 struct Workers;
 
@@ -55,6 +58,9 @@ class Core : public QObject {
     ExtraCommand& Extra() { return *extra_; }
     Lookups& SharedLookups();
     ReplyClassifier& Replies();
+    JobQueue& Jobs();
+    MessageTables& Messages();
+    WaitingRecord& Waiting();
 
   signals:
     // The program is to end (the host asked, or shutdown ran).

@@ -16,6 +16,7 @@
 #include "store/Convert.h"
 #include "store/Database.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 namespace {
 
@@ -196,4 +197,16 @@ void WaitingRecord::CheckTable() {
     for (const char* column : kColumns)
         if (!r.Columns().contains(QLatin1String(column), Qt::CaseInsensitive))
             throw DbError(QStringLiteral("Item cannot be found: ") + QLatin1String(column));
+}
+
+qint64 WaitingRecord::WaitingToday(qint16 terminal) {
+    const DayRange today = TodayRange();
+    QVariantList params;
+    const QString filter = TerminalCondition(ctx_.values.TerminalList, terminal, params);
+    params << today.from << today.to;
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT COUNT(*) AS n FROM transaksi WHERE status='2' and ") +
+                         filter + QStringLiteral(" and datetime_transaksi between ? and ?"),
+                     params);
+    return r.Int(0, QStringLiteral("n"));
 }

@@ -49,6 +49,10 @@ class WaitingRecord {
     void LogWaitingError(const QString& kdReseller, const QString& hpRs, const QString& kdProduk,
                          const QString& tujuan, const std::exception& e);
 
+    // How many orders of this terminal (or the merged terminals) sent today still wait for
+    // their reply.
+    qint64 WaitingToday(qint16 terminal);
+
     void CekLimitDeposit(const QString& kdReseller, qint32 deposit, const QString& hpReseller);
     void UpdateResellerLog(const QString& kdReseller, const QString& poin);
     void CreateResellerLog();  // creates reseller_log when it is missing, never replaces it

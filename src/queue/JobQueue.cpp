@@ -45,3 +45,14 @@ QString JobQueue::CekAntrian(const QString& terminal) {
         QStringLiteral("SELECT terminal FROM job_quenue WHERE terminal=? LIMIT 1"), {terminal});
     return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("terminal"));
 }
+
+qint64 JobQueue::QueuedToday(qint16 terminal) {
+    const DayRange today = TodayRange();
+    QVariantList params = {today.from, today.to};
+    const QString filter = TerminalCondition(ctx_.values.TerminalList, terminal, params);
+    const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT COUNT(*) AS n FROM ") + QueueTable() +
+                                        QStringLiteral(" where datetime between ? and ? and ") +
+                                        filter + QStringLiteral(" and pesan <> ''"),
+                                    params);
+    return r.Int(0, QStringLiteral("n"));
+}

@@ -19,6 +19,8 @@ class JobQueue {
     bool DelQueue(qint64 id);
     // The terminal number when job_quenue holds at least one row for it, else the empty text.
     QString CekAntrian(const QString& terminal);
+    // How many of today's jobs wait for this terminal (or the merged terminals).
+    qint64 QueuedToday(qint16 terminal);
     // job_quenue_ when "setQueue" is on, else job_quenue.
     QString QueueTable() const;
 

@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/Lookups.h"
 #include "store/Stamps.h"
+#include "store/TerminalList.h"
 
 void MessageTables::InsertToOutbox(const QString& tujuan, const QString& pesan, quint8 status,
                                    qint16 terminal, const QString& kdProduk,
@@ -58,4 +59,19 @@ QVariant MessageTables::QueueAdminJob(const QString& kodeReseller, const QString
                        "kode_reseller, hp_reseller, terminal)values(?,'-',?,?,'ADMIN','ADMIN',?)"),
         {NowStamp(), recipient, text, terminal});
     return {};
+}
+
+std::optional<SentOrder> MessageTables::LastOrderToday(qint16 terminal) {
+    const DayRange today = TodayRange();
+    QVariantList params;
+    const QString filter = TerminalCondition(ctx_.values.TerminalList, terminal, params);
+    params << today.from << today.to;
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT datetime, kode_produk, tujuan FROM outbox WHERE ") + filter +
+            QStringLiteral(" and datetime between ? and ? and status=1 and kode_produk <> '-' "
+                           "ORDER BY datetime DESC, id DESC LIMIT 1"),
+        params);
+    if (r.IsEmpty()) return std::nullopt;
+    return SentOrder{r.Text(0, QStringLiteral("datetime")),
+                     r.Text(0, QStringLiteral("kode_produk")), r.Text(0, QStringLiteral("tujuan"))};
 }

@@ -2,11 +2,19 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 #include "store/Context.h"
 
 class Lookups;
 class SenderSelection;
+
+// An order handed to the supplier, as its outbox row has it.
+struct SentOrder {
+    QString datetime;  // "yyyy-mm-dd hh:mm:ss"
+    QString kodeProduk;
+    QString tujuan;
+};
 
 // What this terminal reports to the host: the outbox of sent orders, the inbox of supplier
 // messages, message jobs for resellers and the administrator, and the terminal's on/off row.
@@ -20,6 +28,9 @@ class MessageTables {
     void InsertToInbox(const QString& pengirim, const QString& pesan, quint8 status,
                        qint16 terminal);
     void OnOffTerminal(const QString& modul, qint16 terminal, bool onOff);
+    // The newest order (not a message job) this terminal, or the merged terminals, handed over
+    // today; none when there was none.
+    std::optional<SentOrder> LastOrderToday(qint16 terminal);
 
     // Queues a plain message for a reseller (or the administrator) as a job for the host to
     // deliver; the terminal may be replaced by the sender selection.
