@@ -15,33 +15,34 @@ namespace {
 
 const QString kInformasi = QStringLiteral("Informasi");
 
-// The panel's own defaults where they differ from the start-up reader's: unset further SN
-// markers show as placeholders, and an unset extra-command switch shows unticked.
-constexpr char kFurtherSnStartDefault[] = "SNA";
-constexpr char kFurtherSnEndDefault[] = "SNB";
-constexpr char kOffCekSaldoPanelDefault[] = "0";
+// The grey hints the window shows in empty further SN marker fields. They are no markers: a
+// field showing one holds nothing, and one that an earlier panel stored as a marker is shown
+// empty, so that the next "Simpan" clears it.
+constexpr char kFurtherSnStartHint[] = "SNA";
+constexpr char kFurtherSnEndHint[] = "SNB";
 constexpr char kEmpty[] = "";
 
 struct SnField {
     const char* stem;
     const char* suffix;
     const char* defaultValue;
+    const char* hint = nullptr;
 };
 
 // TxtSN(0) to (18), by index.
 const SnField kSnFields[PanelValues::kSnFields] = {
     {kSnAwal, "", kEmpty},
     {kSnAkhir, "", kEmpty},
-    {kSnAwal, "a", kFurtherSnStartDefault},
-    {kSnAkhir, "b", kFurtherSnEndDefault},
-    {kSnAwal, "c", kFurtherSnStartDefault},
-    {kSnAkhir, "d", kFurtherSnEndDefault},
-    {kSnAwal, "e", kFurtherSnStartDefault},
-    {kSnAkhir, "f", kFurtherSnEndDefault},
-    {kSnAwal, "g", kFurtherSnStartDefault},
-    {kSnAkhir, "h", kFurtherSnEndDefault},
-    {kSnAwal, "i", kFurtherSnStartDefault},
-    {kSnAkhir, "j", kFurtherSnEndDefault},
+    {kSnAwal, "a", kEmpty, kFurtherSnStartHint},
+    {kSnAkhir, "b", kEmpty, kFurtherSnEndHint},
+    {kSnAwal, "c", kEmpty, kFurtherSnStartHint},
+    {kSnAkhir, "d", kEmpty, kFurtherSnEndHint},
+    {kSnAwal, "e", kEmpty, kFurtherSnStartHint},
+    {kSnAkhir, "f", kEmpty, kFurtherSnEndHint},
+    {kSnAwal, "g", kEmpty, kFurtherSnStartHint},
+    {kSnAkhir, "h", kEmpty, kFurtherSnEndHint},
+    {kSnAwal, "i", kEmpty, kFurtherSnStartHint},
+    {kSnAkhir, "j", kEmpty, kFurtherSnEndHint},
     {kSnAwalIdx, "", kEmpty},
     {kSnAkhirIdx, "", kEmpty},
     {kSnAwalIdPln, "", kEmpty},
@@ -52,35 +53,6 @@ const SnField kSnFields[PanelValues::kSnFields] = {
 };
 constexpr int kLastSnMarker = 11;       // TxtSN(0) to (11): SN markers, saved with the others
 constexpr int kFirstCaptureField = 12;  // TxtSN(12) to (18): saved only when the pairs match
-
-struct Supplier {
-    const char* entry;
-    const char* code;  // nullptr: no code may be written
-};
-
-const Supplier kSuppliers[] = {
-    {"None", nullptr},        {"M-KIOS", "M-KIOS"}, {"M-Tronik/I-Sev", "I-SEV"},
-    {"Mobo Indosat", "M0BO"}, {"Dompul", "DOMPUL"}, {"V-Tri", "V-TRI"},
-    {"GSM-SMS", "GSM"},       {"RLV", "RLV"},       {"TP-PULSA", "TP-PLS"},
-};
-
-// Start and end field of each capture pair, in the order they are checked.
-struct CapturePair {
-    int start;
-    int end;
-    const char* refusal;
-};
-
-const CapturePair kCapturePairs[] = {
-    {14, 15, "Setting Penangkapan ID PLN tidak di ijikan karena Ubound tidak Sesuai"},
-    {16, 17, "Setting Penangkapan HARGA tidak di ijikan karena Ubound tidak Sesuai"},
-    {12, 13, "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
-};
-
-// The last index of the ";"-separated list; an empty text is an empty list.
-int LastIndex(const QString& list) {
-    return list.isEmpty() ? -1 : static_cast<int>(list.count(QLatin1Char(';')));
-}
 
 bool Ticked(const QString& stored) {
     return Convert::Val(stored) != 0.0;
@@ -93,21 +65,18 @@ QString Flag(bool on) {
 }  // namespace
 
 PanelSettings::PanelSettings(Context ctx, ProcessValues& values, Output& out, Collaborators with)
-    : ctx_(ctx), values_(values), out_(out), w_(with) {}
+    : ctx_(ctx),
+      values_(values),
+      out_(out),
+      w_(with),
+      saver_(ctx.settings, &with.replies, &with.lookups) {}
 
 const QStringList& PanelSettings::SupplierEntries() {
-    static const QStringList entries = [] {
-        QStringList list;
-        for (const Supplier& s : kSuppliers) list.append(QString::fromUtf8(s.entry));
-        return list;
-    }();
-    return entries;
+    return SettingSaver::SupplierEntries();
 }
 
 QString PanelSettings::MethodCode(const QString& entry) {
-    for (const Supplier& s : kSuppliers)
-        if (s.code != nullptr && entry == QLatin1String(s.entry)) return QString::fromUtf8(s.code);
-    return QString();
+    return SettingSaver::MethodCode(entry);
 }
 
 QString PanelSettings::FrAutoCaption(bool pintarOn) {
@@ -126,6 +95,20 @@ QString PanelSettings::SnDefault(int index) {
     return QString::fromUtf8(kSnFields[index].defaultValue);
 }
 
+QString PanelSettings::SnField(int index) const {
+    const QString stored = Setting(SnKey(index), SnDefault(index));
+    const char* hint = kSnFields[index].hint;
+    if (hint != nullptr && stored.compare(QLatin1String(hint), Qt::CaseInsensitive) == 0)
+        return QString("");
+    return stored;
+}
+
+int PanelSettings::SnIndex(const char* stem) {
+    for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
+        if (qstrcmp(kSnFields[i].stem, stem) == 0) return i;
+    return -1;
+}
+
 QString PanelSettings::Setting(const QString& key, const QString& defaultValue) const {
     return ctx_.settings.GetSetting(kAppKzdSql, kSecSettings, key, defaultValue);
 }
@@ -140,15 +123,15 @@ PanelValues PanelSettings::Load() {
     try {
         v.txtParsing =
             ctx_.settings.GetSetting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd), kRlvCmdDefault);
-        for (int i = 0; i <= kLastSnMarker; ++i) v.TxtSN[i] = Setting(SnKey(i), SnDefault(i));
+        for (int i = 0; i <= kLastSnMarker; ++i) v.TxtSN[i] = SnField(i);
         v.Check1 = Ticked(Setting(Own(kPintar), kPintarDefault));
         const QString offParsing = Setting(Own(kOffParsing), kOffParsingDefault);
         v.Check2 = Ticked(offParsing);
         values_.SetOffParsing(Convert::ToByte(offParsing));
-        v.Check3 = Ticked(Setting(Own(kOffCekSaldo), kOffCekSaldoPanelDefault));
+        // The value in force: the extra command runs on the same default the start-up reads.
+        v.Check3 = Ticked(Setting(Own(kOffCekSaldo), kOffCekSaldoDefault));
         v.Text1 = values.FailureKeywordsText;
-        for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
-            v.TxtSN[i] = Setting(SnKey(i), SnDefault(i));
+        for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i) v.TxtSN[i] = SnField(i);
         v.txtSetting5 = Setting(Own(kSnAwalStok), kSnAwalStokDefault);
         v.txtSetting6 = Setting(Own(kSnAkhirStok), kSnAkhirStokDefault);
         v.cmbOpr =
@@ -169,8 +152,7 @@ bool PanelSettings::OKButton_Click(const PanelValues& v) {
                                   v.txtParsing.toLower());
         values_.SetExtraCommand(v.txtParsing);
         for (int i = 0; i <= kLastSnMarker; ++i) Save(SnKey(i), v.TxtSN[i].toLower());
-        Save(Own(kPintar2), v.Text1.toLower());
-        values_.SetFailureKeywords(v.Text1);
+        SimpanFailureKeywords(v.Text1);
         Save(Own(kPintar), Flag(v.Check1));
         values_.SetRerouting(v.Check1);
         Save(Own(kOffParsing), Flag(v.Check2));
@@ -190,35 +172,49 @@ bool PanelSettings::OKButton_Click(const PanelValues& v) {
 }
 
 void PanelSettings::SaveSupplierMethod(const QString& entry) {
-    if (entry == QLatin1String(kSuppliers[0].entry)) {
-        out_.MessageBox(kInformasi, QStringLiteral("Supplier tidak boleh Terisi 'None'"));
+    if (entry == SupplierEntries().first()) {
+        out_.MessageBox(kInformasi, SettingSaver::NoneRefusal());
         return;
     }
-    const QString code = MethodCode(entry);
-    if (code.isNull()) return;
     try {
-        w_.lookups.SetSupplierMethod(code, ctx_.values.TerminalNo);
+        saver_.SaveSupplierMethod(entry, ctx_.values.TerminalNo);
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("SaveSupplierMethod "), e);
     }
 }
 
+void PanelSettings::SimpanFailureKeywords(const QString& text) {
+    // Stored lower-cased, kept in memory as typed. A list the Enter key would refuse is
+    // refused here too, and the stored one stays in force.
+    const QString refusal = SettingSaver::KeywordRefusal(text);
+    if (!refusal.isEmpty()) {
+        out_.MessageBox(kInformasi, refusal);
+        return;
+    }
+    Save(Own(kPintar2), text.toLower());
+    values_.SetFailureKeywords(text);
+    AddFailureKeywords(text.toLower());
+}
+
 bool PanelSettings::SavePriceCapture(const PanelValues& v) {
     // A start marker without its end marker would cut the wrong text from every reply.
-    for (const CapturePair& pair : kCapturePairs) {
-        if (LastIndex(v.TxtSN[pair.start]) != LastIndex(v.TxtSN[pair.end])) {
-            out_.MessageBox(kInformasi, QString::fromUtf8(pair.refusal));
-            return false;
+    SettingSaver::Entries entries;
+    for (const SettingSaver::CapturePair& pair : SettingSaver::CapturePairs()) {
+        for (const char* stem : {pair.startStem, pair.endStem}) {
+            const int i = SnIndex(stem);
+            entries.append({SnKey(i), v.TxtSN[i].toLower()});
         }
     }
+    entries.append(
+        {SnKey(PanelValues::kSnFields - 1), v.TxtSN[PanelValues::kSnFields - 1].toLower()});
     try {
-        for (int i = kFirstCaptureField; i < PanelValues::kSnFields; ++i)
-            Save(SnKey(i), v.TxtSN[i].toLower());
+        const QString refusal = saver_.Save(kAppKzdSql, kSecSettings, entries);
+        if (refusal.isEmpty()) return true;
+        out_.MessageBox(kInformasi, refusal);
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("SavePriceCapture "), e);
-        return false;
     }
-    return true;
+    return false;
 }
 
 void PanelSettings::Check1_Click(bool on) {
@@ -231,10 +227,9 @@ void PanelSettings::Check1_Click(bool on) {
 }
 
 bool PanelSettings::SaveFailureKeywords(const QString& text) {
-    // An empty item would match every failure reply and re-route it.
-    if (text.contains(QLatin1String(";;"))) {
-        out_.MessageBox(kInformasi,
-                        QStringLiteral("Kata Kunci belum Memenuhi Syarat Coba cek lagi..."));
+    const QString refusal = SettingSaver::KeywordRefusal(text);
+    if (!refusal.isEmpty()) {
+        out_.MessageBox(kInformasi, refusal);
         return false;
     }
     try {
@@ -250,9 +245,8 @@ bool PanelSettings::SaveFailureKeywords(const QString& text) {
 }
 
 void PanelSettings::AddFailureKeywords(const QString& list) {
-    if (list.trimmed().isEmpty()) return;
     try {
-        w_.replies.AddFailureKeywords(list);
+        saver_.AddFailureKeywords(list);
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("CekBalTRx "), e);
     }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <array>
 
+#include "controls/SettingSaver.h"
 #include "store/Context.h"
 
 class Lookups;
@@ -76,9 +77,16 @@ class PanelSettings {
     QString Own(const char* stem, const char* suffix = "") const;
     QString SnKey(int index) const;
     static QString SnDefault(int index);
+    // What an SN field shows: the stored marker, empty for none.
+    QString SnField(int index) const;
+    // The capture field (TxtSN(12) to (18)) of a key stem.
+    static int SnIndex(const char* stem);
+    // "Simpan" step for the failure keywords.
+    void SimpanFailureKeywords(const QString& text);
 
     Context ctx_;
     ProcessValues& values_;
     Output& out_;
     Collaborators w_;
+    SettingSaver saver_;
 };

@@ -1,5 +1,8 @@
 #include "store/IniFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +10,8 @@
 #include <QSaveFile>
 #include <QTextCodec>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "store/Convert.h"
 #include "store/Errors.h"
@@ -99,11 +104,19 @@ QByteArray EncodeText(const QString& text, Encoding encoding, bool bom) {
     return (bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
+// A missing file is an empty one. A file that is there but cannot be read (another user's, a
+// folder in its place) is an error: taken as empty it would hand out defaults, and the next
+// write would replace it with only the key written.
 IniText Load(const QString& path) {
     IniText ini;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return ini;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path)) return ini;
+        throw RelvaneError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    }
     QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RelvaneError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         ini.bom = true;
         bytes.remove(0, 3);
@@ -277,6 +290,19 @@ void ForEachEntry(const IniText& ini, const QString& section, Visit visit) {
     }
 }
 
+// Run as root (`sudo relvane config ...`), the replacement would belong to root and the terminal,
+// running as its own user, could no longer read it: it gets the owner and group of the file it
+// replaces, or of its folder when it is new.
+void KeepOwner(int fd, const QString& path) {
+    if (::geteuid() != 0) return;
+    struct stat st {};
+    const QString from = QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath();
+    if (::stat(QFile::encodeName(from).constData(), &st) != 0 ||
+        ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        throw RelvaneError(QStringLiteral("cannot write %1: cannot keep the owner of %2: %3")
+                               .arg(path, from, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 // QSaveFile gives the new file the permissions of the one it replaces; a file it creates gets
 // the umask's, unless it is to be the owner's only (set before anything is written to it).
 void Save(const QString& path, const IniText& ini, IniFile::NewFile newFile) {
@@ -287,10 +313,14 @@ void Save(const QString& path, const IniText& ini, IniFile::NewFile newFile) {
     const QByteArray bytes = EncodeText(text, ini.encoding, ini.bom);
     const bool ownerOnly = newFile == IniFile::NewFile::OwnerOnly && !QFileInfo::exists(path);
     QSaveFile file(path);
+    const auto fail = [&] {
+        return RelvaneError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    };
     if (!file.open(QIODevice::WriteOnly) ||
-        (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw RelvaneError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)))
+        throw fail();
+    KeepOwner(file.handle(), path);  // the unfinished replacement is dropped when this raises
+    if (file.write(bytes) != bytes.size() || !file.commit()) throw fail();
 }
 
 }  // namespace

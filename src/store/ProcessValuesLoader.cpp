@@ -54,6 +54,9 @@ void ProcessValuesLoader::LoadSettings(const QString& moduleName, const QString&
     v_.ModuleName = moduleName;
     v_.TerminalName = terminalName;
     v_.TerminalNo = Convert::ToInt16(QString(terminalName).remove(QStringLiteral("Terminal #")));
+    // A settings file left unreadable (say, by a `config` run as root) would be taken for no
+    // settings at all: no chat account, every switch at its default.
+    settings_.CheckAccess(Applications() << terminalName);
     LoadChatAccount();
     LoadSwitches();
     v_.TerminalList = v_.chMerger ? CekAllRLV() : QString();

@@ -21,6 +21,7 @@ class ProcessValuesLoader {
     void Name(const QString& terminalName);
     // The database as opened, and the configuration flag read with it.
     void Database(const QString& password, const QString& name);
+    // Raises when a settings file of the terminal is there but cannot be read or written.
     void LoadSettings(const QString& moduleName, const QString& terminalName, qint16 nodeNo);
     void LoadModulRules();
     // The merged terminals: those of this module whose merge value is 2, "3,5,9".

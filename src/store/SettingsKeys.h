@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // The settings vocabulary: every application, section, key and default of the settings store
@@ -160,7 +161,8 @@ inline constexpr char kSetLog[] = "Log/Set.log";
 
 // One entry of the store's vocabulary, for `relvane config`: the key is the stem, then the
 // terminal number when perTerminal, then the suffix. An application or section "Terminal #"
-// followed by a number stands for any terminal's name.
+// followed by a number stands for any terminal's name. The description is the one line
+// `relvane config keys` prints about what the key does.
 struct Definition {
     const char* application;
     const char* section;
@@ -168,8 +170,15 @@ struct Definition {
     bool perTerminal;
     const char* suffix;
     const char* defaultValue;
+    const char* description = nullptr;
+
+    // The key as people write it: "Pintar2N", "SNAwal #Na", "LimitPending".
+    QString Pattern() const;
 };
 const QVector<Definition>& Vocabulary();
+
+// The applications the vocabulary names, in its order ("Terminal #" not among them).
+QStringList Applications();
 
 // The definition a concrete (application, section, key) falls under, longest stem first;
 // nullptr when the key is not part of the vocabulary.

@@ -1,8 +1,14 @@
 #include "store/SettingsStore.h"
 
-#include <QDir>
-#include <QStandardPaths>
+#include <unistd.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+
+#include "store/Errors.h"
 #include "store/IniFile.h"
 
 QString SettingsStore::DefaultFolder() {
@@ -28,4 +34,15 @@ void SettingsStore::SaveSetting(const QString& application, const QString& secti
                                 const QString& key, const QString& value) const {
     // The files hold the scrambled chat passwords: other users of the machine may not read them.
     IniFile::Write(FileOf(application), section, key, value, IniFile::NewFile::OwnerOnly);
+}
+
+void SettingsStore::CheckAccess(const QStringList& applications) const {
+    for (const QString& application : applications) {
+        const QString path = FileOf(application);
+        if (!QFileInfo::exists(path)) continue;
+        IniFile::Sections(path);  // raises when the file cannot be read
+        if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+            throw RelvaneError(QStringLiteral("cannot write %1: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCodec>
+#include <array>
 
 #include "chat/PasswordScramble.h"
 #include "store/IniFile.h"
@@ -20,12 +23,19 @@ struct Outcome {
 
 class ConfigCommandTest : public ::testing::Test {
   protected:
-    Outcome Run(const QStringList& args) {
+    Outcome Run(const QStringList& args, const QByteArray& input = QByteArray()) {
+        return Program(QStringList{"config"} + args, input);
+    }
+    // The program with these arguments, this test's settings folder and standard input.
+    Outcome Program(const QStringList& args, const QByteArray& input = QByteArray()) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("RELVANE_CONFIG_DIR", dir_.path());
+        env.insert("RELVANE_HOME", exports_.path());
         p.setProcessEnvironment(env);
-        p.start(RELVANE_BINARY, QStringList{"config"} + args);
+        p.start(RELVANE_BINARY, args);
+        p.write(input);
+        p.closeWriteChannel();
         p.waitForFinished(10000);
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
                 QString::fromUtf8(p.readAllStandardError()).trimmed()};
@@ -76,13 +86,13 @@ TEST_F(ConfigCommandTest, SetGetAndTheDefaultsOfKeysNotStored) {
 }
 
 TEST_F(ConfigCommandTest, SetKeepsALineBreakInsideTheValue) {
-    const QString value = "stok habis\n[Rebat]\nsetQueue=1";
-    EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar25", value}).status, 0);
-    EXPECT_EQ(Run({"get", "kzd_sql", "Settings", "Pintar25"}).out, value);
+    const QString value = "tagihan\n[Rebat]\nsetQueue=1";
+    EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "SNKataKunci #5", value}).status, 0);
+    EXPECT_EQ(Run({"get", "kzd_sql", "Settings", "SNKataKunci #5"}).out, value);
     EXPECT_EQ(Run({"get", "kzd_sql", "Rebat", "setQueue"}).out, "0");  // still the default
     // listed on one line, in the form it is stored in
     const QString listed = Run({"list", "kzd_sql"}).out;
-    EXPECT_TRUE(listed.contains("[Settings]\nPintar25=$\"stok habis\\n[Rebat]\\nsetQueue=1\""))
+    EXPECT_TRUE(listed.contains("[Settings]\nSNKataKunci #5=$\"tagihan\\n[Rebat]\\nsetQueue=1\""))
         << listed.toStdString();
     const Outcome refused = Run({"set", "kzd_sql", "Settings", "x\n[Rebat]\nsetQueue", "1"});
     EXPECT_EQ(refused.status, 1);
@@ -144,4 +154,148 @@ TEST_F(ConfigCommandTest, ImportRefusesWhatIsNotARegistryExport) {
     EXPECT_TRUE(text.err.contains("not a registry export")) << text.err.toStdString();
     EXPECT_EQ(Run({"import", exports_.filePath("absent.reg")}).status, 1);
     EXPECT_TRUE(QDir(dir_.path()).isEmpty());
+}
+
+// What the settings panel refuses, `set` refuses with its words and stores nothing; a pair set
+// in one command may change its count; an unknown key is stored with a warning.
+TEST_F(ConfigCommandTest, SetRefusesWhatThePanelRefusesAndWarnsOfUnknownKeys) {
+    const QString file = dir_.filePath("kzd_sql.ini");
+    struct Case {
+        QStringList set;
+        int status;
+        QString err;
+    };
+    const Case cases[] = {
+        {{"SNAwalIdx #5", "idx;no"},
+         1,
+         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"SNAwalIdx #5", "idx;no", "SNAkhirIdx #5", "/"},
+         1,
+         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"SNAkhirHrg #5", ","},
+         1,
+         "Setting Penangkapan HARGA tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"Pintar25", "habis;;gangguan"}, 1, "Kata Kunci belum Memenuhi Syarat Coba cek lagi..."},
+        {{"SNAwalIdx #5", "idx;no", "SNAkhirIdx #5", "/;."}, 0, ""},
+        {{"SNAwalIdx #6", "idx"},
+         1,
+         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"SNAkhirIdx #5", "/;;"},
+         1,
+         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"SNAkhirIdx #5", ".;/"}, 0, ""},  // against the stored start markers
+        {{"NoSuchKey", "1"},
+         0,
+         "warning: [kzd_sql] [Settings] NoSuchKey is not a key the terminal reads "
+         "(`relvane config keys` lists them)"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = Run(QStringList{"set", "kzd_sql", "Settings"} + c.set);
+        EXPECT_EQ(o.status, c.status) << c.set.join(' ').toStdString();
+        EXPECT_EQ(o.err, c.err) << c.set.join(' ').toStdString();
+        EXPECT_EQ(o.out, c.status == 0 ? "wrote " + file : "") << c.set.join(' ').toStdString();
+    }
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAwalIdx #5"), "idx;no");
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAkhirIdx #5"), ".;/");
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAwalIdx #6"), "");
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "Pintar25"), "");
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "NoSuchKey"), "1");
+}
+
+TEST_F(ConfigCommandTest, PasswordFromStandardInputOrRefused) {
+    struct Case {
+        QStringList args;
+        QByteArray input;
+        int status;
+        QString stored;  // the password read back, "-" when nothing is stored
+    };
+    const Case cases[] = {
+        {{"5"}, "s3cret pw\nsecond line\n", 0, "s3cret pw"},
+        {{"6"}, "from windows\r\n", 0, "from windows"},
+        {{"7"}, "no line end", 0, "no line end"},
+        {{"8"}, "", 1, "-"},
+        {{"9", "on the line"}, "ignored\n", 0, "on the line"},
+        {{"five"}, "pw\n", 2, "-"},
+        {{"5x", "pw"}, "", 2, "-"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = Run(QStringList{"password"} + c.args, c.input);
+        EXPECT_EQ(o.status, c.status) << c.args.join(' ').toStdString();
+        const QString key = "PWD HBV #" + c.args[0];
+        const QString stored =
+            IniFile::Lookup(dir_.filePath("HBV-Gate.ini"), "Setting", key).value_or("-");
+        EXPECT_EQ(
+            stored == "-" ? stored : PasswordScramble::UnscrambleText(stored, Keys::kPasswordKey),
+            c.stored)
+            << c.args.join(' ').toStdString();
+    }
+}
+
+TEST_F(ConfigCommandTest, KeysListsEveryKeyWithItsDefaultAndMeaning) {
+    const Outcome all = Run({"keys"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_TRUE(
+        all.out.contains("kzd_sql / Settings / OFFCekSaldoN  (default \"1\")\n    1: the "
+                         "extra command (RLV-CMD#N) is sent after login; 0: it is not"))
+        << all.out.toStdString();
+    EXPECT_TRUE(all.out.contains("HBV-Gate / Setting / jPORT #N  (default \"5222\")"));
+    EXPECT_TRUE(all.out.contains("NXEngine / Terminal #N / LimitPending  (default \"0\")"));
+    // every key has its line of meaning, and one application lists only its own
+    EXPECT_EQ(all.out.count("\n    "), Keys::Vocabulary().size());
+    const Outcome one = Run({"keys", "hbv-gate"});
+    EXPECT_TRUE(one.out.contains("UID HBV #N"));
+    EXPECT_FALSE(one.out.contains("Pintar2N"));
+}
+
+// A settings file the program cannot read (another user's, or a folder in its place) is no
+// empty file: start-up ends, `get` and `set` fail, each naming it, and it is left as it was.
+TEST_F(ConfigCommandTest, AnUnreadableSettingsFileStopsTheTerminalAndTheCommand) {
+    const QString file = dir_.filePath("kzd_sql.ini");
+    for (const bool folder : {false, true}) {
+        if (!folder && ::geteuid() == 0) continue;  // root reads a file of any mode
+        if (folder) {
+            QFile::remove(file);
+            ASSERT_TRUE(QDir().mkdir(file));
+        } else {
+            EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar5", "1"}).status, 0);
+            ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0), 0);
+        }
+        const std::array<QStringList, 3> runs = {
+            QStringList{"config", "get", "kzd_sql", "Settings", "Pintar5"},
+            QStringList{"config", "set", "kzd_sql", "Settings", "Pintar5", "0"},
+            QStringList{"--headless", "Terminal #5@@Relvane@@1@@pw"}};
+        for (const QStringList& args : runs) {
+            const Outcome o = Program(args);
+            EXPECT_EQ(o.status, 1) << args.join(' ').toStdString() << folder;
+            EXPECT_TRUE(o.err.contains("cannot read " + file)) << o.err.toStdString();
+        }
+        EXPECT_EQ(QFileInfo(file).isDir(), folder);
+        if (!folder) {
+            ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0600), 0);
+            EXPECT_EQ(Stored("kzd_sql", "Settings", "Pintar5"), "1");
+        }
+    }
+}
+
+// Run as root, `config` leaves a file with the owner and group it had, and a new file gets its
+// folder's: the terminal, running as its own user, must still read them.
+TEST_F(ConfigCommandTest, RootKeepsTheOwnerOfTheSettingsFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "changing a file's owner needs root";
+    const auto owner = [](const QString& path) {
+        struct stat st {};
+        return ::stat(path.toLocal8Bit().constData(), &st) == 0
+                   ? std::pair<uid_t, gid_t>{st.st_uid, st.st_gid}
+                   : std::pair<uid_t, gid_t>{0, 0};
+    };
+    const std::pair<uid_t, gid_t> nobody{65534, 65534};
+    ASSERT_EQ(::chown(dir_.path().toLocal8Bit().constData(), nobody.first, nobody.second), 0);
+    EXPECT_EQ(Run({"set", "HBV-Gate", "Setting", "UID HBV #5", "a@localhost"}).status, 0);
+    EXPECT_EQ(Run({"password", "5", "pw"}).status, 0);
+    EXPECT_EQ(owner(dir_.filePath("HBV-Gate.ini")), nobody);
+    const QString file = dir_.filePath("kzd_sql.ini");
+    EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar5", "1"}).status, 0);
+    ASSERT_EQ(::chown(file.toLocal8Bit().constData(), 1, 2), 0);
+    EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar5", "0"}).status, 0);
+    EXPECT_EQ(owner(file), (std::pair<uid_t, gid_t>{1, 2}));
+    EXPECT_EQ(Stored("kzd_sql", "Settings", "Pintar5"), "0");
 }

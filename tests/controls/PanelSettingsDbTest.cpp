@@ -1,4 +1,5 @@
 // What "Simpan" of the settings panel stores, driven without widgets.
+#include <QFile>
 #include <QSignalSpy>
 
 #include "controls/PanelSettings.h"
@@ -92,4 +93,66 @@ TEST_F(PanelSettingsTest, CaptureMarkersAreSavedOnlyWhenEveryPairMatches) {
     EXPECT_EQ(Stored(Keys::kSnAwalIdPln), "idpel:");
     EXPECT_EQ(Stored(Keys::kSnAwalHrg), "rp;harga:");
     EXPECT_EQ(Stored(Keys::kSnKataKunci), "tagihan;payment;berhasil");
+}
+
+// The panel shows the values in force, so that "Simpan" of an untouched panel changes nothing:
+// the extra command on by default, no hint text taken for a marker.
+TEST_F(PanelSettingsTest, LoadShowsTheValuesInForceAndSimpanKeepsThem) {
+    {  // the terminal as installed: no switch of the extra command stored
+        QFile file(Settings().FileOf(Keys::kAppKzdSql));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        file.close();
+        text.replace("OFFCekSaldo11=0\n", "");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    ASSERT_EQ(Stored(Keys::kOffCekSaldo), kUnset);
+    v_ = Panel().Load();
+    EXPECT_TRUE(v_.Check3);
+    for (int i = 2; i <= 11; ++i) EXPECT_EQ(v_.TxtSN[i], "") << i;
+    EXPECT_TRUE(Panel().OKButton_Click(v_));
+    EXPECT_EQ(Stored(Keys::kOffCekSaldo), "1");
+    EXPECT_EQ(Stored(Keys::kSnAwal, "a"), "");
+    EXPECT_EQ(Stored(Keys::kSnAkhir, "j"), "");
+
+    struct Case {
+        const char* stem;
+        const char* suffix;
+        const char* stored;
+        int field;  // TxtSN index, -1 for Check3
+        const char* shown;
+    };
+    const Case cases[] = {
+        {Keys::kOffCekSaldo, "", "0", -1, "0"}, {Keys::kOffCekSaldo, "", "2", -1, "1"},
+        {Keys::kSnAwal, "a", "sna", 2, ""},     {Keys::kSnAkhir, "b", "SNB", 3, ""},
+        {Keys::kSnAkhir, "d", "sna", 5, "sna"}, {Keys::kSnAwal, "i", "sn-", 10, "sn-"},
+        {Keys::kSnAwal, "", "sna", 0, "sna"},
+    };
+    for (const Case& c : cases) {
+        SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, Keys::PerTerminal(c.stem, 11, c.suffix),
+                    c.stored);
+        const PanelValues v = Panel().Load();
+        const QString shown = c.field < 0 ? (v.Check3 ? "1" : "0") : v.TxtSN[c.field];
+        EXPECT_EQ(shown, c.shown) << c.stem << c.suffix << " " << c.stored;
+    }
+}
+
+// A keyword list saved with "Simpan" gets its failure replies as on Enter, and one that Enter
+// refuses is refused, leaving the list in force.
+TEST_F(PanelSettingsTest, SimpanAddsFailureRepliesAndRefusesAnEmptyKeyword) {
+    const auto failures = [this] {
+        return Column("select katakunci from balasan where jenis='ERROR' order by id");
+    };
+    v_.Text1 = "Stok Kosong;Gangguan";
+    EXPECT_TRUE(Panel().OKButton_Click(v_));
+    EXPECT_EQ(failures(), QStringList({"stok kosong", "gangguan"}));
+    EXPECT_EQ(Stored(Keys::kPintar2), "stok kosong;gangguan");
+
+    v_.Text1 = "habis;;";
+    EXPECT_TRUE(Panel().OKButton_Click(v_));
+    EXPECT_EQ(LastBox(), "Kata Kunci belum Memenuhi Syarat Coba cek lagi...");
+    EXPECT_EQ(Stored(Keys::kPintar2), "stok kosong;gangguan");
+    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Kosong;Gangguan");
+    EXPECT_EQ(failures().size(), 2);
 }
