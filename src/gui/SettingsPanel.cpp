@@ -65,7 +65,7 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
     Check1_->setObjectName(QStringLiteral("Check1"));
     Check2_ = new QCheckBox(QStringLiteral("Matikan Parsing"), f);
     Check2_->setObjectName(QStringLiteral("Check2"));
-    Check3_ = new QCheckBox(QStringLiteral("Aktifkan Extra Command"), f);
+    Check3_ = new QCheckBox(QStringLiteral("Aktifkan"), f);
     Check3_->setObjectName(QStringLiteral("Check3"));
     Check3_->setToolTip(QStringLiteral("Kirim Extra Command ke supplier saat Login"));
     Text1_ = Field(f, QStringLiteral("Text1"));
@@ -88,8 +88,8 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
     auto* grid = new QGridLayout();
     int row = 0;
     grid->addWidget(new QLabel(QStringLiteral("Extra Command"), f), row, 0);
-    grid->addWidget(txtParsing_, row++, 1, 1, 2);
-    grid->addWidget(Check3_, row++, 1, 1, 2);
+    grid->addWidget(txtParsing_, row, 1);
+    grid->addWidget(Check3_, row++, 2);
     grid->addWidget(new QLabel(QStringLiteral("Tanda Awal"), f), row, 1);
     grid->addWidget(new QLabel(QStringLiteral("Tanda Akhir"), f), row, 2);
     ++row;
@@ -99,15 +99,26 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
     }
     grid->addWidget(new QLabel(QStringLiteral("SN Stok"), f), row, 0);
     grid->addWidget(txtSetting5_, row, 1);
-    grid->addWidget(txtSetting6_, row, 2);
-    grid->setRowStretch(++row, 1);
+    grid->addWidget(txtSetting6_, row++, 2);
+    grid->addWidget(Check2_, row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Limit Pending:"), f), row, 0);
+    grid->addWidget(Label3_, row++, 1, 1, 2);
+    grid->setRowStretch(row, 1);
 
-    frHRG_ =
-        new QGroupBox(QStringLiteral("Tangkap Harga PPOB (lebi dari 1 pisahkan titik koma)"), f);
+    // The frames' long captions wrap inside them rather than widen the panel.
+    const auto caption = [](QWidget* parent, const QString& text) {
+        auto* l = new QLabel(text, parent);
+        l->setWordWrap(true);
+        return l;
+    };
+    frHRG_ = new QGroupBox(f);
     frHRG_->setObjectName(QStringLiteral("frHRG"));
     auto* capture = new QGridLayout(frHRG_);
-    const std::pair<const char*, int> pairs[] = {{"INDEX", 12}, {"ID PLN", 14}, {"HARGA", 16}};
     int captureRow = 0;
+    capture->addWidget(
+        caption(frHRG_, QStringLiteral("Tangkap Harga PPOB (lebi dari 1 pisahkan titik koma)")),
+        captureRow++, 0, 1, 3);
+    const std::pair<const char*, int> pairs[] = {{"INDEX", 12}, {"ID PLN", 14}, {"HARGA", 16}};
     for (const auto& [label, first] : pairs) {
         capture->addWidget(new QLabel(QString::fromUtf8(label), frHRG_), captureRow, 0);
         capture->addWidget(TxtSN_[first], captureRow, 1);
@@ -118,34 +129,43 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
                        captureRow++, 0, 1, 3);
     capture->addWidget(TxtSN_[18], captureRow, 0, 1, 3);
 
-    frAuto_ =
-        new QGroupBox(QStringLiteral("Auto Alih Ke Terminal Lain, dan Tekan Enter u/ Save"), f);
+    // Its title tells whether re-routing is on; the frame's caption stays as a hint in it.
+    frAuto_ = new QGroupBox(PanelSettings::FrAutoCaption(false), f);
     frAuto_->setObjectName(QStringLiteral("frAuto"));
-    auto* autoRow = new QHBoxLayout(frAuto_);
+    auto* autoFrame = new QVBoxLayout(frAuto_);
+    autoFrame->addWidget(
+        caption(frAuto_, QStringLiteral("Auto Alih Ke Terminal Lain, dan Tekan Enter u/ Save")));
+    auto* autoRow = new QHBoxLayout();
     autoRow->addWidget(Check1_);
     autoRow->addWidget(Text1_, 1);
+    autoFrame->addLayout(autoRow);
 
     auto* supplier = new QGridLayout();
     supplier->addWidget(new QLabel(QStringLiteral("Supplier:"), f), 0, 0);
     supplier->addWidget(cmbOpr_, 0, 1);
-    supplier->addWidget(new QLabel(QStringLiteral("Limit Pending:"), f), 1, 0);
-    supplier->addWidget(Label3_, 1, 1);
     supplier->setColumnStretch(1, 1);
 
     auto* right = new QVBoxLayout();
     right->addWidget(frHRG_);
     right->addWidget(frAuto_);
-    right->addWidget(Check2_);
     right->addLayout(supplier);
     right->addStretch(1);
 
     // The marker fields hold short texts: a narrow field leaves the panel small.
-    const int markerWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 16;
+    const int markerWidth = fontMetrics().horizontalAdvance(QLatin1Char('x')) * 13;
     for (QLineEdit* e : TxtSN_) e->setMaximumWidth(markerWidth);
-    for (QLineEdit* e : {txtSetting5_, txtSetting6_}) e->setMaximumWidth(markerWidth);
+    for (QLineEdit* e : {txtParsing_, txtSetting5_, txtSetting6_}) e->setMaximumWidth(markerWidth);
     TxtSN_[18]->setMaximumWidth(QWIDGETSIZE_MAX);
 
+    // Rows a little closer than the style's default, for the same reason.
+    const int rowGap = fontMetrics().height() / 4;
+    for (QGridLayout* g : {grid, capture, supplier}) g->setVerticalSpacing(rowGap);
+    for (QBoxLayout* b : std::initializer_list<QBoxLayout*>{autoFrame, right})
+        b->setSpacing(rowGap);
+
     auto* columns = new QHBoxLayout(f);
+    const QMargins m = columns->contentsMargins();
+    columns->setContentsMargins(m.left(), rowGap, m.right(), 0);
     columns->addLayout(grid);
     columns->addSpacing(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 2);
     columns->addLayout(right);
