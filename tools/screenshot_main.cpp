@@ -1,6 +1,7 @@
 // relvane-screenshot DOCS_DIR: renders the window of a terminal logged in on the private
 // servers (./run services start), its account frame, its settings panel and its menus into
-// PNG files, without a display (QT_QPA_PLATFORM=offscreen).
+// PNG files, without a display (QT_QPA_PLATFORM=offscreen). The window has the size and place
+// it opens with on a terminal that has none stored: the pictures show what an operator sees.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -113,7 +114,7 @@ int main(int argc, char* argv[]) {
                            Server(kDatabase).password))
             return 1;
         MainWindow window(controls.state, controls.actions, controls.panel, core.Out());
-        window.resize(640, 560);
+        window.ApplyPosition();
         window.show();
         Wait(15000, [&] { return core.Chat().LoggedIn(); });
         const QString domain = EnvOr("RELVANE_XMPP_DOMAIN", "localhost");
@@ -130,7 +131,6 @@ int main(int argc, char* argv[]) {
         Wait(200);
         ok = Save(window, docs + QStringLiteral("/account.png")) && ok;
         if (auto* frame = window.findChild<QWidget*>(QStringLiteral("FrmSetting"))) frame->hide();
-        window.resize(820, 900);
         window.mSettingRLV_Click();
         Wait(200);
         ok = Save(window, docs + QStringLiteral("/settings.png")) && ok;

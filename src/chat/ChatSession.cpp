@@ -40,6 +40,8 @@ ChatSession::ChatSession(Context ctx, Output& out, MessageTables& messages, Look
         connect(roster, &QXmppRosterManager::rosterReceived, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::itemAdded, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::itemRemoved, this, &ChatSession::ContactsChanged);
+        connect(roster, &QXmppRosterManager::itemChanged, this, &ChatSession::ContactsChanged);
+        connect(roster, &QXmppRosterManager::presenceChanged, this, &ChatSession::ContactsChanged);
     }
 }
 
@@ -244,18 +246,31 @@ bool ChatSession::Hand(const QString& target, const QString& message, QString* e
     return false;
 }
 
-QStringList ChatSession::Contacts() const {
+QList<ChatSession::Contact> ChatSession::Contacts() const {
     // findExtension is not const in the client's interface; looking an extension up changes
     // nothing.
     auto* roster = const_cast<QXmppClient&>(client_).findExtension<QXmppRosterManager>();
     if (roster == nullptr) return {};
     QStringList ids = roster->getRosterBareJids();
     ids.sort(Qt::CaseInsensitive);
-    return ids;
+    QList<Contact> contacts;
+    for (const QString& id : ids) {
+        Contact c;
+        c.id = id;
+        const auto presences = roster->getAllPresencesForBareJid(id);
+        for (const QXmppPresence& p : presences)
+            c.online = c.online || p.type() == QXmppPresence::Available;
+        c.asked = roster->getRosterEntry(id).subscriptionStatus() == QLatin1String("subscribe");
+        contacts.append(c);
+    }
+    return contacts;
 }
 
 void ChatSession::AddContact(const QString& id) {
-    if (auto* roster = client_.findExtension<QXmppRosterManager>()) roster->addItem(id);
+    auto* roster = client_.findExtension<QXmppRosterManager>();
+    if (roster == nullptr) return;
+    roster->addItem(id);
+    roster->subscribe(id);
 }
 
 void ChatSession::RemoveContact(const QString& id) {

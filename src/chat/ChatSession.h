@@ -34,8 +34,16 @@ class ChatSession : public QObject {
     void StartLoginTimer() { tmstartLogin_.start(); }
     QTimer& tmAutoLogin() { return tmAutoLogin_; }
 
-    // Contact menu and the contact list.
-    QStringList Contacts() const;
+    // One entry of the contact list: online when any of its resources is available; asked
+    // while the request to see its presence waits for the contact's answer.
+    struct Contact {
+        QString id;
+        bool online = false;
+        bool asked = false;
+    };
+    // Contact menu and the contact list, sorted by account. Adding a contact also asks for its
+    // presence, so that the list can show when it is online.
+    QList<Contact> Contacts() const;
     void AddContact(const QString& id);
     void RemoveContact(const QString& id);
 

@@ -6,6 +6,7 @@
 #include "dispatch/ExtraCommand.h"
 #include "dispatch/Lifecycle.h"
 #include "store/Convert.h"
+#include "store/Errors.h"
 #include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
@@ -28,6 +29,17 @@ QString WindowActions::Setting(const char* stem, const char* defaultValue) const
     return ctx_.settings.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting,
                                     Keys::PerTerminal(stem, ctx_.values.TerminalNo),
                                     QString::fromUtf8(defaultValue));
+}
+
+bool WindowActions::Click(const QString& routine, const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        ctx_.LogError(routine + QLatin1Char(' '), e);
+        out_.MessageBox(routine, Describe(e));
+    }
+    return false;
 }
 
 void WindowActions::CmdLoginYM_Click() {
@@ -124,26 +136,22 @@ bool WindowActions::cmd_Login_Click(const QString& user, const QString& pass, co
                         QStringLiteral("Input Username salah, Contoh: terminal5@localhost"));
         return false;
     }
-    try {
-        const SettingsStore& st = ctx_.settings;
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n),
-                       user);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kPwdHbv, n),
-                       PasswordScramble::ScrambleText(pass, Keys::kPasswordKey));
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n),
-                       target);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                       Keys::PerTerminal(Keys::kServerHbv2, n), target2);
-        st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n),
-                       ignore);
-        // The running session keeps its password until the next start.
-        values_.SetAccount(user, target, target2);
-        w_.state.Refresh();
-        out_.SendBox(QStringLiteral("Perubahan Setting"),
-                     QStringLiteral("Close dan Open Lagi RLV Untuk Merasakan Perubahannya"));
-    } catch (const std::exception& e) {
-        ctx_.LogError(QStringLiteral("cmd_Login_Click "), e);
-    }
+    // A store that cannot be written raises: the frame stays open and the click reports it.
+    const SettingsStore& st = ctx_.settings;
+    st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kUidHbv, n), user);
+    st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kPwdHbv, n),
+                   PasswordScramble::ScrambleText(pass, Keys::kPasswordKey));
+    st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv, n),
+                   target);
+    st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kServerHbv2, n),
+                   target2);
+    st.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, Keys::PerTerminal(Keys::kMsgIgnore, n),
+                   ignore);
+    // The running session keeps its password until the next start.
+    values_.SetAccount(user, target, target2);
+    w_.state.Refresh();
+    out_.SendBox(QStringLiteral("Perubahan Setting"),
+                 QStringLiteral("Close dan Open Lagi RLV Untuk Merasakan Perubahannya"));
     return true;
 }
 
@@ -172,7 +180,7 @@ bool WindowActions::mnTrxID_Click() {
                   Setting(Keys::kMnTrxId, Keys::kMnTrxIdDefault) == QLatin1String("1"));
 }
 
-QStringList WindowActions::Contacts() const {
+QList<ChatSession::Contact> WindowActions::Contacts() const {
     return w_.chat.Contacts();
 }
 

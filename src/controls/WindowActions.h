@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+#include "chat/ChatSession.h"
 #include "store/Context.h"
 
-class ChatSession;
 class ExtraCommand;
 class Lifecycle;
 class Output;
@@ -26,6 +28,10 @@ class WindowActions : public QObject {
     };
     WindowActions(Context ctx, ProcessValues& values, Output& out, Collaborators with,
                   QObject* parent = nullptr);
+
+    // Runs one click of the window. An error it raises is logged under the routine's name and
+    // shown in a message box, and the terminal goes on; false when the click failed.
+    bool Click(const QString& routine, const std::function<void()>& work);
 
     void CmdLoginYM_Click();
     void LoginYM_Click();
@@ -67,8 +73,8 @@ class WindowActions : public QObject {
     bool mnBoster_Click();
     bool mnTrxID_Click();
 
-    // Contact menu and the contact list.
-    QStringList Contacts() const;
+    // Contact menu and the contact list: adding a contact also asks for its presence.
+    QList<ChatSession::Contact> Contacts() const;
     void AddContact(const QString& id);
     void RemoveContact(const QString& id);
 

@@ -1,7 +1,9 @@
 #include "gui/AccountFrame.h"
 
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "controls/WindowActions.h"
@@ -43,10 +45,25 @@ AccountFrame::AccountFrame(WindowActions& actions, WindowState& state, QWidget* 
     layout->addWidget(chMerger_);
     cmd_Login_ = new QPushButton(QStringLiteral("Simpan"), this);
     cmd_Login_->setObjectName(QStringLiteral("cmd_Login"));
-    layout->addWidget(cmd_Login_, 0, Qt::AlignRight);
+    CancelButton_ = new QPushButton(QStringLiteral("Batal"), this);
+    CancelButton_->setObjectName(QStringLiteral("CancelButton"));
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    buttons->addWidget(CancelButton_);
+    buttons->addWidget(cmd_Login_);
+    layout->addLayout(buttons);
 
-    connect(cmd_Login_, &QPushButton::clicked, this, &AccountFrame::cmd_Login_Click);
-    connect(chMerger_, &QCheckBox::clicked, this, &AccountFrame::chMerger_Click);
+    connect(cmd_Login_, &QPushButton::clicked, this, [this] {
+        actions_.Click(QStringLiteral("cmd_Login_Click"), [this] { cmd_Login_Click(); });
+    });
+    connect(chMerger_, &QCheckBox::clicked, this, [this](bool ticked) {
+        actions_.Click(QStringLiteral("chMerger_Click"),
+                       [this, ticked] { chMerger_Click(ticked); });
+    });
+    connect(CancelButton_, &QPushButton::clicked, this, &AccountFrame::Cancel);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &AccountFrame::Cancel);
     hide();
 }
 
@@ -83,4 +100,8 @@ void AccountFrame::chMerger_Click(bool ticked) {
     }
     if (actions_.chMerger_Click(ticked, code) == WindowActions::Merger::WrongCode)
         chMerger_->setChecked(false);
+}
+
+void AccountFrame::Cancel() {
+    hide();
 }

@@ -11,7 +11,8 @@ class WindowActions;
 class WindowState;
 
 // The account frame: the chat account, its password, the main and backup targets, the ignore
-// list and the merger switch. "Simpan" saves them through the window's actions.
+// list and the merger switch. "Simpan" saves them through the window's actions; "Batal" and
+// Escape close the frame and store nothing.
 class AccountFrame : public QFrame {
     Q_OBJECT
   public:
@@ -21,6 +22,7 @@ class AccountFrame : public QFrame {
     void Open();
     void cmd_Login_Click();
     void chMerger_Click(bool ticked);
+    void Cancel();
 
   private:
     WindowActions& actions_;
@@ -33,4 +35,5 @@ class AccountFrame : public QFrame {
     QPlainTextEdit* txIgnore_;
     QCheckBox* chMerger_;
     QPushButton* cmd_Login_;
+    QPushButton* CancelButton_;
 };

@@ -5,13 +5,16 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QUrl>
+#include <algorithm>
 
 #include "controls/WindowActions.h"
 #include "controls/WindowState.h"
 #include "gui/AccountFrame.h"
+#include "gui/HeaderLabel.h"
 #include "gui/Pictures.h"
 #include "gui/SettingsPanel.h"
 #include "store/Output.h"
@@ -19,8 +22,9 @@
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
+// Hues of the log view's labels: red, and blue for what this terminal sent.
+constexpr int kRedHue = 0;
+constexpr int kBlueHue = 220;
 
 // Heights the layout rules leave free, in twips.
 constexpr int kHeaderHeight = 1000;
@@ -31,23 +35,8 @@ const QString kKeywordText = QStringLiteral(
     "sukses.berhasil.rp.ok.succeed.gagal.saldo.trx.akses.maaf.saat ini.pulsa.rojer.dikopi."
     "kontek.nx mantap.super nx.nx engine.pokoe jos nx");
 
-// A label that answers clicks and double-clicks, as the window's labels do.
-class ClickLabel : public QLabel {
-  public:
-    using QLabel::QLabel;
-    std::function<void()> clicked;
-    std::function<void()> doubleClicked;
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && clicked && rect().contains(e->pos())) clicked();
-        QLabel::mouseReleaseEvent(e);
-    }
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (doubleClicked) doubleClicked();
-        QLabel::mouseDoubleClickEvent(e);
-    }
-};
+// Room a window's title bar and borders take, before the window is shown and the frame known.
+const QSize kFrameAllowance(16, 48);
 
 }  // namespace
 
@@ -67,7 +56,7 @@ MainWindow::MainWindow(WindowState& state, WindowActions& actions, PanelSettings
     connect(&actions_, &WindowActions::ContactsChanged, this, &MainWindow::RefreshContacts);
     connect(&actions_, &WindowActions::Finished, this, [this] { hide(); });
     state_.WindowShown = true;
-    resize(T(5820), T(5385));
+    resize(OpeningSize());
     Refresh();
 }
 
@@ -80,7 +69,7 @@ void MainWindow::BuildControls(PanelSettings& panel) {
     view_ = new QWidget(this);
     setCentralWidget(view_);
     const auto label = [this](const char* name, const QString& text) {
-        auto* l = new ClickLabel(text, view_);
+        auto* l = new HeaderLabel(text, view_);
         l->setObjectName(QLatin1String(name));
         return l;
     };
@@ -93,22 +82,22 @@ void MainWindow::BuildControls(PanelSettings& panel) {
     };
 
     auto* header = label("imgHeader", QString());
-    header->doubleClicked = [this] { imgHeader_DblClick(); };
+    header->doubleClicked = Guard("imgHeader_DblClick", [this] { imgHeader_DblClick(); });
     imgHeader_ = header;
     imgHeader_->setScaledContents(true);
     auto* id = label("ID", QStringLiteral("ID"));
-    id->clicked = [this] { ID_Click(); };
+    id->clicked = Guard("ID_Click", [this] { ID_Click(); });
     id->setCursor(Qt::PointingHandCursor);
     ID_ = id;
     Pass_ = label("Pass", QStringLiteral("Pass"));
     Pass_->hide();  // holds the password; never shown
     auto* target = label("LblTarget", QStringLiteral("LblTarget"));
-    target->clicked = [this] { actions_.PickRandomTarget(); };
+    target->clicked = Guard("LblTarget_Click", [this] { actions_.PickRandomTarget(); });
     target->setCursor(Qt::PointingHandCursor);
-    target->setToolTip(QStringLiteral("Target Utama"));
+    target->SetTip(QStringLiteral("Target Utama"));
     LblTarget_ = target;
     LblTarget2_ = label("LblTarget2", QStringLiteral("LblTarget"));
-    LblTarget2_->setToolTip(QStringLiteral("Target Backup"));
+    LblTarget2_->SetTip(QStringLiteral("Target Backup"));
     imgPilihtarget_ = image("imgPilihtarget", QStringLiteral("Pilih Target"));
     LblSetting_ = label("LblSetting_1", QStringLiteral("Extra Command"));
     ImgExtraCommand_ = image("ImgExtraCommand", QStringLiteral("Run Extra Command"));
@@ -122,9 +111,9 @@ void MainWindow::BuildControls(PanelSettings& panel) {
     imgDasar_->setScaledContents(true);
     lblCounter_ = label("lblCounter", QStringLiteral("0:0:0:0"));
     auto* server = label("lblServer", QStringLiteral("Server"));
-    server->clicked = [this] { lblServer_Click(); };
+    server->clicked = Guard("lblServer_Click", [this] { lblServer_Click(); });
     server->setCursor(Qt::PointingHandCursor);
-    server->setToolTip(QStringLiteral("Input Hostname"));
+    server->SetTip(QStringLiteral("Input Hostname"));
     lblServer_ = server;
 
     TextBox_ = new QTextEdit(view_);
@@ -138,19 +127,25 @@ void MainWindow::BuildControls(PanelSettings& panel) {
     TreeView1_->setObjectName(QStringLiteral("TreeView1"));
     TreeView1_->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeView1_->hide();
+    // The contact menu opens anywhere on the list, so that an empty list gets its first
+    // contact; removing needs a contact under the pointer.
     connect(TreeView1_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        if (QListWidgetItem* item = TreeView1_->itemAt(p))
-            ContactEvent(item->text(), TreeView1_->viewport()->mapToGlobal(p));
+        QListWidgetItem* item = TreeView1_->itemAt(p);
+        ContactEvent(item != nullptr ? item->data(Qt::UserRole).toString() : QString(),
+                     TreeView1_->viewport()->mapToGlobal(p));
     });
 
     FrmSetting_ = new AccountFrame(actions_, state_, view_);
-    frSetting_ = new SettingsPanel(panel, out_, view_);
+    frSetting_ = new SettingsPanel(panel, actions_, out_, view_);
 
-    connect(imgPilihtarget_, &QToolButton::clicked, this, &MainWindow::imgPilihtarget_Click);
+    connect(imgPilihtarget_, &QToolButton::clicked, this,
+            Guard("imgPilihtarget_Click", [this] { imgPilihtarget_Click(); }));
     connect(ImgExtraCommand_, &QToolButton::clicked, this,
-            [this] { actions_.ImgExtraCommand_Click(); });
-    connect(CmdLoginYM_, &QToolButton::clicked, this, [this] { actions_.CmdLoginYM_Click(); });
-    connect(LoginYM_, &QToolButton::clicked, this, [this] { actions_.LoginYM_Click(); });
+            Guard("ImgExtraCommand_Click", [this] { actions_.ImgExtraCommand_Click(); }));
+    connect(CmdLoginYM_, &QToolButton::clicked, this,
+            Guard("CmdLoginYM_Click", [this] { actions_.CmdLoginYM_Click(); }));
+    connect(LoginYM_, &QToolButton::clicked, this,
+            Guard("LoginYM_Click", [this] { actions_.LoginYM_Click(); }));
 
     // Load-time positions; the rest follows from the resize and ID rules.
     imgHeader_->move(T(1), 0);
@@ -167,9 +162,9 @@ void MainWindow::BuildMenus() {
         return a;
     };
     connect(add(Menu_, "mSettingRLV", QStringLiteral("&Setting")), &QAction::triggered, this,
-            &MainWindow::mSettingRLV_Click);
+            Guard("mSettingRLV_Click", [this] { mSettingRLV_Click(); }));
     connect(add(Menu_, "mAccountLogin", QStringLiteral("&Account")), &QAction::triggered, this,
-            &MainWindow::imgHeader_DblClick);
+            Guard("imgHeader_DblClick", [this] { imgHeader_DblClick(); }));
     Menu_.addSeparator()->setObjectName(QStringLiteral("spc0"));
     mnTrxID_ = add(Menu_, "mnTrxID", QStringLiteral("Execute Sukses with trxID"));
     mnAutoLogin_ = add(Menu_, "mnAutoLogin", QStringLiteral("Auto LOGIN"));
@@ -177,14 +172,23 @@ void MainWindow::BuildMenus() {
     mnBoster_ = add(Menu_, "mnBoster", QStringLiteral("Boster"));
     for (QAction* a : {mnTrxID_, mnAutoLogin_, mnBoster_}) a->setCheckable(true);
     // The switch flips from what the menu showed; the core saves it and keeps it in memory.
-    connect(mnTrxID_, &QAction::triggered, this, [this] { actions_.mnTrxID_Click(); });
-    connect(mnAutoLogin_, &QAction::triggered, this, [this] { actions_.mnAutoLogin_Click(); });
-    connect(mnBoster_, &QAction::triggered, this, [this] { actions_.mnBoster_Click(); });
+    connect(mnTrxID_, &QAction::triggered, this,
+            Guard("mnTrxID_Click", [this] { actions_.mnTrxID_Click(); }));
+    connect(mnAutoLogin_, &QAction::triggered, this,
+            Guard("mnAutoLogin_Click", [this] { actions_.mnAutoLogin_Click(); }));
+    connect(mnBoster_, &QAction::triggered, this,
+            Guard("mnBoster_Click", [this] { actions_.mnBoster_Click(); }));
 
     connect(add(Menu2_, "mnAddContact", QStringLiteral("&Tambah Kontak")), &QAction::triggered,
-            this, &MainWindow::mnAddContact_Click);
+            this, Guard("mnAddContact_Click", [this] { mnAddContact_Click(); }));
     connect(add(Menu2_, "mnHapus", QStringLiteral("&Hapus Kontak")), &QAction::triggered, this,
-            &MainWindow::mnHapus_Click);
+            Guard("mnHapus_Click", [this] { mnHapus_Click(); }));
+}
+
+std::function<void()> MainWindow::Guard(const char* routine, std::function<void()> work) {
+    return [this, routine, work = std::move(work)] {
+        actions_.Click(QString::fromLatin1(routine), work);
+    };
 }
 
 QMenu& MainWindow::PreparedMenu() {
@@ -199,7 +203,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TextBox_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() == Qt::RightButton) {
-            PreparedMenu().popup(e->globalPos());
+            const QPoint at = e->globalPos();
+            Guard("TextBox_MouseUp", [this, at] { PreparedMenu().popup(at); })();
             return true;
         }
     }
@@ -218,10 +223,11 @@ void MainWindow::Paint() {
     LoginYM_->setIcon(Pictures::Icon(Pictures::Glyph::Login, onBand));
     ImgExtraCommand_->setIcon(Pictures::Icon(Pictures::Glyph::Command, onBand));
     imgPilihtarget_->setIcon(Pictures::Icon(Pictures::Glyph::Contacts, onBand));
+    // The buttons, their border included, keep to the side the layout rules space them by.
     const QSize icon(T(kIconSide), T(kIconSide));
     for (QToolButton* b : {LoginYM_, ImgExtraCommand_, imgPilihtarget_}) {
-        b->setIconSize(icon);
-        b->resize(icon + QSize(4, 4));
+        b->setIconSize(icon - QSize(4, 4));
+        b->resize(icon);
     }
     img1_->setPixmap(Pictures::Icon(Pictures::Glyph::Idle, onBand).pixmap(icon));
     img2_->setPixmap(Pictures::Icon(Pictures::Glyph::Busy, onBand).pixmap(icon));
@@ -238,17 +244,7 @@ void MainWindow::Form_Resize() {
     imgDasar_->setGeometry(imgDasar_->x(), TextBox_->y() + TextBox_->height(), TextBox_->width(),
                            T(kBottomHeight));
     imgDasar_->setPixmap(Pictures::Bottom(imgDasar_->size(), palette()));
-    LoginYM_->move(imgHeader_->width() - T(400), T(120));
-    ImgExtraCommand_->move(LoginYM_->x() - T(300), LoginYM_->y());
-
-    // The second header line: backup targets, then at the right the server, the status
-    // images and the log-in button.
-    const int line2 = T(120) + T(kIconSide) + T(60);
-    LblTarget2_->move(T(60), line2);
-    CmdLoginYM_->move(inner.width() - CmdLoginYM_->width() - T(100), line2 - T(30));
-    img1_->move(CmdLoginYM_->x() - img1_->width() - T(60), line2);
-    img2_->move(img1_->pos());
-    lblServer_->move(img1_->x() - lblServer_->width() - T(120), line2);
+    LayoutHeader();
     // The bottom line: the extra command and the idle counter.
     const int bottom = imgDasar_->y() + (imgDasar_->height() - LblSetting_->height()) / 2;
     LblSetting_->move(imgDasar_->x() + T(60), bottom);
@@ -257,15 +253,78 @@ void MainWindow::Form_Resize() {
              ID_, LblTarget_, LblTarget2_, imgPilihtarget_, LblSetting_, ImgExtraCommand_,
              CmdLoginYM_, LoginYM_, img1_, img2_, lblCounter_, lblServer_})
         w->raise();
-    ID_Change();
+    FitFrames();
     if (TreeView1_->isVisible()) TreeView1_->raise();
     if (FrmSetting_->isVisible()) FrmSetting_->raise();
     if (frSetting_->isVisible()) frSetting_->raise();
 }
 
+void MainWindow::LayoutHeader() {
+    const int width = view_->width();
+    LoginYM_->move(imgHeader_->width() - T(400), T(120));
+    ImgExtraCommand_->move(LoginYM_->x() - T(300), LoginYM_->y());
+
+    // First line: the account, then the main target and the contact button, up to the
+    // command button. When both texts do not fit, the shorter keeps its width if it needs
+    // less than half.
+    const int room =
+        ImgExtraCommand_->x() - T(100) - ID_->x() - T(500) - T(100) - imgPilihtarget_->width();
+    const int id = ID_->NaturalWidth();
+    const int target = LblTarget_->NaturalWidth();
+    int idRoom = id, targetRoom = target;
+    if (id + target > room) {
+        const int half = std::max(0, room / 2);
+        idRoom = id <= half ? id : target <= half ? room - target : half;
+        targetRoom = std::max(0, room - idRoom);
+    }
+    ID_->FitWidth(idRoom);
+    LblTarget_->FitWidth(targetRoom);
+    ID_Change();
+
+    // Second line: the backup targets at the left; at the right the log-in button, the status
+    // images and the server, which takes at most a third of the line.
+    const int line2 = LoginYM_->y() + LoginYM_->height() + T(60);
+    CmdLoginYM_->move(width - CmdLoginYM_->width() - T(100), line2);
+    img1_->move(CmdLoginYM_->x() - img1_->width() - T(60), line2);
+    img2_->move(img1_->pos());
+    lblServer_->FitWidth(std::min(lblServer_->NaturalWidth(), width / 3));
+    lblServer_->move(img1_->x() - lblServer_->width() - T(120), line2);
+    LblTarget2_->move(T(60), line2);
+    LblTarget2_->FitWidth(lblServer_->x() - T(120) - LblTarget2_->x());
+}
+
 void MainWindow::ID_Change() {
     LblTarget_->move(ID_->x() + ID_->width() + T(500), LblTarget_->y());
     imgPilihtarget_->move(LblTarget_->x() + LblTarget_->width() + T(100), ImgExtraCommand_->y());
+}
+
+void MainWindow::FitFrames() {
+    const QSize inner = view_->size();
+    if (frSetting_->isVisible()) {
+        // Back inside when a drag or a smaller window left it partly outside.
+        QPoint at = frSetting_->pos();
+        const QSize room(inner.width() - T(10), inner.height() - imgHeader_->height());
+        frSetting_->FitInto(room);
+        at.setX(std::clamp(at.x(), 0, std::max(0, inner.width() - frSetting_->width())));
+        at.setY(std::clamp(at.y(), 0, std::max(0, inner.height() - frSetting_->height())));
+        frSetting_->move(at);
+    }
+    if (TreeView1_->isVisible()) {
+        QRect list = TreeView1_->geometry();
+        list.setSize(list.size().boundedTo(inner));
+        list.moveLeft(std::clamp(list.x(), 0, inner.width() - list.width()));
+        list.moveTop(std::clamp(list.y(), 0, inner.height() - list.height()));
+        TreeView1_->setGeometry(list);
+    }
+}
+
+QSize MainWindow::OpeningSize() const {
+    const QSize panel = frSetting_->sizeHint().expandedTo(FrmSetting_->sizeHint());
+    const int statusHeight = statusBar()->sizeHint().height();
+    QSize size(std::max(T(5820), T(10) + panel.width() + T(50)),
+               std::max(T(5385), T(kHeaderHeight) + panel.height() + T(60) + statusHeight));
+    if (const QScreen* s = screen()) size = size.boundedTo(s->availableSize() - kFrameAllowance);
+    return size;
 }
 
 void MainWindow::Refresh() {
@@ -276,11 +335,11 @@ void MainWindow::Refresh() {
         l->setText(t);
         l->adjustSize();
     };
-    text(ID_, s.ID.isEmpty() ? QStringLiteral("ID") : s.ID);
+    ID_->SetFullText(s.ID.isEmpty() ? QStringLiteral("ID") : s.ID);
     Pass_->setText(s.Pass);
-    text(LblTarget_, s.LblTarget);
-    text(LblTarget2_, s.LblTarget2);
-    text(lblServer_, s.lblServer.isEmpty() ? QStringLiteral("Server") : s.lblServer);
+    LblTarget_->SetFullText(s.LblTarget);
+    LblTarget2_->SetFullText(s.LblTarget2);
+    lblServer_->SetFullText(s.lblServer.isEmpty() ? QStringLiteral("Server") : s.lblServer);
     text(lblCounter_, s.lblCounter);
     if (!s.ExtraCommand.isEmpty()) text(LblSetting_, s.ExtraCommand);
     CmdLoginYM_->setText(s.CmdLoginYM);
@@ -293,22 +352,31 @@ void MainWindow::Refresh() {
     img1_->setVisible(s.LoginYMImage != 2);
     img2_->setVisible(s.LoginYMImage == 2);
     statusBar()->showMessage(s.StatusBar);
-    ID_Change();
+    LayoutHeader();
 }
 
 void MainWindow::RefreshContacts() {
     TreeView1_->clear();
-    TreeView1_->addItems(actions_.Contacts());
+    for (const ChatSession::Contact& c : actions_.Contacts()) {
+        auto* item =
+            new QListWidgetItem(Pictures::Presence(c.online, c.asked, palette()), c.id, TreeView1_);
+        item->setData(Qt::UserRole, c.id);
+        item->setToolTip(c.online  ? QStringLiteral("Online")
+                         : c.asked ? QStringLiteral("Menunggu persetujuan")
+                                   : QStringLiteral("Offline"));
+    }
 }
 
 void MainWindow::imgHeader_DblClick() {
     FrmSetting_->Open();
-    FrmSetting_->move((view_->width() - FrmSetting_->width()) / 2, imgHeader_->height());
+    FrmSetting_->move(std::max(0, (view_->width() - FrmSetting_->width()) / 2),
+                      imgHeader_->height());
 }
 
 void MainWindow::mSettingRLV_Click() {
-    frSetting_->mSettingRLV_Click();
     frSetting_->move(T(10), imgHeader_->y() + imgHeader_->height());
+    frSetting_->mSettingRLV_Click();
+    FitFrames();
     frSetting_->raise();
 }
 
@@ -356,13 +424,14 @@ void MainWindow::imgPilihtarget_Click() {
     RefreshContacts();
     TreeView1_->setGeometry(imgPilihtarget_->x() + imgPilihtarget_->width(), imgPilihtarget_->y(),
                             T(3300), T(3600));
-    TreeView1_->raise();
     TreeView1_->show();
+    FitFrames();
+    TreeView1_->raise();
 }
 
 void MainWindow::ContactEvent(const QString& contact, const QPoint& at) {
-    if (contact.isEmpty()) return;
     SelectedContact_ = contact;
+    Menu2_.findChild<QAction*>(QStringLiteral("mnHapus"))->setEnabled(!contact.isEmpty());
     Menu2_.popup(at);
 }
 
@@ -375,16 +444,18 @@ void MainWindow::mnAddContact_Click() {
 }
 
 void MainWindow::mnHapus_Click() {
-    QMessageBox::information(this, QString(),
-                             QStringLiteral("Delete ") + SelectedContact_ + QStringLiteral(" ??"));
-    actions_.RemoveContact(SelectedContact_);
+    if (SelectedContact_.isEmpty()) return;
+    const auto answer = QMessageBox::question(
+        this, QString(), QStringLiteral("Delete ") + SelectedContact_ + QStringLiteral(" ??"),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok) actions_.RemoveContact(SelectedContact_);
 }
 
 void MainWindow::AppendLine(const QString& label, const QString& text) {
     QTextCursor c(TextBox_->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat labelFormat;
-    labelFormat.setForeground(kRed);
+    labelFormat.setForeground(Pictures::Tone(kRedHue, TextBox_->palette()));
     labelFormat.setFontPointSize(10);
     c.insertText(label + QLatin1Char(':'), labelFormat);
     c.insertText(QLatin1Char(' ') + text + QLatin1Char('\n'), QTextCharFormat());
@@ -395,7 +466,8 @@ void MainWindow::AppendBlock(const MessageBlock& block) {
     QTextCursor c(TextBox_->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat labelFormat;
-    labelFormat.setForeground(block.direction == 1 ? kBlue : kRed);
+    labelFormat.setForeground(
+        Pictures::Tone(block.direction == 1 ? kBlueHue : kRedHue, TextBox_->palette()));
     labelFormat.setFontPointSize(9);
     QTextCharFormat messageFormat;
     messageFormat.setFontWeight(QFont::Bold);
@@ -421,8 +493,11 @@ void MainWindow::TrimLog() {
 
 void MainWindow::ApplyPosition() {
     const WindowState& s = state_;
-    setGeometry(s.MainLeft / kTwipsPerPixel, s.MainTop / kTwipsPerPixel,
-                s.MainWidth / kTwipsPerPixel, s.MainHeight / kTwipsPerPixel);
+    const QSize stored(s.MainWidth / kTwipsPerPixel, s.MainHeight / kTwipsPerPixel);
+    resize(stored.expandedTo(OpeningSize()));
+    // move() places the frame, as the position was stored; setGeometry() would place the
+    // inside and push the window down by its title bar on every start.
+    move(s.MainLeft / kTwipsPerPixel, s.MainTop / kTwipsPerPixel);
 }
 
 // The position is kept current, so a close asked for by the host saves it too; a minimised
@@ -432,8 +507,10 @@ void MainWindow::StorePosition() {
     s.Minimized = isMinimized();
     if (s.Minimized) return;
     s.Maximized = isMaximized();
-    s.MainLeft = x() * kTwipsPerPixel;
-    s.MainTop = y() * kTwipsPerPixel;
+    // Left and top of the frame, width and height of the inside: what ApplyPosition sets.
+    const QPoint frame = frameGeometry().topLeft();
+    s.MainLeft = frame.x() * kTwipsPerPixel;
+    s.MainTop = frame.y() * kTwipsPerPixel;
     s.MainWidth = width() * kTwipsPerPixel;
     s.MainHeight = height() * kTwipsPerPixel;
 }
@@ -460,6 +537,6 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     StorePosition();
-    actions_.Close();
+    Guard("Form_Unload", [this] { actions_.Close(); })();
     event->accept();
 }

@@ -6,8 +6,10 @@
 #include <QMenu>
 #include <QTextEdit>
 #include <QToolButton>
+#include <functional>
 
 class AccountFrame;
+class HeaderLabel;
 class Output;
 class PanelSettings;
 class SettingsPanel;
@@ -24,8 +26,12 @@ class MainWindow : public QMainWindow {
     MainWindow(WindowState& state, WindowActions& actions, PanelSettings& panel, Output& out,
                QWidget* parent = nullptr);
 
-    // Puts the window where the terminal's settings say it was last closed.
+    // Puts the window where the terminal's settings say it was last closed: the stored left
+    // and top are those of the frame, title bar included. It opens at least at OpeningSize().
     void ApplyPosition();
+    // Room for the header and the whole settings panel (or the account frame), within the
+    // screen's free area; on a smaller screen the panel scrolls.
+    QSize OpeningSize() const;
 
     // The log view keeps about 10000 characters: past that its first 300 go.
     static constexpr int kLogLimit = 10000;
@@ -43,6 +49,7 @@ class MainWindow : public QMainWindow {
     void imgPilihtarget_Click();
     void ContactEvent(const QString& contact, const QPoint& at);
     void mnAddContact_Click();
+    // Asks before the contact goes.
     void mnHapus_Click();
     // Sets the check marks from the stored switches and returns "Menu".
     QMenu& PreparedMenu();
@@ -60,6 +67,13 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void Form_Resize();
     void ID_Change();
+    // Places the header's texts so that none covers another: a text too long for its room is
+    // shortened and shows whole in its tool tip.
+    void LayoutHeader();
+    // Keeps an open frame (settings panel, account frame, contact list) inside the window.
+    void FitFrames();
+    // A click of the window: errors it raises are shown and logged, the terminal goes on.
+    std::function<void()> Guard(const char* routine, std::function<void()> work);
     void AppendLine(const QString& label, const QString& text);
     void AppendBlock(const MessageBlock& block);
     void TrimLog();
@@ -78,11 +92,11 @@ class MainWindow : public QMainWindow {
     QString SelectedContact_;
 
     QWidget* view_;
-    QLabel* imgHeader_;
-    QLabel* ID_;
+    HeaderLabel* imgHeader_;
+    HeaderLabel* ID_;
     QLabel* Pass_;
-    QLabel* LblTarget_;
-    QLabel* LblTarget2_;
+    HeaderLabel* LblTarget_;
+    HeaderLabel* LblTarget2_;
     QToolButton* imgPilihtarget_;
     QLabel* LblSetting_;
     QToolButton* ImgExtraCommand_;
@@ -92,7 +106,7 @@ class MainWindow : public QMainWindow {
     QLabel* img2_;
     QLabel* imgDasar_;
     QLabel* lblCounter_;
-    QLabel* lblServer_;
+    HeaderLabel* lblServer_;
     QTextEdit* TextBox_;
     QListWidget* TreeView1_;
     AccountFrame* FrmSetting_;

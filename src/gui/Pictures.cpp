@@ -78,3 +78,22 @@ QPixmap Pictures::Bottom(const QSize& size, const QPalette& palette) {
     p.fillRect(pixmap.rect(), band);
     return pixmap;
 }
+
+QColor Pictures::Tone(int hue, const QPalette& palette) {
+    const bool darkBase = palette.color(QPalette::Base).lightnessF() < 0.5;
+    return QColor::fromHslF(hue / 360.0, 0.85, darkBase ? 0.72 : 0.38);
+}
+
+QIcon Pictures::Presence(bool online, bool asked, const QPalette& palette) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = online  ? Tone(120, palette)
+                       : asked ? palette.color(QPalette::Highlight)
+                               : palette.color(QPalette::Disabled, QPalette::Text);
+    p.setPen(QPen(ink, 2.4));
+    p.setBrush(online ? QBrush(ink) : QBrush(Qt::NoBrush));
+    p.drawEllipse(QRectF(6, 6, 12, 12));
+    return QIcon(pixmap);
+}

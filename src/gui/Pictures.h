@@ -20,4 +20,11 @@ QIcon Icon(Glyph glyph, const QPalette& palette);
 QPixmap Header(const QSize& size, const QPalette& palette);
 QPixmap Bottom(const QSize& size, const QPalette& palette);
 
+// A text colour of the given hue (0 red, 220 blue, 120 green) that reads on the palette's base:
+// dark on a light theme, light on a dark one.
+QColor Tone(int hue, const QPalette& palette);
+// The dot before a contact: filled green when online, an outline when not, and a hollow ring
+// of the highlight colour while the contact has not answered the request for its presence.
+QIcon Presence(bool online, bool asked, const QPalette& palette);
+
 }  // namespace Pictures

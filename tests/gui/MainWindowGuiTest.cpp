@@ -1,19 +1,32 @@
 // The window on a running terminal: the log view's menu, target picking and the extra command,
 // clicked through the real widgets against the private servers.
+#include <QXmppClient.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 
 #include "chat/ChatSession.h"
 #include "gui/MainWindow.h"
+#include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
 
@@ -30,11 +43,37 @@ class MainWindowGuiTest : public TerminalTest {
         window_.reset();
         TerminalTest::TearDown();
     }
+    // The window as the program opens it: at the stored place, at least at its opening size.
     void Open() {
         ASSERT_TRUE(Start());
         window_ = std::make_unique<MainWindow>(Window().state, Window().actions, Window().panel,
                                                Term().Out());
+        window_->ApplyPosition();
         window_->show();
+        QApplication::processEvents();
+    }
+    // Answers the input dialogs with these texts in turn and the message boxes with the
+    // button, until the test ends.
+    void AnswerDialogs(QStringList texts, QMessageBox::StandardButton button = QMessageBox::Ok) {
+        texts_ = texts;
+        button_ = button;
+        QObject::connect(&dialogs_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                QAbstractButton* b = box->button(button_);
+                b != nullptr ? b->click() : box->accept();
+            }
+            auto* d = qobject_cast<QInputDialog*>(modal);
+            if (d == nullptr || texts_.isEmpty()) return;
+            d->setTextValue(texts_.takeFirst());
+            d->accept();
+        });
+        dialogs_.start(20);
+    }
+    // The widget's place in the window's inside.
+    QRect InView(QWidget* w) {
+        QWidget* view = window_->centralWidget();
+        return QRect(w->mapTo(view, QPoint(0, 0)), w->size());
     }
     template <typename T>
     T* Control(const char* name) {
@@ -47,6 +86,9 @@ class MainWindowGuiTest : public TerminalTest {
     }
 
     std::unique_ptr<MainWindow> window_;
+    QTimer dialogs_;
+    QStringList texts_;
+    QMessageBox::StandardButton button_ = QMessageBox::Ok;
 };
 
 }  // namespace
@@ -130,19 +172,8 @@ TEST_F(MainWindowGuiTest, TheMergerSwitchNeedsTheAccessCode) {
     Open();
     window_->imgHeader_DblClick();
     QCheckBox* merger = Control<QCheckBox>("chMerger");
-    // Answers the access-code box with the next code, and closes the message boxes after it.
-    QStringList codes;
-    QTimer dialogs;
-    QObject::connect(&dialogs, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
-        auto* d = qobject_cast<QInputDialog*>(modal);
-        if (d == nullptr || codes.isEmpty()) return;
-        d->setTextValue(codes.takeFirst());
-        d->accept();
-    });
-    dialogs.start(20);
-    const auto answer = [&](const QString& code) { codes.append(code); };
+    AnswerDialogs({});
+    const auto answer = [&](const QString& code) { texts_.append(code); };
     const auto stored = [&] {
         return Term().Settings().GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, "yMerger",
                                             "<unset>");
@@ -157,4 +188,259 @@ TEST_F(MainWindowGuiTest, TheMergerSwitchNeedsTheAccessCode) {
     EXPECT_EQ(stored(), "1");
     merger->click();  // switching off needs no code
     EXPECT_EQ(stored(), "0");
+}
+
+TEST_F(MainWindowGuiTest, HeaderAndPanelFitTheWindowAsItOpens) {
+    const QString domain = XmppPeer::Domain();
+    const QString longAccount = "operator.cabang.surabaya.timur.dua@" + domain;
+    const QString backups =
+        "pusat.pulsa.satu@" + domain + ";pusat.pulsa.dua@" + domain + ";pusat.pulsa.tiga@" + domain;
+    struct Case {
+        const char* name;
+        QString account, target, backup;
+    } cases[] = {
+        {"ordinary account", "terminal8@" + domain, "supplier8@" + domain, "supplier8@" + domain},
+        {"long account", longAccount, "supplier.utama.indonesia@" + domain, ""},
+        {"three backup targets", "terminal8@" + domain, "supplier8@" + domain, backups},
+    };
+    Open();
+    QWidget* view = window_->centralWidget();
+    const QSize opening = window_->size();
+    // at the size it opens with, and at the much narrower one it used to open with
+    for (const int width : {opening.width(), 388}) {
+        window_->resize(width, opening.height());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(width));
+            Term().Values().SetAccount(c.account, c.target, c.backup);
+            Window().state.Refresh();
+            QApplication::processEvents();
+            const char* header[] = {"ID",      "LblTarget",  "imgPilihtarget", "ImgExtraCommand",
+                                    "LoginYM", "LblTarget2", "lblServer",      "CmdLoginYM"};
+            for (const char* a : header) {
+                QWidget* wa = Control<QWidget>(a);
+                EXPECT_TRUE(view->rect().contains(InView(wa))) << a;
+                for (const char* b : header) {
+                    QWidget* wb = Control<QWidget>(b);
+                    if (wa == wb || !wa->isVisible() || !wb->isVisible()) continue;
+                    EXPECT_FALSE(InView(wa).intersects(InView(wb))) << a << " over " << b;
+                }
+            }
+            // a shortened text ends in the ellipsis and shows whole in its tool tip
+            for (const auto& [name, full] : {std::pair<const char*, QString>{"ID", c.account},
+                                             {"LblTarget", c.target},
+                                             {"LblTarget2", c.backup}}) {
+                QLabel* label = Control<QLabel>(name);
+                if (label->text() == full) continue;
+                EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << name;
+                EXPECT_EQ(label->toolTip(), full) << name;
+            }
+        }
+    }
+    EXPECT_TRUE(Control<QLabel>("LblTarget2")->text().endsWith(QChar(0x2026)));
+    window_->resize(opening);
+    QApplication::processEvents();
+
+    // It opens with room for the header and the whole panel: nothing scrolls.
+    window_->mSettingRLV_Click();
+    QWidget* panel = Control<QWidget>("frSetting");
+    auto* scroll = Control<QScrollArea>("frSettingScroll");
+    EXPECT_TRUE(view->rect().contains(InView(panel)));
+    EXPECT_TRUE(view->rect().contains(InView(Control<QPushButton>("OKButton"))));
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0);
+    // a smaller window: the fields scroll, the buttons stay in it
+    window_->resize(opening / 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(view->rect().contains(InView(Control<QPushButton>("OKButton"))));
+    EXPECT_GT(Control<QScrollArea>("frSettingScroll")->verticalScrollBar()->maximum(), 0);
+
+    // the contact list opens inside the window, also when its button sits at the right edge
+    QTest::mouseClick(Control<QToolButton>("imgPilihtarget"), Qt::LeftButton);
+    QWidget* list = Control<QWidget>("TreeView1");
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_TRUE(view->rect().contains(InView(list)));
+}
+
+TEST_F(MainWindowGuiTest, CancelAndEscapeCloseWithoutStoring) {
+    Open();
+    const auto stored = [&](const char* app, const char* section, const QString& key) {
+        return Term().Settings().GetSetting(app, section, key, "<unset>");
+    };
+    struct Case {
+        const char* name;
+        bool panel;
+        bool escape;
+    } cases[] = {{"panel, Batal", true, false},
+                 {"panel, Escape", true, true},
+                 {"account, Batal", false, false},
+                 {"account, Escape", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget* frame;
+        QLineEdit* field;
+        if (c.panel) {
+            window_->mSettingRLV_Click();
+            frame = Control<QWidget>("frSetting");
+            field = Control<QLineEdit>("txtParsing");
+        } else {
+            window_->imgHeader_DblClick();
+            frame = Control<QWidget>("FrmSetting");
+            field = Control<QLineEdit>("txt_User");
+        }
+        ASSERT_TRUE(frame->isVisible());
+        field->setText("diubah@" + XmppPeer::Domain());
+        if (c.escape) {
+            field->setFocus();
+            QTest::keyClick(field, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(frame->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+        }
+        EXPECT_FALSE(frame->isVisible());
+    }
+    EXPECT_EQ(stored(Keys::kAppNxEngine2007, Keys::kSecSetting, "RLV-CMD#8"), "<unset>");
+    EXPECT_EQ(stored(Keys::kAppHbvGate, Keys::kSecSetting, "UID HBV #8"),
+              "terminal8@" + XmppPeer::Domain());
+    EXPECT_EQ(Term().Values().ID, "terminal8@" + XmppPeer::Domain());
+    // the further SN markers show their stand-ins without holding them
+    SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "SNAwal #8a", "");
+    window_->mSettingRLV_Click();
+    EXPECT_EQ(Control<QLineEdit>("TxtSN_2")->text(), "");
+    EXPECT_EQ(Control<QLineEdit>("TxtSN_2")->placeholderText(), "SNA");
+    EXPECT_EQ(Control<QLineEdit>("TxtSN_3")->placeholderText(), "SNB");
+}
+
+TEST_F(MainWindowGuiTest, AClickWhoseSettingsWriteFailsIsShownAndTheTerminalGoesOn) {
+    Open();
+    // The chat settings file becomes a folder: every write to it fails.
+    const QString file = Term().Settings().Folder() + "/HBV-Gate.ini";
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkpath(file));
+    QSignalSpy boxes(&Term().Out(), &Output::Box);
+    AnswerDialogs({});
+    struct Case {
+        const char* routine;
+        std::function<void()> click;
+    } cases[] = {
+        {"mnAutoLogin_Click",
+         [&] { window_->PreparedMenu().findChild<QAction*>("mnAutoLogin")->trigger(); }},
+        {"cmd_Login_Click",
+         [&] {
+             window_->imgHeader_DblClick();
+             Control<QLineEdit>("txt_User")->setText("baru@" + XmppPeer::Domain());
+             QTest::mouseClick(Control<QPushButton>("cmd_Login"), Qt::LeftButton);
+         }},
+    };
+    QFile log(Window().actions.LogFile());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.routine);
+        const int before = boxes.count();
+        c.click();
+        ASSERT_EQ(boxes.count(), before + 1);
+        EXPECT_EQ(boxes.last()[0].toString(), c.routine);
+        EXPECT_TRUE(boxes.last()[1].toString().startsWith("cannot write"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(log.readAll().contains(c.routine + QByteArray(" cannot write")));
+        log.close();
+    }
+    // nothing changed in memory, and the account frame stays open
+    EXPECT_EQ(Term().Values().AutoLoginOn, 1);
+    EXPECT_EQ(Term().Values().ID, "terminal8@" + XmppPeer::Domain());
+    EXPECT_TRUE(Control<QWidget>("FrmSetting")->isVisible());
+}
+
+TEST_F(MainWindowGuiTest, AnEmptyContactListGetsItsFirstContact) {
+    Open();
+    ASSERT_TRUE(WaitOnline());
+    // A contact left by an earlier run goes first.
+    for (const ChatSession::Contact& c : Window().actions.Contacts())
+        Window().actions.RemoveContact(c.id);
+    ASSERT_TRUE(WaitUntil([&] { return Window().actions.Contacts().isEmpty(); }));
+
+    QTest::mouseClick(Control<QToolButton>("imgPilihtarget"), Qt::LeftButton);
+    auto* list = Control<QListWidget>("TreeView1");
+    ASSERT_EQ(list->count(), 0);
+    // right click on the empty list: adding is offered, removing is not
+    QMenu& menu = window_->ContactMenu();
+    emit list->customContextMenuRequested(QPoint(5, 5));
+    ASSERT_TRUE(WaitUntil([&] { return menu.isVisible(); }, 2000));
+    EXPECT_TRUE(menu.findChild<QAction*>("mnAddContact")->isEnabled());
+    EXPECT_FALSE(menu.findChild<QAction*>("mnHapus")->isEnabled());
+    menu.hide();
+
+    // added: the server keeps it, with the request for its presence waiting
+    AnswerDialogs({Supplier()}, QMessageBox::Cancel);
+    menu.findChild<QAction*>("mnAddContact")->trigger();
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto contacts = Window().actions.Contacts();
+        return contacts.size() == 1 && contacts[0].id == Supplier() && contacts[0].asked;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return list->count() == 1; }, 2000));
+    EXPECT_EQ(list->item(0)->text(), Supplier());
+    EXPECT_NE(list->item(0)->toolTip(), "Online");
+
+    // the contact comes online and grants the request: the list shows it online
+    QXmppClient contact;
+    QXmppConfiguration config;
+    config.setJid(Supplier());
+    config.setPassword(XmppPeer::Password());
+    config.setHost("127.0.0.1");
+    config.setPort(XmppPeer::Port().toInt());
+    config.setResource("test");
+    config.setAutoAcceptSubscriptions(true);
+    contact.connectToServer(config);
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto contacts = Window().actions.Contacts();
+        return contacts.size() == 1 && contacts[0].online;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return list->item(0)->toolTip() == "Online"; }, 2000));
+
+    // removing asks first: cancelled, the contact stays; confirmed, it goes
+    const QPoint onItem = list->visualItemRect(list->item(0)).center();
+    emit list->customContextMenuRequested(onItem);
+    EXPECT_TRUE(menu.findChild<QAction*>("mnHapus")->isEnabled());
+    menu.hide();
+    menu.findChild<QAction*>("mnHapus")->trigger();
+    QTest::qWait(300);
+    EXPECT_EQ(Window().actions.Contacts().size(), 1);
+    button_ = QMessageBox::Ok;
+    menu.findChild<QAction*>("mnHapus")->trigger();
+    EXPECT_TRUE(WaitUntil([&] { return Window().actions.Contacts().isEmpty(); }));
+}
+
+// Relative luminance of a screen colour.
+static double Luminance(const QColor& c) {
+    const auto linear = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+TEST_F(MainWindowGuiTest, LogLabelsReadOnLightAndDarkThemes) {
+    Open();
+    auto* log = Control<QTextEdit>("TextBox");
+    struct Case {
+        const char* name;
+        QColor base, text;
+    } cases[] = {{"light", QColor(255, 255, 255), QColor(0, 0, 0)},
+                 {"dark", QColor(30, 30, 30), QColor(230, 230, 230)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPalette p = log->palette();
+        p.setColor(QPalette::Base, c.base);
+        p.setColor(QPalette::Text, c.text);
+        log->setPalette(p);
+        log->clear();
+        Term().Out().SendBox("Service", "ok");
+        Term().Out().ShowMessageBlock("RLV", Supplier(), "R1", "S10.0812", "now", 1);
+        // each label (the line's, the block's sent one) stands out from the base as body
+        // text must (a contrast of 4.5 to 1)
+        for (int position : {1, int(QString("Service: ok\n").size()) + 1}) {
+            QTextCursor cursor(log->document());
+            cursor.setPosition(position);
+            const QColor label = cursor.charFormat().foreground().color();
+            const double l1 = Luminance(label), l2 = Luminance(c.base);
+            EXPECT_GE((std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05), 4.5)
+                << position << " " << label.name().toStdString();
+        }
+    }
 }

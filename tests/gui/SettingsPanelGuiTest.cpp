@@ -29,7 +29,7 @@ class SettingsPanelGuiTest : public TerminalTest {
         ASSERT_TRUE(Start());
         window_ = std::make_unique<QWidget>();
         window_->resize(900, 900);
-        panel_ = new SettingsPanel(Window().panel, Term().Out(), window_.get());
+        panel_ = new SettingsPanel(Window().panel, Window().actions, Term().Out(), window_.get());
         boxes_ = std::make_unique<QSignalSpy>(&Term().Out(), &Output::Box);
         window_->show();
         panel_->mSettingRLV_Click();
