@@ -152,7 +152,8 @@ bool PanelSettings::OKButton_Click(const PanelValues& v) {
                                   v.txtParsing.toLower());
         values_.SetExtraCommand(v.txtParsing);
         for (int i = 0; i <= kLastSnMarker; ++i) Save(SnKey(i), v.TxtSN[i].toLower());
-        SimpanFailureKeywords(v.Text1);
+        // Stored lower-cased, kept in memory as typed.
+        if (StoreFailureKeywords(v.Text1.toLower(), v.Text1)) AddFailureKeywords(v.Text1.toLower());
         Save(Own(kPintar), Flag(v.Check1));
         values_.SetRerouting(v.Check1);
         Save(Own(kOffParsing), Flag(v.Check2));
@@ -183,17 +184,16 @@ void PanelSettings::SaveSupplierMethod(const QString& entry) {
     }
 }
 
-void PanelSettings::SimpanFailureKeywords(const QString& text) {
-    // Stored lower-cased, kept in memory as typed. A list the Enter key would refuse is
-    // refused here too, and the stored one stays in force.
-    const QString refusal = SettingSaver::KeywordRefusal(text);
+bool PanelSettings::StoreFailureKeywords(const QString& stored, const QString& typed) {
+    // A list with an empty keyword is refused, and the stored one stays in force.
+    const QString refusal = SettingSaver::KeywordRefusal(typed);
     if (!refusal.isEmpty()) {
         out_.MessageBox(kInformasi, refusal);
-        return;
+        return false;
     }
-    Save(Own(kPintar2), text.toLower());
-    values_.SetFailureKeywords(text);
-    AddFailureKeywords(text.toLower());
+    Save(Own(kPintar2), stored);
+    values_.SetFailureKeywords(typed);
+    return true;
 }
 
 bool PanelSettings::SavePriceCapture(const PanelValues& v) {
@@ -227,14 +227,8 @@ void PanelSettings::Check1_Click(bool on) {
 }
 
 bool PanelSettings::SaveFailureKeywords(const QString& text) {
-    const QString refusal = SettingSaver::KeywordRefusal(text);
-    if (!refusal.isEmpty()) {
-        out_.MessageBox(kInformasi, refusal);
-        return false;
-    }
     try {
-        Save(Own(kPintar2), text);
-        values_.SetFailureKeywords(text);
+        if (!StoreFailureKeywords(text, text)) return false;
         w_.state.Refresh();
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("Text1_KeyDown "), e);

@@ -81,8 +81,8 @@ class PanelSettings {
     QString SnField(int index) const;
     // The capture field (TxtSN(12) to (18)) of a key stem.
     static int SnIndex(const char* stem);
-    // "Simpan" step for the failure keywords.
-    void SimpanFailureKeywords(const QString& text);
+    // Stores the re-route keywords and keeps them in memory as typed; false when refused.
+    bool StoreFailureKeywords(const QString& stored, const QString& typed);
 
     Context ctx_;
     ProcessValues& values_;
