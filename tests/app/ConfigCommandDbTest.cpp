@@ -18,9 +18,7 @@ class ConfigCommandDbTest : public TerminalTest {
     // terminal's service gets it.
     Outcome Set(const QStringList& args, const QString& password = TestServers::DbPassword()) {
         QTemporaryFile secret;
-        EXPECT_TRUE(secret.open());
-        secret.write(password.toUtf8() + "\n");
-        secret.flush();
+        EXPECT_TRUE(secret.open() && secret.write(password.toUtf8() + "\n") > 0 && secret.flush());
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("RELVANE_DB_PASSWORD_FILE", secret.fileName());
