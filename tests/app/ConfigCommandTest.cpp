@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCodec>
-#include <array>
 
 #include "chat/PasswordScramble.h"
 #include "store/IniFile.h"
@@ -51,6 +50,13 @@ class ConfigCommandTest : public ::testing::Test {
     QString Stored(const QString& app, const QString& section, const QString& key) const {
         return IniFile::Read(dir_.filePath(app + ".ini"), section, key);
     }
+    // Terminal n's chat password read back as the terminal reads it; "-" when none is stored.
+    QString Password(const QString& n) const {
+        const auto stored =
+            IniFile::Lookup(dir_.filePath("HBV-Gate.ini"), "Setting", "PWD HBV #" + n);
+        return stored ? PasswordScramble::UnscrambleText(*stored, Keys::kPasswordKey)
+                      : QStringLiteral("-");
+    }
     QTemporaryDir dir_;
     QTemporaryDir exports_;
 };
@@ -77,12 +83,6 @@ TEST_F(ConfigCommandTest, SetGetAndTheDefaultsOfKeysNotStored) {
     EXPECT_EQ(unknown.status, 1);
     EXPECT_TRUE(unknown.err.contains("NoSuchKey"));
     EXPECT_EQ(Run({"frobnicate"}).status, 2);
-    // the chat password is stored scrambled, the way the terminal reads it back
-    EXPECT_EQ(Run({"password", "5", "s3cret pw"}).status, 0);
-    EXPECT_NE(Stored("HBV-Gate", "Setting", "PWD HBV #5"), "s3cret pw");
-    EXPECT_EQ(PasswordScramble::UnscrambleText(Stored("HBV-Gate", "Setting", "PWD HBV #5"),
-                                               Keys::kPasswordKey),
-              "s3cret pw");
 }
 
 TEST_F(ConfigCommandTest, SetKeepsALineBreakInsideTheValue) {
@@ -141,11 +141,8 @@ TEST_F(ConfigCommandTest, ImportReadsAnsiAndUtf8ExportsAndKeepsTheChatPassword) 
     EXPECT_EQ(Run({"import", Export(utf8)}).status, 0);
     EXPECT_EQ(Stored("kzd_sql", "FiturPromo", "Value"),
               QString::fromUtf8("Terima kasih \u201Ccaf\u00E9\u201D"));
-    for (const char* key : {"PWD HBV #5", "PWD HBV #6"})
-        EXPECT_EQ(PasswordScramble::UnscrambleText(Stored("HBV-Gate", "Setting", key),
-                                                   Keys::kPasswordKey),
-                  password)
-            << key;
+    EXPECT_EQ(Password("5"), password);
+    EXPECT_EQ(Password("6"), password);
 }
 
 TEST_F(ConfigCommandTest, ImportRefusesWhatIsNotARegistryExport) {
@@ -159,41 +156,30 @@ TEST_F(ConfigCommandTest, ImportRefusesWhatIsNotARegistryExport) {
 // What the settings panel refuses, `set` refuses with its words and stores nothing; a pair set
 // in one command may change its count; an unknown key is stored with a warning.
 TEST_F(ConfigCommandTest, SetRefusesWhatThePanelRefusesAndWarnsOfUnknownKeys) {
-    const QString file = dir_.filePath("kzd_sql.ini");
-    struct Case {
+    const QString index = "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai";
+    const struct {
         QStringList set;
         int status;
         QString err;
-    };
-    const Case cases[] = {
-        {{"SNAwalIdx #5", "idx;no"},
-         1,
-         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
-        {{"SNAwalIdx #5", "idx;no", "SNAkhirIdx #5", "/"},
-         1,
-         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
-        {{"SNAkhirHrg #5", ","},
-         1,
-         "Setting Penangkapan HARGA tidak di ijikan karena Ubound tidak Sesuai"},
+    } cases[] = {
+        {{"SNAwalIdx #5", "idx;no"}, 1, index},
+        {{"SNAwalIdx #5", "idx;no", "SNAkhirIdx #5", "/"}, 1, index},
         {{"Pintar25", "habis;;gangguan"}, 1, "Kata Kunci belum Memenuhi Syarat Coba cek lagi..."},
         {{"SNAwalIdx #5", "idx;no", "SNAkhirIdx #5", "/;."}, 0, ""},
-        {{"SNAwalIdx #6", "idx"},
-         1,
-         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
-        {{"SNAkhirIdx #5", "/;;"},
-         1,
-         "Setting Penangkapan INDEX tidak di ijikan karena Ubound tidak Sesuai"},
+        {{"SNAwalIdx #6", "idx"}, 1, index},
+        {{"SNAkhirIdx #5", "/;;"}, 1, index},
         {{"SNAkhirIdx #5", ".;/"}, 0, ""},  // against the stored start markers
         {{"NoSuchKey", "1"},
          0,
          "warning: [kzd_sql] [Settings] NoSuchKey is not a key the terminal reads "
          "(`relvane config keys` lists them)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set.join(' ').toStdString());
         const Outcome o = Run(QStringList{"set", "kzd_sql", "Settings"} + c.set);
-        EXPECT_EQ(o.status, c.status) << c.set.join(' ').toStdString();
-        EXPECT_EQ(o.err, c.err) << c.set.join(' ').toStdString();
-        EXPECT_EQ(o.out, c.status == 0 ? "wrote " + file : "") << c.set.join(' ').toStdString();
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_EQ(o.err, c.err);
+        EXPECT_EQ(o.out, c.status == 0 ? "wrote " + dir_.filePath("kzd_sql.ini") : "");
     }
     EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAwalIdx #5"), "idx;no");
     EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAkhirIdx #5"), ".;/");
@@ -202,14 +188,14 @@ TEST_F(ConfigCommandTest, SetRefusesWhatThePanelRefusesAndWarnsOfUnknownKeys) {
     EXPECT_EQ(Stored("kzd_sql", "Settings", "NoSuchKey"), "1");
 }
 
+// The chat password from standard input, or on the line; the stored password read back.
 TEST_F(ConfigCommandTest, PasswordFromStandardInputOrRefused) {
-    struct Case {
+    const struct {
         QStringList args;
         QByteArray input;
         int status;
-        QString stored;  // the password read back, "-" when nothing is stored
-    };
-    const Case cases[] = {
+        QString stored;
+    } cases[] = {
         {{"5"}, "s3cret pw\nsecond line\n", 0, "s3cret pw"},
         {{"6"}, "from windows\r\n", 0, "from windows"},
         {{"7"}, "no line end", 0, "no line end"},
@@ -218,29 +204,18 @@ TEST_F(ConfigCommandTest, PasswordFromStandardInputOrRefused) {
         {{"five"}, "pw\n", 2, "-"},
         {{"5x", "pw"}, "", 2, "-"},
     };
-    for (const Case& c : cases) {
-        const Outcome o = Run(QStringList{"password"} + c.args, c.input);
-        EXPECT_EQ(o.status, c.status) << c.args.join(' ').toStdString();
-        const QString key = "PWD HBV #" + c.args[0];
-        const QString stored =
-            IniFile::Lookup(dir_.filePath("HBV-Gate.ini"), "Setting", key).value_or("-");
-        EXPECT_EQ(
-            stored == "-" ? stored : PasswordScramble::UnscrambleText(stored, Keys::kPasswordKey),
-            c.stored)
-            << c.args.join(' ').toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        EXPECT_EQ(Run(QStringList{"password"} + c.args, c.input).status, c.status);
+        EXPECT_EQ(Password(c.args[0]), c.stored);
     }
 }
 
+// Every key has its line of meaning, and one application lists only its own.
 TEST_F(ConfigCommandTest, KeysListsEveryKeyWithItsDefaultAndMeaning) {
     const Outcome all = Run({"keys"});
     EXPECT_EQ(all.status, 0);
-    EXPECT_TRUE(
-        all.out.contains("kzd_sql / Settings / OFFCekSaldoN  (default \"1\")\n    1: the "
-                         "extra command (RLV-CMD#N) is sent after login; 0: it is not"))
-        << all.out.toStdString();
-    EXPECT_TRUE(all.out.contains("HBV-Gate / Setting / jPORT #N  (default \"5222\")"));
-    EXPECT_TRUE(all.out.contains("NXEngine / Terminal #N / LimitPending  (default \"0\")"));
-    // every key has its line of meaning, and one application lists only its own
+    EXPECT_TRUE(all.out.contains("HBV-Gate / Setting / jPORT #N  (default \"5222\")\n    "));
     EXPECT_EQ(all.out.count("\n    "), Keys::Vocabulary().size());
     const Outcome one = Run({"keys", "hbv-gate"});
     EXPECT_TRUE(one.out.contains("UID HBV #N"));
@@ -260,11 +235,10 @@ TEST_F(ConfigCommandTest, AnUnreadableSettingsFileStopsTheTerminalAndTheCommand)
             EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar5", "1"}).status, 0);
             ASSERT_EQ(::chmod(file.toLocal8Bit().constData(), 0), 0);
         }
-        const std::array<QStringList, 3> runs = {
-            QStringList{"config", "get", "kzd_sql", "Settings", "Pintar5"},
-            QStringList{"config", "set", "kzd_sql", "Settings", "Pintar5", "0"},
-            QStringList{"--headless", "Terminal #5@@Relvane@@1@@pw"}};
-        for (const QStringList& args : runs) {
+        for (const QStringList& args :
+             {QStringList{"config", "get", "kzd_sql", "Settings", "Pintar5"},
+              {"config", "set", "kzd_sql", "Settings", "Pintar5", "0"},
+              {"--headless", "Terminal #5@@Relvane@@1@@pw"}}) {
             const Outcome o = Program(args);
             EXPECT_EQ(o.status, 1) << args.join(' ').toStdString() << folder;
             EXPECT_TRUE(o.err.contains("cannot read " + file)) << o.err.toStdString();
@@ -283,15 +257,13 @@ TEST_F(ConfigCommandTest, RootKeepsTheOwnerOfTheSettingsFile) {
     if (::geteuid() != 0) GTEST_SKIP() << "changing a file's owner needs root";
     const auto owner = [](const QString& path) {
         struct stat st {};
-        return ::stat(path.toLocal8Bit().constData(), &st) == 0
-                   ? std::pair<uid_t, gid_t>{st.st_uid, st.st_gid}
-                   : std::pair<uid_t, gid_t>{0, 0};
+        EXPECT_EQ(::stat(path.toLocal8Bit().constData(), &st), 0) << path.toStdString();
+        return std::pair<uid_t, gid_t>{st.st_uid, st.st_gid};
     };
-    const std::pair<uid_t, gid_t> nobody{65534, 65534};
-    ASSERT_EQ(::chown(dir_.path().toLocal8Bit().constData(), nobody.first, nobody.second), 0);
+    ASSERT_EQ(::chown(dir_.path().toLocal8Bit().constData(), 65534, 65534), 0);
     EXPECT_EQ(Run({"set", "HBV-Gate", "Setting", "UID HBV #5", "a@localhost"}).status, 0);
     EXPECT_EQ(Run({"password", "5", "pw"}).status, 0);
-    EXPECT_EQ(owner(dir_.filePath("HBV-Gate.ini")), nobody);
+    EXPECT_EQ(owner(dir_.filePath("HBV-Gate.ini")), (std::pair<uid_t, gid_t>{65534, 65534}));
     const QString file = dir_.filePath("kzd_sql.ini");
     EXPECT_EQ(Run({"set", "kzd_sql", "Settings", "Pintar5", "1"}).status, 0);
     ASSERT_EQ(::chown(file.toLocal8Bit().constData(), 1, 2), 0);

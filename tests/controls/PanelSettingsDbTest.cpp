@@ -29,6 +29,9 @@ class PanelSettingsTest : public OfflineTerminalTest {
                                      Keys::PerTerminal(stem, 11, suffix), kUnset);
     }
     QString LastBox() { return boxes_->isEmpty() ? QString() : boxes_->last().at(1).toString(); }
+    QStringList Failures() {
+        return Column("select katakunci from balasan where jenis='ERROR' order by id");
+    }
 
     PanelValues v_;
     std::unique_ptr<QSignalSpy> boxes_;
@@ -42,7 +45,7 @@ TEST_F(PanelSettingsTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
     v_.cmbOpr = "None";
     v_.txtParsing = "CEK.Saldo";
     v_.TxtSN[0] = "SN:";
-    v_.Text1 = "Stok Habis";
+    v_.Text1 = "Stok Habis;Gangguan";
     v_.txtSetting5 = "Stok=";
     v_.Check2 = true;
     EXPECT_TRUE(Panel().OKButton_Click(v_));
@@ -53,8 +56,10 @@ TEST_F(PanelSettingsTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
               "cek.saldo");
     EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
     EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
-    EXPECT_EQ(Stored(Keys::kPintar2), "stok habis");
-    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis");
+    // the keywords get their failure replies as on Enter
+    EXPECT_EQ(Stored(Keys::kPintar2), "stok habis;gangguan");
+    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis;Gangguan");
+    EXPECT_EQ(Failures(), QStringList({"stok habis", "gangguan"}));
     EXPECT_EQ(Stored(Keys::kOffParsing), "1");
     EXPECT_EQ(Term().Values().OffParsing, 1);
     EXPECT_EQ(Stored(Keys::kSnAwalStok), "Stok=");
@@ -64,6 +69,14 @@ TEST_F(PanelSettingsTest, SimpanWithNoneRefusesTheMethodButSavesTheRest) {
     v_.cmbOpr = "Mobo Indosat";
     EXPECT_TRUE(Panel().OKButton_Click(v_));
     EXPECT_EQ(Scalar("select group_concat(method order by id) from parsing"), "M0BO,M0BO,X");
+
+    // a list that Enter refuses is refused, leaving the list in force
+    v_.Text1 = "habis;;";
+    EXPECT_TRUE(Panel().OKButton_Click(v_));
+    EXPECT_EQ(LastBox(), "Kata Kunci belum Memenuhi Syarat Coba cek lagi...");
+    EXPECT_EQ(Stored(Keys::kPintar2), "stok habis;gangguan");
+    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Habis;Gangguan");
+    EXPECT_EQ(Failures().size(), 2);
 }
 
 // The pairs are checked ID PLN, HARGA, INDEX; an empty list has fewer markers than one marker.
@@ -98,15 +111,11 @@ TEST_F(PanelSettingsTest, CaptureMarkersAreSavedOnlyWhenEveryPairMatches) {
 // The panel shows the values in force, so that "Simpan" of an untouched panel changes nothing:
 // the extra command on by default, no hint text taken for a marker.
 TEST_F(PanelSettingsTest, LoadShowsTheValuesInForceAndSimpanKeepsThem) {
-    {  // the terminal as installed: no switch of the extra command stored
-        QFile file(Settings().FileOf(Keys::kAppKzdSql));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QByteArray text = file.readAll();
-        file.close();
-        text.replace("OFFCekSaldo11=0\n", "");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-    }
+    QFile file(Settings().FileOf(Keys::kAppKzdSql));  // as installed: no switch stored
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray text = file.readAll().replace("OFFCekSaldo11=0\n", "");
+    ASSERT_TRUE(file.resize(0) && file.seek(0) && file.write(text) == text.size());
+    file.close();
     ASSERT_EQ(Stored(Keys::kOffCekSaldo), kUnset);
     v_ = Panel().Load();
     EXPECT_TRUE(v_.Check3);
@@ -136,23 +145,4 @@ TEST_F(PanelSettingsTest, LoadShowsTheValuesInForceAndSimpanKeepsThem) {
         const QString shown = c.field < 0 ? (v.Check3 ? "1" : "0") : v.TxtSN[c.field];
         EXPECT_EQ(shown, c.shown) << c.stem << c.suffix << " " << c.stored;
     }
-}
-
-// A keyword list saved with "Simpan" gets its failure replies as on Enter, and one that Enter
-// refuses is refused, leaving the list in force.
-TEST_F(PanelSettingsTest, SimpanAddsFailureRepliesAndRefusesAnEmptyKeyword) {
-    const auto failures = [this] {
-        return Column("select katakunci from balasan where jenis='ERROR' order by id");
-    };
-    v_.Text1 = "Stok Kosong;Gangguan";
-    EXPECT_TRUE(Panel().OKButton_Click(v_));
-    EXPECT_EQ(failures(), QStringList({"stok kosong", "gangguan"}));
-    EXPECT_EQ(Stored(Keys::kPintar2), "stok kosong;gangguan");
-
-    v_.Text1 = "habis;;";
-    EXPECT_TRUE(Panel().OKButton_Click(v_));
-    EXPECT_EQ(LastBox(), "Kata Kunci belum Memenuhi Syarat Coba cek lagi...");
-    EXPECT_EQ(Stored(Keys::kPintar2), "stok kosong;gangguan");
-    EXPECT_EQ(Window().state.FailureKeywordsText, "Stok Kosong;Gangguan");
-    EXPECT_EQ(failures().size(), 2);
 }

@@ -38,7 +38,8 @@ QString XmppPeer::Password() {
     return EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
 }
 
-XmppPeer::XmppPeer(const QString& user) : user_(user) {
+XmppPeer::XmppPeer(const QString& user, bool grantPresence)
+    : user_(user), grantPresence_(grantPresence) {
     QObject::connect(&client_, &QXmppClient::messageReceived, [this](const QXmppMessage& m) {
         // A message the server kept while the account was away was meant for an earlier test.
         if (!m.body().isEmpty() && !m.stamp().isValid()) received_.append(m.body());
@@ -60,6 +61,7 @@ bool XmppPeer::Login(int timeoutMs) {
     config.setHost(QStringLiteral("127.0.0.1"));
     config.setPort(Port().toInt());
     config.setResource(QStringLiteral("test"));
+    config.setAutoAcceptSubscriptions(grantPresence_);
     client_.connectToServer(config);
     return WaitUntil([this] { return client_.isConnected(); }, timeoutMs);
 }

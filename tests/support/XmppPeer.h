@@ -8,7 +8,8 @@
 // A chat account on the private Prosody that plays a supplier or a stranger in tests.
 class XmppPeer {
   public:
-    explicit XmppPeer(const QString& user);
+    // grantPresence: it lets whoever asks see its presence.
+    explicit XmppPeer(const QString& user, bool grantPresence = false);
     ~XmppPeer();
 
     bool Login(int timeoutMs = 10000);
@@ -25,6 +26,7 @@ class XmppPeer {
 
   private:
     QString user_;
+    bool grantPresence_;
     QXmppClient client_;
     QStringList received_;
 };
