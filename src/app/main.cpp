@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ConfigCommand.h"
+#include "app/MonitorCommand.h"
 #include "app/ServiceNotify.h"
 #include "controls/Controls.h"
 #include "dispatch/Core.h"
@@ -63,6 +64,10 @@ int main(int argc, char* argv[]) {
     if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("config")) {
         QCoreApplication app(argc, argv);
         return RunConfigCommand(app.arguments().mid(2));
+    }
+    if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("monitor")) {
+        QCoreApplication app(argc, argv);
+        return RunMonitorCommand(app.arguments().mid(2));
     }
     bool headless = qEnvironmentVariable("RELVANE_HEADLESS") == QLatin1String("1");
     for (int i = 1; i < argc; ++i)

@@ -1,0 +1,123 @@
+#include "monitor/FleetSnapshot.h"
+#include "support/DbFixture.h"
+
+namespace {
+
+const QDateTime kNoon = QDateTime::fromString("2025-03-10 12:00:00", "yyyy-MM-dd hh:mm:ss");
+
+class FleetSnapshotTest : public DbTest {
+  protected:
+    // Terminal 3 works and has a bit of everything, 4 is off with only yesterday's order
+    // waiting, 7 belongs to another module and only has jobs.
+    void Seed() {
+        Rows("terminal", "terminal,modul,status",
+             {{3, "Relvane", "1"}, {4, "Relvane", "0"}, {7, "Other", "1"}});
+        Rows("job_quenue", "datetime,terminal",
+             {{"2025-03-10 11:00:00", 3},
+              {"2025-03-09 10:00:00", 3},
+              {"2025-03-10 11:00:00", 4},
+              {"2025-03-10 11:00:00", 7}});
+        Rows("transaksi", "datetime_transaksi,terminal,status",
+             {{"2025-03-10 08:00:00", 3, "1"},
+              {"2025-03-10 09:00:00", 3, "1"},
+              {"2025-03-10 10:00:00", 3, "1"},
+              {"2025-03-10 10:30:00", 3, "0"},
+              {"2025-03-09 10:30:00", 3, "1"},  // yesterday: not counted
+              {"2025-03-10 11:50:00", 3, "2"},
+              {"2025-03-10 11:59:00", 3, "2"},
+              {"2025-03-09 23:00:00", 4, "2"}});
+        Rows("outbox", "datetime,terminal",
+             {{"2025-03-10 11:00:00", 3}, {"2025-03-10 11:30:00", 3}, {"2025-03-09 11:30:00", 4}});
+        Rows("inbox", "datetime,terminal", {{"2025-03-10 11:31:00", 3}});
+        Rows("parsing", "kode_produk,terminal,active",
+             {{"S5", 3, "0"}, {"S5", 3, "0"}, {"X10", 3, "0"}, {"S10", 3, "1"}, {"S10", 4, "1"}});
+    }
+};
+
+}  // namespace
+
+TEST_F(FleetSnapshotTest, FiguresPerTerminalFromTheSharedTables) {
+    Seed();
+    FleetSnapshot s;
+    s.Refresh(Db(), kNoon);
+    ASSERT_FALSE(s.stale) << s.error.toStdString();
+    EXPECT_EQ(s.terminals.keys(), (QList<int>{3, 4, 7}));
+    struct Expected {
+        int terminal;
+        bool inTable;
+        const char* status;
+        int queued, waiting;
+        qint64 oldest;
+        int succeeded, failed;
+        const char* lastSent;
+        const char* lastReply;
+        QStringList off;
+        double rate;
+    };
+    const Expected cases[] = {
+        {3,
+         true,
+         "1",
+         2,
+         2,
+         600,
+         3,
+         1,
+         "2025-03-10 11:30:00",
+         "2025-03-10 11:31:00",
+         {"S5", "X10"},
+         0.75},
+        {4, true, "0", 1, 0, 0, 0, 0, "2025-03-09 11:30:00", "", {}, -1},
+        {7, false, "", 1, 0, 0, 0, 0, "", "", {}, -1},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.terminal);
+        const TerminalFigures t = s.terminals.value(e.terminal);
+        EXPECT_EQ(t.inTable, e.inTable);
+        EXPECT_EQ(t.status, e.status);
+        EXPECT_EQ(t.queued, e.queued);
+        EXPECT_EQ(t.waiting, e.waiting);
+        EXPECT_EQ(t.oldestWaitingSeconds, e.oldest);
+        EXPECT_EQ(t.succeeded, e.succeeded);
+        EXPECT_EQ(t.failed, e.failed);
+        EXPECT_EQ(t.lastSent.toString("yyyy-MM-dd hh:mm:ss"), e.lastSent);
+        EXPECT_EQ(t.lastReply.toString("yyyy-MM-dd hh:mm:ss"), e.lastReply);
+        EXPECT_EQ(t.productsOff, e.off);
+        EXPECT_DOUBLE_EQ(t.SuccessRate(), e.rate);
+    }
+}
+
+TEST_F(FleetSnapshotTest, StatementsDoNotGrowWithTheFleetAndAnOutageKeepsTheFiguresAsStale) {
+    Seed();
+    FleetSnapshot s;
+    quint64 before = Db().StatementCount();
+    s.Refresh(Db(), kNoon);
+    const quint64 few = Db().StatementCount() - before;
+    for (int n = 100; n < 160; ++n) {
+        Rows("terminal", "terminal,modul,status", {{n, "Relvane", "1"}});
+        Rows("job_quenue", "datetime,terminal", {{"2025-03-10 11:00:00", n}});
+        Rows("transaksi", "datetime_transaksi,terminal,status", {{"2025-03-10 11:00:00", n, "1"}});
+    }
+    before = Db().StatementCount();
+    s.Refresh(Db(), kNoon);
+    EXPECT_EQ(Db().StatementCount() - before, few);
+    EXPECT_EQ(s.statements, static_cast<int>(few));
+    EXPECT_EQ(s.terminals.size(), 63);
+
+    // The database goes away: what was read stays, marked stale, with the reason.
+    DbTarget gone = TargetFor("QMYSQL");
+    gone.database = DbName() + "_gone";
+    Database away(&Util(), "away");
+    away.Open(gone);
+    const QMap<int, TerminalFigures> kept = s.terminals;
+    s.Refresh(away, kNoon.addSecs(60));
+    EXPECT_TRUE(s.stale);
+    EXPECT_FALSE(s.error.isEmpty());
+    EXPECT_EQ(s.readAt, kNoon);
+    EXPECT_EQ(s.terminals.size(), kept.size());
+    EXPECT_EQ(s.terminals.value(3).succeeded, 3);
+    // and back: fresh again
+    s.Refresh(Db(), kNoon.addSecs(120));
+    EXPECT_FALSE(s.stale);
+    EXPECT_TRUE(s.error.isEmpty());
+}
