@@ -40,5 +40,6 @@ ProcessSample ProcessSample::Of(qint64 pid) {
     const QString status = ReadProc(pid, "status");
     s.rssKb = StatusKb(status, QStringLiteral("VmRSS"));
     s.peakRssKb = StatusKb(status, QStringLiteral("VmHWM"));
+    s.pssKb = StatusKb(ReadProc(pid, "smaps_rollup"), QStringLiteral("Pss"));
     return s;
 }

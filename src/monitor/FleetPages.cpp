@@ -53,6 +53,13 @@ QByteArray FleetPages::Json(const FleetSnapshot& s, const FeedReader& feed, cons
             {"trouble", QJsonArray::fromStringList(Trouble(t))},
         });
     }
+    QJsonArray perMinute;
+    for (auto it = s.perMinute.cbegin(); it != s.perMinute.cend(); ++it)
+        perMinute.append(QJsonObject{
+            {"minute", Stamp(QDateTime::fromSecsSinceEpoch(it.key() * 60))},
+            {"succeeded", it->succeeded},
+            {"failed", it->failed},
+        });
     QJsonObject nodes;
     for (auto it = feed.Nodes().cbegin(); it != feed.Nodes().cend(); ++it)
         nodes.insert(QString::number(it.key()), QJsonObject{{"up", it->up}, {"at", Stamp(it->at)}});
@@ -72,6 +79,7 @@ QByteArray FleetPages::Json(const FleetSnapshot& s, const FeedReader& feed, cons
         {"error", s.error},
         {"statements", s.statements},
         {"terminals", terminals},
+        {"perMinute", perMinute},
         {"nodes", nodes},
         {"feed", QJsonObject{{"accepted", static_cast<qint64>(feed.Accepted())},
                              {"dropped", static_cast<qint64>(feed.Dropped())},
@@ -177,26 +185,34 @@ QByteArray FleetPages::Html(const FleetSnapshot& s, const FeedReader& feed, cons
     }
     h += QStringLiteral("</tbody></table>");
 
-    // Orders per minute over the last hour, from the feed: sent (blue) and replies (red).
-    const qint64 lastMinute = now.toSecsSinceEpoch() / 60;
+    // Orders per minute over the last hour: sent, from the feed; settled and failed, from the
+    // database by the minute the order was placed.
+    const qint64 lastMinute = FleetSnapshot::MinuteOf(now);
+    const auto count = [&](qint64 minute, int line) {
+        if (line == 0) return feed.PerMinute(minute, 1);
+        const MinuteFigures m = s.perMinute.value(minute);
+        return line == 1 ? m.succeeded : m.failed;
+    };
     int top = 1;
     for (qint64 m = lastMinute - 59; m <= lastMinute; ++m)
-        top = qMax(top, qMax(feed.PerMinute(m, 1), feed.PerMinute(m, 2)));
+        for (int line = 0; line < 3; ++line) top = qMax(top, count(m, line));
     h += QStringLiteral(
-             "<h2>Per minute, last hour (max %1)</h2><svg width=\"600\" "
+             "<h2>Orders per minute, last hour (max %1)</h2><svg id=\"perminute\" width=\"600\" "
              "height=\"120\" viewBox=\"0 0 600 120\" style=\"border:1px solid #ccc\">")
              .arg(top);
-    for (int direction : {1, 2}) {
+    const char* colours[] = {"blue", "green", "red"};
+    for (int line = 0; line < 3; ++line) {
         QStringList points;
-        for (int i = 0; i < 60; ++i) {
-            const int n = feed.PerMinute(lastMinute - 59 + i, direction);
-            points << QStringLiteral("%1,%2").arg(i * 10 + 5).arg(115 - n * 110 / top);
-        }
+        for (int i = 0; i < 60; ++i)
+            points << QStringLiteral("%1,%2")
+                          .arg(i * 10 + 5)
+                          .arg(115 - count(lastMinute - 59 + i, line) * 110 / top);
         h += QStringLiteral("<polyline fill=\"none\" stroke=\"%1\" points=\"%2\"/>")
-                 .arg(direction == 1 ? QStringLiteral("blue") : QStringLiteral("red"),
-                      points.join(QLatin1Char(' ')));
+                 .arg(QLatin1String(colours[line]), points.join(QLatin1Char(' ')));
     }
-    h += QStringLiteral("</svg><p>blue: orders sent, red: replies received</p>");
+    h += QStringLiteral(
+        "</svg><p><span style=\"color:blue\">sent</span>, <span style=\"color:green\">"
+        "settled</span>, <span style=\"color:red\">failed</span></p>");
 
     h += QStringLiteral("<h2>Nodes</h2><p>");
     for (auto it = feed.Nodes().cbegin(); it != feed.Nodes().cend(); ++it)

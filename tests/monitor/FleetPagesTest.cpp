@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <algorithm>
 
 #include "monitor/FeedReader.h"
 #include "monitor/FleetPages.h"
@@ -61,7 +62,8 @@ TEST(FleetPagesTest, TroubleMarks) {
 }
 
 // The metrics text as a scraper reads it: parsed by the Python client library's own parser.
-TEST(FleetPagesTest, MetricsParseAsTheScrapersRead) {
+// The Grafana board shipped beside the program asks only for series the monitor serves.
+TEST(FleetPagesTest, MetricsParseAsTheScrapersReadAndServeTheBoard) {
     FeedReader feed;
     ASSERT_TRUE(feed.Take("NODE@=2@=True"));
     feed.Take("junk");
@@ -77,8 +79,15 @@ TEST(FleetPagesTest, MetricsParseAsTheScrapersRead) {
             "for f in text_string_to_metric_families(text.decode()):\n"
             "    for s in f.samples:\n"
             "        labels = ','.join('%s=%s' % kv for kv in sorted(s.labels.items()))\n"
-            "        print('%s %s{%s} %g' % (f.type, s.name, labels, s.value))\n")
-            .arg(server.Port());
+            "        print('%s %s{%s} %g' % (f.type, s.name, labels, s.value))\n"
+            "import json, re\n"
+            "board = json.load(open('%2/packaging/grafana-fleet.json'))\n"
+            "for p in board['panels']:\n"
+            "    for t in p['targets']:\n"
+            "        for name in re.findall(r'relvane_[a-z_]+', t['expr']):\n"
+            "            print('board ' + name)\n")
+            .arg(server.Port())
+            .arg(RELVANE_SOURCE_DIR);
     QProcess python;
     python.start("/usr/bin/python3", {"-c", script});  // Debian's, which has the parser
     ASSERT_TRUE(python.waitForFinished(20000));
@@ -99,6 +108,19 @@ TEST(FleetPagesTest, MetricsParseAsTheScrapersRead) {
              "gauge relvane_snapshot_stale{} 0",
          })
         EXPECT_TRUE(lines.contains(expected)) << expected << "\n" << lines.join('\n').toStdString();
+    int asked = 0;
+    for (const QString& line : lines) {
+        if (!line.startsWith("board ")) continue;
+        ++asked;
+        const QString name = line.mid(6);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const QString& l) {
+                                    return !l.startsWith("board ") &&
+                                           l.section(' ', 1, 1).section('{', 0, 0) == name;
+                                }))
+            << "the board asks for " << name.toStdString();
+    }
+    EXPECT_GT(asked, 10);
 }
 
 TEST(FleetPagesTest, JsonAndPageCarryTheFleet) {

@@ -16,7 +16,8 @@ class FleetSnapshotTest : public DbTest {
              {{"2025-03-10 11:00:00", 3},
               {"2025-03-09 10:00:00", 3},
               {"2025-03-10 11:00:00", 4},
-              {"2025-03-10 11:00:00", 7}});
+              {"2025-03-10 11:00:00", 7},
+              {"2025-03-10 11:00:00", 0}});  // a reply for the host to send: no terminal
         Rows("transaksi", "datetime_transaksi,terminal,status",
              {{"2025-03-10 08:00:00", 3, "1"},
               {"2025-03-10 09:00:00", 3, "1"},
@@ -25,7 +26,13 @@ class FleetSnapshotTest : public DbTest {
               {"2025-03-09 10:30:00", 3, "1"},  // yesterday: not counted
               {"2025-03-10 11:50:00", 3, "2"},
               {"2025-03-10 11:59:00", 3, "2"},
-              {"2025-03-09 23:00:00", 4, "2"}});
+              {"2025-03-09 23:00:00", 4, "2"},
+              // the last hour runs from 11:01:00 to the end of the current minute
+              {"2025-03-10 11:40:10", 3, "1"},
+              {"2025-03-10 11:40:50", 3, "0"},
+              {"2025-03-10 11:00:59", 4, "1"},
+              {"2025-03-10 11:01:00", 4, "1"},
+              {"2025-03-10 12:00:30", 4, "0"}});
         Rows("outbox", "datetime,terminal",
              {{"2025-03-10 11:00:00", 3}, {"2025-03-10 11:30:00", 3}, {"2025-03-09 11:30:00", 4}});
         Rows("inbox", "datetime,terminal", {{"2025-03-10 11:31:00", 3}});
@@ -61,13 +68,13 @@ TEST_F(FleetSnapshotTest, FiguresPerTerminalFromTheSharedTables) {
          2,
          2,
          600,
-         3,
-         1,
+         4,
+         2,
          "2025-03-10 11:30:00",
          "2025-03-10 11:31:00",
          {"S5", "X10"},
-         0.75},
-        {4, true, "0", 1, 0, 0, 0, 0, "2025-03-09 11:30:00", "", {}, -1},
+         4.0 / 6},
+        {4, true, "0", 1, 0, 0, 2, 1, "2025-03-09 11:30:00", "", {}, 2.0 / 3},
         {7, false, "", 1, 0, 0, 0, 0, "", "", {}, -1},
     };
     for (const Expected& e : cases) {
@@ -85,6 +92,13 @@ TEST_F(FleetSnapshotTest, FiguresPerTerminalFromTheSharedTables) {
         EXPECT_EQ(t.productsOff, e.off);
         EXPECT_DOUBLE_EQ(t.SuccessRate(), e.rate);
     }
+    // Settled and failed orders of the last hour by minute, waiting ones left out.
+    QMap<QString, QPair<int, int>> minutes;
+    for (auto it = s.perMinute.cbegin(); it != s.perMinute.cend(); ++it)
+        minutes.insert(QDateTime::fromSecsSinceEpoch(it.key() * 60).toString("hh:mm"),
+                       {it->succeeded, it->failed});
+    EXPECT_EQ(minutes, (QMap<QString, QPair<int, int>>{
+                           {"11:01", {1, 0}}, {"11:40", {1, 1}}, {"12:00", {0, 1}}}));
 }
 
 TEST_F(FleetSnapshotTest, StatementsDoNotGrowWithTheFleetAndAnOutageKeepsTheFiguresAsStale) {
@@ -115,7 +129,7 @@ TEST_F(FleetSnapshotTest, StatementsDoNotGrowWithTheFleetAndAnOutageKeepsTheFigu
     EXPECT_FALSE(s.error.isEmpty());
     EXPECT_EQ(s.readAt, kNoon);
     EXPECT_EQ(s.terminals.size(), kept.size());
-    EXPECT_EQ(s.terminals.value(3).succeeded, 3);
+    EXPECT_EQ(s.terminals.value(3).succeeded, 4);
     // and back: fresh again
     s.Refresh(Db(), kNoon.addSecs(120));
     EXPECT_FALSE(s.stale);
