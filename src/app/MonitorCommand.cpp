@@ -6,14 +6,16 @@
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 #include "monitor/FeedReader.h"
 #include "monitor/FleetPages.h"
 #include "monitor/FleetSnapshot.h"
 #include "monitor/MonitorServer.h"
+#include "monitor/SnapshotThread.h"
 #include "store/ConnectDatabase.h"
 #include "store/Database.h"
-#include "store/Errors.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
 
@@ -100,13 +102,11 @@ int RunMonitorCommand(const QStringList& arguments) {
         return 1;
     }
 
-    const SettingsStore store;
-    UtilityComponent util(home, &store);
-    Database db(&util, QStringLiteral("monitor"));
+    DbTarget target;
     try {
-        if (!ConnectDatabase(util, db, DatabasePassword(QString())))
-            err << "database not reached yet (" << db.LastOpenError()
-                << "); the figures stay stale until it answers" << Qt::endl;
+        const SettingsStore store;
+        const UtilityComponent util(home, &store);
+        target = ReadDatabaseSettings(util, DatabasePassword(QString()));
     } catch (const std::exception& e) {
         err << e.what() << Qt::endl;
         return 1;
@@ -123,25 +123,29 @@ int RunMonitorCommand(const QStringList& arguments) {
         server.Publish(FleetPages::Html(snapshot, feed, now), FleetPages::Json(snapshot, feed, now),
                        FleetPages::Metrics(snapshot, feed));
     };
-    const auto refresh = [&] {
-        snapshot.Refresh(db);
-        publish();
-    };
-    refresh();
-    QTimer refreshTimer;
-    QObject::connect(&refreshTimer, &QTimer::timeout, refresh);
-    refreshTimer.start(refreshSeconds * 1000);
+    publish();
     QTimer feedTimer;  // the feed's records show within a second
     feedTimer.setSingleShot(true);
     QObject::connect(&feedTimer, &QTimer::timeout, publish);
     QObject::connect(&feed, &FeedReader::Changed, [&feedTimer] {
         if (!feedTimer.isActive()) feedTimer.start(1000);
     });
+    SnapshotThread reader(home, target, refreshSeconds, &feed, [&](const FleetSnapshot& read) {
+        snapshot = read;
+        publish();
+    });
+    reader.Start();
     std::signal(SIGTERM, Quit);
     std::signal(SIGINT, Quit);
     out << "monitor: feed on " << feedHost.toString() << ":" << feed.Port() << ", page on http://"
         << listen << "/" << Qt::endl;
     const int code = QCoreApplication::exec();
     server.Stop();
+    if (!reader.Stop(5000)) {
+        // Its connection is still waiting for the database: end without tearing it down.
+        err << "the database did not answer; stopping without waiting for it" << Qt::endl;
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
     return code;
 }
