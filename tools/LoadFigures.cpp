@@ -44,7 +44,7 @@ void Load::Report(const Snapshot& before, const Snapshot& after, bool ok) {
     const double orders = std::max(1, settled_);
     const double perOrder = (delta("Questions") - own) / orders;
 
-    double cpuSum = 0, cpuMax = 0, rssSum = 0, rssMax = 0;
+    double cpuSum = 0, cpuMax = 0, rssSum = 0, rssMax = 0, pssSum = 0, pssAnonSum = 0;
     const size_t n = std::min(before.terminals.size(), after.terminals.size());
     for (size_t i = 0; i < n; ++i) {
         const double cpu =
@@ -54,6 +54,8 @@ void Load::Report(const Snapshot& before, const Snapshot& after, bool ok) {
         const double rss = std::max(peakRssKb_[i], after.terminals[i].rssKb) / 1024.0;
         rssSum += rss;
         rssMax = std::max(rssMax, rss);
+        pssSum += after.terminals[i].pssKb / 1024.0;
+        pssAnonSum += after.terminals[i].pssAnonKb / 1024.0;
     }
     out_ << Qt::endl
          << QStringLiteral("figures: %1 terminals, %2 orders/s offered for %3 s, load average %4")
@@ -94,6 +96,15 @@ void Load::Report(const Snapshot& before, const Snapshot& after, bool ok) {
                 .arg(cpuMax, 0, 'f', 1)
                 .arg(rssSum / std::max<size_t>(n, 1), 0, 'f', 1)
                 .arg(rssMax, 0, 'f', 1)
+         << Qt::endl;
+    // What they cost together: the shared libraries' pages counted once among them all.
+    out_ << QStringLiteral(
+                "figures: per terminal proportional memory (PSS) %1 MB mean, %2 MB of it "
+                "anonymous; %3 MB for all %4")
+                .arg(pssSum / std::max<size_t>(n, 1), 0, 'f', 1)
+                .arg(pssAnonSum / std::max<size_t>(n, 1), 0, 'f', 1)
+                .arg(pssSum, 0, 'f', 0)
+                .arg(n)
          << Qt::endl;
     // The servers and this program itself (the host and the suppliers) share the machine.
     for (size_t i = 0; i < after.servers.size() && i < before.servers.size(); ++i)

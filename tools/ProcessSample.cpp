@@ -40,6 +40,8 @@ ProcessSample ProcessSample::Of(qint64 pid) {
     const QString status = ReadProc(pid, "status");
     s.rssKb = StatusKb(status, QStringLiteral("VmRSS"));
     s.peakRssKb = StatusKb(status, QStringLiteral("VmHWM"));
-    s.pssKb = StatusKb(ReadProc(pid, "smaps_rollup"), QStringLiteral("Pss"));
+    const QString rollup = ReadProc(pid, "smaps_rollup");
+    s.pssKb = StatusKb(rollup, QStringLiteral("Pss"));
+    s.pssAnonKb = StatusKb(rollup, QStringLiteral("Pss_Anon"));
     return s;
 }

@@ -11,6 +11,7 @@ struct ProcessSample {
     qint64 rssKb = 0;
     qint64 peakRssKb = 0;
     qint64 pssKb = 0;  // proportional set: shared pages divided among the processes sharing them
+    qint64 pssAnonKb = 0;  // of it, anonymous memory (heap, stacks): the process's own
 
     static ProcessSample Of(qint64 pid);
 };

@@ -137,6 +137,9 @@ PanelValues PanelSettings::Load() {
         v.cmbOpr =
             ctx_.settings.GetSetting(kAppNxEngine, values.TerminalName, kMethod, kMethodDefault);
         v.LimitPending = StoredLimitPending();
+        v.JobsPerTick =
+            qMax(1, JobsPerTick(ctx_.settings.GetSetting(kAppNxEngine, values.TerminalName,
+                                                         kJobsPerTick, kJobsPerTickDefault)));
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("mSettingRLV_Click "), e);
     }
@@ -163,6 +166,11 @@ bool PanelSettings::OKButton_Click(const PanelValues& v) {
         Save(Own(kSnAwalStok), v.txtSetting5);
         Save(Own(kSnAkhirStok), v.txtSetting6);
         ctx_.settings.SaveSetting(kAppNxEngine, values.TerminalName, kMethod, v.cmbOpr);
+        if (JobsPerTick(QString::number(v.JobsPerTick)) > 0) {
+            ctx_.settings.SaveSetting(kAppNxEngine, values.TerminalName, kJobsPerTick,
+                                      QString::number(v.JobsPerTick));
+            values_.SetJobsPerTick(v.JobsPerTick);
+        }
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("OKButton_Click "), e);
         w_.state.Refresh();

@@ -26,6 +26,7 @@ struct PanelValues {
     QString Text1;                         // failure keywords, as typed
     QString cmbOpr;                        // supplier kind
     QString LimitPending;                  // pending limit, as stored
+    int JobsPerTick = 1;                   // orders a tick may hand over
 };
 
 // The settings panel's storage and database work, without widgets: reading the terminal's

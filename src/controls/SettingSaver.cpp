@@ -132,6 +132,13 @@ SettingSaver::SettingSaver(const SettingsStore& store, ReplyClassifier* replies,
 QString SettingSaver::Refusal(const QString& application, const QString& section,
                               const Entries& entries) const {
     for (const auto& [key, value] : entries) {
+        if (application.compare(QLatin1String(kAppNxEngine), Qt::CaseInsensitive) != 0 ||
+            key.compare(QLatin1String(kJobsPerTick), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString refusal = JobsPerTickRefusal(value);
+        if (!refusal.isEmpty()) return refusal;
+    }
+    for (const auto& [key, value] : entries) {
         if (!Identify(application, section, key).Is(kPintar2)) continue;
         const QString refusal = KeywordRefusal(value);
         if (!refusal.isEmpty()) return refusal;

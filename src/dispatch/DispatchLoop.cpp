@@ -1,5 +1,7 @@
 #include "dispatch/DispatchLoop.h"
 
+#include <cmath>
+
 #include "chat/ChatSession.h"
 #include "chat/YmQueue.h"
 #include "dispatch/Guards.h"
@@ -33,7 +35,12 @@ DispatchLoop::DispatchLoop(Context ctx, Output& out, MonitorFeed& monitor, ChatS
                            YmQueue& ym, Collaborators with, QObject* parent)
     : QObject(parent), ctx_(ctx), out_(out), monitor_(monitor), chat_(chat), ym_(ym), w_(with) {
     tmOut_.setInterval(1000);
+    // Precise: a coarse timer would round the terminals' phases back onto common instants.
+    tmOut_.setTimerType(Qt::PreciseTimer);
     connect(&tmOut_, &QTimer::timeout, this, &DispatchLoop::tmOut_Timer);
+    phase_.setSingleShot(true);
+    phase_.setTimerType(Qt::PreciseTimer);
+    connect(&phase_, &QTimer::timeout, &tmOut_, [this] { tmOut_.start(); });
 }
 
 void DispatchLoop::tmOut_Timer() {
@@ -167,19 +174,44 @@ bool DispatchLoop::Guarded(const Job& job) {
     return true;
 }
 
+int DispatchLoop::PhaseMs(int terminal) {
+    // The fractional parts of multiples of the golden ratio spread any run of numbers evenly.
+    const double golden = 0.6180339887498949;
+    const double turn = terminal * golden;
+    return static_cast<int>((turn - std::floor(turn)) * 1000);
+}
+
+void DispatchLoop::Start() {
+    tmOut_.stop();
+    phase_.start(PhaseMs(ctx_.values.TerminalNo));
+}
+
+void DispatchLoop::Stop() {
+    phase_.stop();
+    tmOut_.stop();
+}
+
 void DispatchLoop::Tick() {
     const ProcessValues& v = ctx_.values;
     if (!chat_.LoggedIn()) return;
     emit Busy();
+    const int most = qBound(1, v.JobsPerTick, Keys::kMaxJobsPerTick);
+    for (int i = 0; i < most; ++i) {
+        if (i > 0 && !chat_.LoggedIn()) return;  // the table probe logged the account out
+        if (!HandOverNext(i == 0)) return;
+    }
+}
 
+bool DispatchLoop::HandOverNext(bool firstOfTick) {
+    const ProcessValues& v = ctx_.values;
     const std::optional<Job> fetched = w_.jobs.GetQueue(v.TerminalNo);
-    if (v.BoosterMode == 1) ym_.ProcessSupplierRecv();
-    if (!fetched) return;
+    if (firstOfTick && v.BoosterMode == 1) ym_.ProcessSupplierRecv();
+    if (!fetched) return false;
     const Job& job = *fetched;
     const QString target = TargetOf(job);
 
-    TableProbeFails();
-    if (Guarded(job)) return;
+    if (firstOfTick) TableProbeFails();
+    if (Guarded(job)) return true;
 
     // The order text goes before the first "@"; what follows names the recipient, whole: a
     // chat account has an "@" of its own.
@@ -191,26 +223,26 @@ void DispatchLoop::Tick() {
     if (!unsendable.isEmpty()) {
         // Left alone it would hold up every job queued behind it.
         Drop(job, unsendable);
-        return;
+        return true;
     }
     QString unpriced;
     std::optional<WaitingOrder> order = PriceOrder(job, &unpriced);
     if (!unpriced.isEmpty()) {
         Drop(job, unpriced);
-        return;
+        return true;
     }
     // The chat client cannot take it now: the job stays queued for a later tick.
-    if (!booster && !chat_.ChatReady(message)) return;
+    if (!booster && !chat_.ChatReady(message)) return false;
     try {
-        if (!Claim(job, target, message, order ? &*order : nullptr)) return;
+        if (!Claim(job, target, message, order ? &*order : nullptr)) return false;
     } catch (const AlreadyInMailbox&) {
-        return;
+        return false;
     } catch (const std::exception& e) {
         // The waiting record cannot be written for a lasting reason (its row does not fit,
         // say): the order goes out without one rather than holding up the queue.
         if (!order || Transient(e)) throw;
         w_.waiting.LogWaitingError(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan, e);
-        if (!Claim(job, target, message, nullptr)) return;
+        if (!Claim(job, target, message, nullptr)) return false;
     }
 
     // Recorded as sent: from here on the job is never handed over again. Should the chat
@@ -228,4 +260,5 @@ void DispatchLoop::Tick() {
     monitor_.SendMonitorRecord(
         QStringLiteral("RLV #") + QString::number(v.TerminalNo) + QStringLiteral(":> (") + route,
         job.hpReseller, job.kodeReseller, job.pesan, NowStamp(), 1);
+    return true;
 }

@@ -37,9 +37,13 @@ class DispatchLoop : public QObject {
     DispatchLoop(Context ctx, Output& out, MonitorFeed& monitor, ChatSession& chat, YmQueue& ym,
                  Collaborators with, QObject* parent = nullptr);
 
-    void Start() { tmOut_.start(); }
-    void Stop() { tmOut_.stop(); }
-    // One tick; at most one job. Never entered twice at once.
+    // The first tick comes at the terminal's own phase within the second (PhaseMs), then one
+    // a second: terminals started together do not all wake at once.
+    void Start();
+    void Stop();
+    static int PhaseMs(int terminal);
+    // One tick: up to JobsPerTick jobs (1 unless the operator chose more), each through its
+    // own guards and hand-over, in queue order. Never entered twice at once.
     void tmOut_Timer();
 
     // The chat target of a job: the destination itself when it is a chat ID, else the main
@@ -52,6 +56,10 @@ class DispatchLoop : public QObject {
 
   private:
     void Tick();
+    // The next queued job through the guards and the hand-over (the booster's replies and the
+    // table probe only with the first of a tick); false when the queue is empty or the job
+    // must wait for a later tick.
+    bool HandOverNext(bool firstOfTick);
     bool TableProbeFails();
     // Runs the guards; true when they diverted, re-queued or refused the job (each said in the
     // log view), or another instance took it meanwhile.
@@ -78,5 +86,6 @@ class DispatchLoop : public QObject {
     YmQueue& ym_;
     Collaborators w_;
     QTimer tmOut_;
+    QTimer phase_;
     bool busy_ = false;
 };

@@ -15,10 +15,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSpinBox>
 
 #include "controls/WindowActions.h"
 #include "store/Errors.h"
 #include "store/Output.h"
+#include "store/SettingsKeys.h"
 
 namespace {
 
@@ -78,6 +80,11 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
     Label3_ = new QLabel(QStringLiteral("10"), f);
     Label3_->setObjectName(QStringLiteral("Label3_3"));
     Label3_->setCursor(Qt::PointingHandCursor);
+    jobsPerTick_ = new QSpinBox(f);
+    jobsPerTick_->setObjectName(QStringLiteral("JobsPerTick"));
+    jobsPerTick_->setRange(1, Keys::kMaxJobsPerTick);
+    jobsPerTick_->setToolTip(QStringLiteral(
+        "Order yang boleh dikirim dalam satu detik; tiap order tetap melewati pemeriksaannya"));
     OKButton_ = new QPushButton(QStringLiteral("Simpan"), this);
     OKButton_->setObjectName(QStringLiteral("OKButton"));
     CancelButton_ = new QPushButton(QStringLiteral("Batal"), this);
@@ -103,6 +110,8 @@ SettingsPanel::SettingsPanel(PanelSettings& settings, WindowActions& clicks, Out
     grid->addWidget(Check2_, row++, 0, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("Limit Pending:"), f), row, 0);
     grid->addWidget(Label3_, row++, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Order per detik:"), f), row, 0);
+    grid->addWidget(jobsPerTick_, row++, 1);
     grid->setRowStretch(row, 1);
 
     // The frames' long captions wrap inside them rather than widen the panel.
@@ -240,6 +249,7 @@ void SettingsPanel::Fill(const PanelValues& v) {
     txtSetting6_->setText(v.txtSetting6);
     cmbOpr_->setCurrentText(v.cmbOpr);
     Label3_->setText(v.LimitPending);
+    jobsPerTick_->setValue(v.JobsPerTick);
 }
 
 PanelValues SettingsPanel::Fields() const {
@@ -254,6 +264,7 @@ PanelValues SettingsPanel::Fields() const {
     v.Text1 = Text1_->text();
     v.cmbOpr = cmbOpr_->currentText();
     v.LimitPending = Label3_->text();
+    v.JobsPerTick = jobsPerTick_->value();
     return v;
 }
 

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 
 // The settings panel: a frame over the main window, hidden until the "&Setting" menu entry
 // fills and shows it, closed by "Simpan" (which stores every field) or by "Batal" and Escape
@@ -78,6 +79,7 @@ class SettingsPanel : public QFrame {
     QLineEdit* Text1_;
     QComboBox* cmbOpr_;
     QLabel* Label3_;
+    QSpinBox* jobsPerTick_;
     QPushButton* OKButton_;
     QPushButton* CancelButton_;
 

@@ -31,6 +31,7 @@ struct ProcessValues {
     void SetRerouting(bool on) { Pintar = on ? 1 : 0; }
     void SetOffParsing(quint8 value) { OffParsing = value; }
     void SetLimitPending(qint16 limit) { LimitPending = limit; }
+    void SetJobsPerTick(int jobs) { JobsPerTick = jobs; }
 
     // identity, from the command line
     QString TerminalName;  // "Terminal #5"; also the name of the terminal's log
@@ -72,6 +73,7 @@ struct ProcessValues {
     qint32 LimitDeposit = 100;
     bool FilterOn = false;
     qint16 LimitPending = 0;
+    int JobsPerTick = 1;  // 1 to kMaxJobsPerTick
     quint8 Prioritas = 1;
     int PriorityLevels = 0;  // items of opcode.ini [Reseller] "Prioritas"
     QString SnMulti0;

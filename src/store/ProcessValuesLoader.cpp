@@ -112,6 +112,11 @@ void ProcessValuesLoader::LoadSwitches() {
     });
     v.LimitPending = Convert::ToInt16(
         Setting(kAppNxEngine, v.TerminalName, kLimitPending, kLimitPendingDefault));
+    const QString jobsPerTick =
+        Setting(kAppNxEngine, v.TerminalName, kJobsPerTick, kJobsPerTickDefault);
+    if (!JobsPerTickRefusal(jobsPerTick).isEmpty())
+        throw RelvaneError(JobsPerTickRefusal(jobsPerTick));
+    v.JobsPerTick = JobsPerTick(jobsPerTick);
     v.AltQueueOn =
         Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
 }

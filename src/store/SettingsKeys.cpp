@@ -45,6 +45,8 @@ const QVector<Definition>& Vocabulary() {
          "deposit floor of the pending-total check (all terminals)"},
         {kAppNxEngine, kAnyTerminal, kLimitPending, false, kNone, kLimitPendingDefault,
          "waiting orders after which new ones move to another terminal (0: no limit)"},
+        {kAppNxEngine, kAnyTerminal, kJobsPerTick, false, kNone, kJobsPerTickDefault,
+         "orders one tick (a second) may hand over, each with its own guards, 1 to 50"},
         {kAppNxEngine, kAnyTerminal, kMethod, false, kNone, kMethodDefault,
          "the supplier kind; setting it writes its method code to the terminal's products"},
         {kAppNxEngineSetting, kSecSettingLain, kFilter, false, kNone, kFilterDefault,
@@ -169,6 +171,20 @@ bool KeyMatches(const Definition& d, const QString& key) {
 }
 
 }  // namespace
+
+int JobsPerTick(const QString& text) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok && n >= 1 && n <= kMaxJobsPerTick ? n : 0;
+}
+
+QString JobsPerTickRefusal(const QString& text) {
+    if (JobsPerTick(text) > 0) return QString();
+    return QStringLiteral("%1 must be a whole number from 1 to %2, not \"%3\"")
+        .arg(QLatin1String(kJobsPerTick))
+        .arg(kMaxJobsPerTick)
+        .arg(text);
+}
 
 const Definition* Find(const QString& application, const QString& section, const QString& key) {
     const Definition* best = nullptr;

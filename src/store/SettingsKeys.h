@@ -59,6 +59,10 @@ inline constexpr char kLimitDeposit[] = "LimitDeposit";  // section "Setting"
 inline constexpr char kLimitDepositDefault[] = "100";
 inline constexpr char kLimitPending[] = "LimitPending";  // section = TerminalName
 inline constexpr char kLimitPendingDefault[] = "0";
+// Orders a tick may hand over, each through its own guards and hand-over, in queue order.
+inline constexpr char kJobsPerTick[] = "JobsPerTick";  // section = TerminalName
+inline constexpr char kJobsPerTickDefault[] = "1";
+inline constexpr int kMaxJobsPerTick = 50;
 inline constexpr char kMethod[] = "Method";  // section = TerminalName
 inline constexpr char kMethodDefault[] = "None";
 
@@ -183,5 +187,11 @@ QStringList Applications();
 // The definition a concrete (application, section, key) falls under, longest stem first;
 // nullptr when the key is not part of the vocabulary.
 const Definition* Find(const QString& application, const QString& section, const QString& key);
+
+// The orders-per-tick setting's value; 0 when the text is not a whole number from 1 to
+// kMaxJobsPerTick.
+int JobsPerTick(const QString& text);
+// Why a text cannot be the orders-per-tick setting; empty when it can.
+QString JobsPerTickRefusal(const QString& text);
 
 }  // namespace Keys

@@ -186,6 +186,20 @@ TEST_F(ConfigCommandTest, SetRefusesWhatThePanelRefusesAndWarnsOfUnknownKeys) {
     EXPECT_EQ(Stored("kzd_sql", "Settings", "SNAwalIdx #6"), "");
     EXPECT_EQ(Stored("kzd_sql", "Settings", "Pintar25"), "");
     EXPECT_EQ(Stored("kzd_sql", "Settings", "NoSuchKey"), "1");
+
+    // the orders a tick may hand over: a whole number from 1 to 50
+    const std::pair<const char*, bool> jobs[] = {
+        {"0", false}, {"51", false}, {"2x", false}, {"50", true}, {"", false}};
+    for (const auto& [value, ok] : jobs) {
+        SCOPED_TRACE(value);
+        const Outcome o = Run({"set", "NXEngine", "Terminal #5", "JobsPerTick", value});
+        EXPECT_EQ(o.status, ok ? 0 : 1);
+        EXPECT_EQ(
+            o.err,
+            ok ? QString()
+               : QString("JobsPerTick must be a whole number from 1 to 50, not \"%1\"").arg(value));
+    }
+    EXPECT_EQ(Stored("NXEngine", "Terminal #5", "JobsPerTick"), "50");
 }
 
 // The chat password from standard input, or on the line; the stored password read back.

@@ -1,4 +1,5 @@
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "chat/ChatSession.h"
 #include "dispatch/DispatchLoop.h"
@@ -89,6 +90,54 @@ TEST_F(OfflineTerminalTest, BoosterHandsEachJobOverOnceAndWhole) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE tujuan = '08124'"), "0");
+}
+
+TEST_F(OfflineTerminalTest, ATickHandsOverUpToJobsPerTickEachOnItsOwnInQueueOrder) {
+    StartOffline(11, true);
+    Term().Values().SetJobsPerTick(3);
+    Term().Chat().LoginYM_Click();
+    QueueJob("08121", "S5.08121.1");
+    QueueJob("08122", QString(161, 'b'));  // dropped: the tick goes on with the next job
+    QueueJob("08123", "S5.08123.3");
+    QueueJob("08124", "S5.08124.4");
+    QueueJob("08125", "S5.08125.5");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "2");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(LEFT(pesan, 10), '|', status ORDER BY id) FROM outbox"),
+              "S5.08121.1|1,bbbbbbbbbb|0,S5.08123.3|1");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(pesan ORDER BY id) FROM job_quenue"),
+              "S5.08124.4,S5.08125.5");
+    Tick();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "4");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status ORDER BY id) FROM outbox"), "1,0,1,1,1");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(tujuan ORDER BY id) FROM transaksi WHERE status = '2'"),
+              "08121,08123,08124,08125");
+}
+
+// However the terminals are numbered, those started together wake spread over the second.
+TEST(DispatchLoopTest, TerminalsStartedTogetherTickApart) {
+    const auto numbers = [](int first, int step, int count) {
+        QList<int> list;
+        for (int i = 0; i < count; ++i) list << first + i * step;
+        return list;
+    };
+    for (const QList<int>& terminals :
+         {numbers(1, 1, 100), numbers(5, 100, 100), numbers(101, 1, 100), numbers(1, 1, 20)}) {
+        SCOPED_TRACE(terminals.first());
+        QList<int> phases;
+        for (int n : terminals) {
+            phases << DispatchLoop::PhaseMs(n);
+            ASSERT_GE(phases.last(), 0);
+            ASSERT_LT(phases.last(), 1000);
+        }
+        int busiest = 0;  // terminals waking in the busiest 100 ms of the second
+        for (int start = 0; start < 1000; ++start)
+            busiest = std::max<int>(
+                busiest, std::count_if(phases.begin(), phases.end(),
+                                       [&](int p) { return (p - start + 1000) % 1000 < 100; }));
+        EXPECT_LE(busiest, terminals.size() / 10 + 2);
+    }
 }
 
 TEST_F(OfflineTerminalTest, JobTheBoosterCannotTakeIsDroppedNotRetried) {

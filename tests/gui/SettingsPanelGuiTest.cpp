@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -72,6 +73,7 @@ TEST_F(SettingsPanelGuiTest, SimpanStoresWhatTheFieldsHoldAndCloses) {
     Type("TxtSN_15", "/");
     Type("txtSetting_6", ".");
     Get<QCheckBox>("Check3")->setChecked(true);
+    Get<QSpinBox>("JobsPerTick")->setValue(4);
     Simpan();
     EXPECT_FALSE(panel_->isVisible());
     EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
@@ -81,6 +83,7 @@ TEST_F(SettingsPanelGuiTest, SimpanStoresWhatTheFieldsHoldAndCloses) {
     EXPECT_EQ(Stored(Keys::kOffCekSaldo), "1");
     EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod),
               "Mobo Indosat");
+    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kJobsPerTick), "4");
     EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
 }
 
