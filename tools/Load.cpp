@@ -32,6 +32,10 @@ Load::Load(Database& db, Options options, QTextStream& out, QObject* parent)
     watchTimer_.setInterval(50);
     connect(&watchTimer_, &QTimer::timeout, this, &Load::Watch);
     sampleTimer_.setInterval(1000);
+    connect(&burstTimer_, &QTimer::timeout, this, [this] {
+        const DbResult r = db_.Exec(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Questions'"));
+        questions_.emplace_back(NowMs(), r.Int(0, QStringLiteral("Value")));
+    });
     connect(&sampleTimer_, &QTimer::timeout, this, [this] {
         for (size_t i = 0; i < terminals_.size(); ++i)
             peakRssKb_[i] =
@@ -317,6 +321,9 @@ void Load::WaitForEmptyQueues() {
     QTimer::singleShot(3000, this, [this] {
         idleBefore_ = Take();
         out_ << "load: idle for " << o_.idleSeconds << " s" << Qt::endl;
+        questions_.clear();
+        burstTimer_.setTimerType(Qt::PreciseTimer);
+        burstTimer_.start(10);
         QTimer::singleShot(o_.idleSeconds * 1000, this, &Load::MeasureIdle);
     });
 }

@@ -87,6 +87,8 @@ class Load : public QObject {
     void Report(const Snapshot& before, const Snapshot& after, bool ok);
     void WaitForEmptyQueues();
     void MeasureIdle();
+    // The statements of the busiest 100 ms of the idle period, and of 100 ms on average.
+    std::pair<double, double> IdleBursts() const;
     void Finish(bool ok);
     void StopTerminals();
     Counters ReadCounters();
@@ -104,6 +106,9 @@ class Load : public QObject {
     QHash<QString, qint64> startDeposits_;
     QElapsedTimer clock_;
     QTimer queueTimer_, watchTimer_, sampleTimer_;
+    // While idle, the server's statement counter every 10 ms: (time in ms, Questions).
+    QTimer burstTimer_;
+    std::vector<std::pair<qint64, qint64>> questions_;
     Snapshot before_, after_, idleBefore_;
     int total_ = 0;
     int queued_ = 0;
