@@ -3,6 +3,7 @@
 #include <QProcess>
 
 #include "Environment.h"
+#include "Schema.h"
 
 DbTarget BenchTarget(const QString& driver) {
     DbTarget target;
@@ -13,4 +14,14 @@ DbTarget BenchTarget(const QString& driver) {
     target.password = EnvOr("RELVANE_DB_PASSWORD", "relvane");
     target.database = QStringLiteral("relvane_demo");  // ./run services start loads its schema
     return target;
+}
+
+void RecreateBenchDatabase(Database& admin, const QString& name) {
+    admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS ") + name);
+    admin.Exec(QStringLiteral("CREATE DATABASE ") + name +
+               QStringLiteral(" CHARACTER SET utf8mb4"));
+    admin.Exec(QStringLiteral("USE ") + name);
+    for (const QString& statement :
+         SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
+        admin.Exec(statement);
 }

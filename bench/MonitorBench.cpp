@@ -32,13 +32,7 @@ const int kOrdersPerDay = 100000;
 const int kDaysBefore = 3;  // older orders the day's statements must not read
 
 void Seed(Database& admin) {
-    admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS ") + kDatabase);
-    admin.Exec(QStringLiteral("CREATE DATABASE ") + kDatabase +
-               QStringLiteral(" CHARACTER SET utf8mb4"));
-    admin.Exec(QStringLiteral("USE ") + kDatabase);
-    for (const QString& statement :
-         SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
-        admin.Exec(statement);
+    RecreateBenchDatabase(admin, kDatabase);
     const QString terminals = QString::number(kTerminals);
     admin.Exec(QStringLiteral("INSERT INTO terminal (terminal, modul, status) SELECT seq, "
                               "'Relvane', '1' FROM seq_1_to_%1")

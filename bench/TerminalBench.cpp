@@ -16,7 +16,6 @@
 #include "BenchSupport.h"
 #include "Environment.h"
 #include "FakeSupplier.h"
-#include "Schema.h"
 #include "chat/PasswordScramble.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
@@ -74,13 +73,7 @@ int main(int argc, char* argv[]) {
                      qPrintable(admin.LastOpenError()));
         return 1;
     }
-    admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS ") + kDatabase);
-    admin.Exec(QStringLiteral("CREATE DATABASE ") + kDatabase +
-               QStringLiteral(" CHARACTER SET utf8mb4"));
-    admin.Exec(QStringLiteral("USE ") + kDatabase);
-    for (const QString& statement :
-         SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
-        admin.Exec(statement);
+    RecreateBenchDatabase(admin, kDatabase);
     admin.Exec(
         QStringLiteral("INSERT INTO terminal (terminal, modul, status) VALUES (?, 'Relvane', '0')"),
         {kTerminal});
