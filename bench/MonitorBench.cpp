@@ -189,6 +189,7 @@ void ReportProgram(const DbTarget& target, int terminals, int seconds) {
     }
     const double wall = clock.nsecsElapsed() / 1e9;
     const ProcessSample after = ProcessSample::Of(monitor.processId());
+    Pump(1500);  // the page shows the feed's last records within a second
     const auto json = page.Get("/api/fleet");
     const QByteArray fleet = json ? QByteArray::fromStdString(json->body) : QByteArray();
     const int accepted = fleet.mid(fleet.indexOf("\"accepted\":") + 11).split(',').value(0).toInt();
