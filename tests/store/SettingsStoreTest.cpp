@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <array>
 
@@ -85,4 +86,21 @@ TEST(SettingsVocabulary, FindsDefinitionsOfConcreteKeys) {
           {"HBV-Gate", "Setting", "UID HBV #", "<unknown>"},
           {"kzd_sql", "Settings", "Pintar25", "stok tidak tersedia;belum di open"}})
         EXPECT_EQ(def(app, section, key), value) << key;
+}
+
+// An application name is a file name in the folder, whatever its letter case, and never a path.
+TEST_F(SettingsStoreTest, ApplicationNamesCompareWithoutCaseAndNeverLeaveTheFolder) {
+    const SettingsStore store(dir_.filePath("settings"));
+    store.SaveSetting("hbv-gate", "Setting", "UID HBV #5", "terminal5@localhost");
+    EXPECT_EQ(store.FileOf("HBV-Gate"), dir_.filePath("settings/HBV-Gate.ini"));
+    store.SaveSetting("MyTool", "S", "k", "1");
+    EXPECT_EQ(store.GetSetting("MYTOOL", "s", "k"), "1");  // a name the program does not know
+    EXPECT_EQ(QDir(store.Folder()).entryList(QDir::Files),
+              (QStringList{"HBV-Gate.ini", "MyTool.ini"}));
+    for (const QString name : {"", "../outside", "a/b", "a\\b", "..", "x\ny"}) {
+        EXPECT_THROW(store.FileOf(name), RelvaneError) << name.toStdString();
+        EXPECT_THROW(store.SaveSetting(name, "S", "k", "v"), RelvaneError);
+    }
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"settings"});
 }
