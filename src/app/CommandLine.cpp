@@ -76,7 +76,7 @@ QString CommandLine::Information(const QStringList& arguments) {
 }
 
 std::optional<qint16> CommandLine::TerminalNumber(const QString& text) {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
+    static const QRegularExpression digits(QStringLiteral("\\A[0-9]{1,5}\\z"));
     const int n = digits.match(text).hasMatch() ? text.toInt() : 0;
     if (n < 1 || n > 32767) return std::nullopt;
     return static_cast<qint16>(n);
@@ -102,7 +102,7 @@ CommandLine::Host CommandLine::ReadHost(QString* problem) const {
         return unusable(QStringLiteral("the terminal name \"%1\" is not \"Terminal #\" "
                                        "followed by a number from 1 to 32767")
                             .arg(name));
-    static const QRegularExpression node(QStringLiteral("^[0-9]{1,5}$"));
+    static const QRegularExpression node(QStringLiteral("\\A[0-9]{1,5}\\z"));
     const QString nodeText = fields.value(2);
     if (!node.match(nodeText).hasMatch() || nodeText.toInt() > 32767)
         return unusable(

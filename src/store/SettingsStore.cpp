@@ -37,7 +37,7 @@ QString SettingsStore::NameProblem(const QString& application) {
 }
 
 QString SettingsStore::Spelling(const QString& application) {
-    static const QRegularExpression terminal(QStringLiteral("^terminal #(\\d+)$"),
+    static const QRegularExpression terminal(QStringLiteral("\\Aterminal #([0-9]+)\\z"),
                                              QRegularExpression::CaseInsensitiveOption);
     if (const auto m = terminal.match(application); m.hasMatch())
         return QStringLiteral("Terminal #") + m.captured(1);

@@ -92,6 +92,7 @@ TEST(Main, CarelessCommandLinesNamesAndValuesEndTheProgram) {
         {{"--headless", "Terminal #0@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"terminal name"}, true},
         {{"--headless", "Terminal #5@@Relvane@@1.5@@pw"}, {}, {}, {}, 2, {"node number"}, true},
         {{"--headless", "Terminal #5@@Relvane@@@@pw"}, {}, {}, {}, 2, {"node number"}, true},
+        {{"--headless", "Terminal #5\n@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"terminal name"}, true},
         {{"--headless", "../../x@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"\"../../x\""}, true},
         {{"--headless", "--help"}, {}, {}, {}, 0, {usage}, true},
         {{"--headless", "Reserved"}, {}, {}, {}, 0, {}, true},
