@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -59,10 +61,74 @@ CommandLine CommandLine::Parse(const QStringList& arguments, const QString& exec
     return c;
 }
 
-QString CommandLine::Information(const QString& firstArgument) {
-    if (firstArgument == QLatin1String("--version"))
-        return QStringLiteral("relvane " RELVANE_VERSION "\n");
-    if (firstArgument == QLatin1String("--help") || firstArgument == QLatin1String("-h"))
-        return QString::fromUtf8(kHelp);
+QString CommandLine::Information(const QStringList& arguments) {
+    const QString command = arguments.value(1);
+    if (command == QLatin1String("config") || command == QLatin1String("monitor")) return QString();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--home"))
+            ++i;  // its folder, whatever it is called
+        else if (arguments[i] == QLatin1String("--version"))
+            return QStringLiteral("relvane " RELVANE_VERSION "\n");
+        else if (arguments[i] == QLatin1String("--help") || arguments[i] == QLatin1String("-h"))
+            return QString::fromUtf8(kHelp);
+    }
     return QString();
+}
+
+std::optional<qint16> CommandLine::TerminalNumber(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("\\A[0-9]{1,5}\\z"));
+    const int n = digits.match(text).hasMatch() ? text.toInt() : 0;
+    if (n < 1 || n > 32767) return std::nullopt;
+    return static_cast<qint16>(n);
+}
+
+CommandLine::Host CommandLine::ReadHost(QString* problem) const {
+    const auto unusable = [problem](const QString& why) {
+        if (problem != nullptr) *problem = why;
+        return Host::Unusable;
+    };
+    if (hostLine.trimmed() == QLatin1String("Reserved")) return Host::Reserved;
+    if (hostLine.trimmed().isEmpty()) return unusable(QStringLiteral("no host line"));
+    const QStringList fields = hostLine.split(QStringLiteral("@@"));
+    if (fields.size() < 2)
+        return unusable(QStringLiteral("\"%1\" is not a host line: its fields are separated by "
+                                       "\"@@\"")
+                            .arg(hostLine));
+    if (fields[1] != QLatin1String("Relvane")) return Host::OtherModule;
+    // The name becomes the log's file name and a settings file's: nothing but the pattern.
+    const QString name = fields[0];
+    if (!name.startsWith(QLatin1String("Terminal #")) ||
+        !TerminalNumber(name.mid(int(qstrlen("Terminal #")))))
+        return unusable(QStringLiteral("the terminal name \"%1\" is not \"Terminal #\" "
+                                       "followed by a number from 1 to 32767")
+                            .arg(name));
+    static const QRegularExpression node(QStringLiteral("\\A[0-9]{1,5}\\z"));
+    const QString nodeText = fields.value(2);
+    if (!node.match(nodeText).hasMatch() || nodeText.toInt() > 32767)
+        return unusable(
+            QStringLiteral("the node number \"%1\" is not a whole number from 0 to 32767")
+                .arg(nodeText));
+    return Host::Terminal;
+}
+
+int CommandLine::EndBeforeStart(QTextStream& err) const {
+    QString problem;
+    switch (ReadHost(&problem)) {
+        case Host::Reserved:
+        case Host::OtherModule:
+            return 0;
+        case Host::Unusable:
+            err << "relvane: " << problem << "\n"
+                << QString::fromUtf8(kHelp).section(QLatin1Char('\n'), 0, 0) << "\n"
+                << "(relvane --help says more)" << Qt::endl;
+            return 2;
+        case Host::Terminal:
+            break;
+    }
+    if (!QFileInfo(home).isDir()) {
+        err << "relvane: the program folder " << home << " does not exist (--home DIR, else "
+            << "RELVANE_HOME): no " << home << "/Setting.ini" << Qt::endl;
+        return 1;
+    }
+    return -1;
 }

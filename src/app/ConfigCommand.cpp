@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/RegistryImport.h"
 #include "chat/PasswordScramble.h"
 #include "controls/SettingSaver.h"
@@ -121,10 +122,9 @@ std::optional<QString> ReadPassword(const QString& terminal, QTextStream& err) {
 }
 
 int Password(const SettingsStore& store, const QStringList& a, QTextStream& out, QTextStream& err) {
-    bool number = false;
-    const int terminal = a[0].trimmed().toInt(&number);
-    if (!number || terminal < 0 || terminal > 32767) {
-        err << "not a terminal number: " << a[0] << Qt::endl;
+    const std::optional<qint16> terminal = CommandLine::TerminalNumber(a[0]);
+    if (!terminal) {
+        err << "not a terminal number (1 to 32767): " << a[0] << Qt::endl;
         return 2;
     }
     std::optional<QString> password = a.value(1);
@@ -134,7 +134,7 @@ int Password(const SettingsStore& store, const QStringList& a, QTextStream& out,
         return 1;
     }
     store.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting,
-                      Keys::PerTerminal(Keys::kPwdHbv, terminal),
+                      Keys::PerTerminal(Keys::kPwdHbv, *terminal),
                       PasswordScramble::ScrambleText(*password, Keys::kPasswordKey));
     out << "wrote " << store.FileOf(Keys::kAppHbvGate) << Qt::endl;
     return 0;
@@ -192,8 +192,9 @@ int List(const SettingsStore& store, const QStringList& a, QTextStream& out) {
     return 0;
 }
 
-// Saves every string value of the export into the store, then prints how many each
-// application got and what was left out.
+// Saves every string value of the export into the store, each application's file in one
+// write, then prints how many each application got and what was left out. Not zero when a
+// value meant for the store could not be read or stored.
 int Import(const SettingsStore& store, const QString& path, QTextStream& out, QTextStream& err) {
     RegistryImport reg;
     if (!reg.Read(path)) {
@@ -201,27 +202,37 @@ int Import(const SettingsStore& store, const QString& path, QTextStream& out, QT
         return 1;
     }
     QStringList applications;
-    QHash<QString, int> counts;
-    QStringList unstorable;
+    QHash<QString, QList<IniFile::Entry>> entries;  // by the folded application name
     for (const RegistryImport::Value& v : reg.Values()) {
-        // A name the settings file cannot hold is left out, not the rest of the export.
+        const QString id = v.application.toCaseFolded();
+        if (!entries.contains(id)) applications.append(v.application);
+        entries[id].append({v.section, v.key, v.value});
+    }
+    QStringList unstored;
+    int stored = 0;
+    for (const QString& app : applications) {
+        const int count = entries[app.toCaseFolded()].size();
+        const QString values = count == 1 ? QStringLiteral(" value") : QStringLiteral(" values");
         try {
-            store.SaveSetting(v.application, v.section, v.key, v.value);
+            store.SaveSettings(app, entries[app.toCaseFolded()]);
         } catch (const RelvaneError& e) {
-            unstorable.append(e.Description());
+            unstored.append(QString::number(count) + values + " of " + app + ": " +
+                            e.Description());
             continue;
         }
-        if (!counts.contains(v.application)) applications.append(v.application);
-        ++counts[v.application];
+        stored += count;
+        out << app << ": " << count << values << Qt::endl;
     }
-    for (const QString& app : applications)
-        out << app << ": " << counts[app] << (counts[app] == 1 ? " value" : " values") << Qt::endl;
-    if (applications.isEmpty()) out << "no values imported" << Qt::endl;
-    for (const QString& line : reg.Skipped() + unstorable) out << "skipped " << line << Qt::endl;
+    if (stored == 0) out << "no values imported" << Qt::endl;
+    for (const QString& line : reg.Skipped()) out << "skipped " << line << Qt::endl;
     if (reg.KeysOutside() > 0)
         out << "ignored " << reg.KeysOutside() << (reg.KeysOutside() == 1 ? " key" : " keys")
             << " outside HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings" << Qt::endl;
-    return 0;
+    for (const QString& line : unstored) err << "not stored: " << line << Qt::endl;
+    if (reg.Unreadable() > 0)
+        err << reg.Unreadable() << (reg.Unreadable() == 1 ? " value" : " values")
+            << " could not be read or named in the settings store (listed as skipped)" << Qt::endl;
+    return unstored.isEmpty() && reg.Unreadable() == 0 ? 0 : 1;
 }
 
 }  // namespace

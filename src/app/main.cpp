@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <csignal>
@@ -54,12 +56,12 @@ void PrintHeadless(Core& core) {
 
 int main(int argc, char* argv[]) {
     // Answered before any application object exists: no display, no program folder needed.
-    if (argc > 1) {
-        const QString information = CommandLine::Information(QString::fromLocal8Bit(argv[1]));
-        if (!information.isEmpty()) {
-            QTextStream(stdout) << information;
-            return 0;
-        }
+    QStringList words;
+    for (int i = 0; i < argc; ++i) words.append(QString::fromLocal8Bit(argv[i]));
+    const QString information = CommandLine::Information(words);
+    if (!information.isEmpty()) {
+        QTextStream(stdout) << information;
+        return 0;
     }
     if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("config")) {
         QCoreApplication app(argc, argv);
@@ -69,6 +71,12 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return RunMonitorCommand(app.arguments().mid(2));
     }
+    // A line that starts no terminal ends here, before a window or the database is opened.
+    const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    QTextStream err(stderr);
+    const int end =
+        CommandLine::Parse(words, QFileInfo(executable).absolutePath()).EndBeforeStart(err);
+    if (end >= 0) return end;
     bool headless = qEnvironmentVariable("RELVANE_HEADLESS") == QLatin1String("1");
     for (int i = 1; i < argc; ++i)
         headless = headless || QLatin1String(argv[i]) == QLatin1String("--headless");

@@ -1,8 +1,10 @@
 #include "store/ConnectDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "store/Errors.h"
+#include "store/IniFile.h"
 #include "store/UtilityComponent.h"
 
 QString DatabasePassword(const QString& commandLineField) {
@@ -25,6 +27,15 @@ QString DatabasePassword(const QString& commandLineField) {
 DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password) {
     const QString path = util.ProgramFile(QStringLiteral("Setting.ini"));
     const QString section = QStringLiteral("Database");
+    // Without the file or its section every field would be empty: a terminal running against
+    // a database nobody named.
+    if (!QFileInfo::exists(path))
+        throw RelvaneError(QStringLiteral("%1 is missing: the program folder (--home DIR, else "
+                                          "RELVANE_HOME) needs it with a [Database] section")
+                               .arg(path));
+    const QStringList sections = IniFile::Sections(path);
+    if (!sections.contains(section, Qt::CaseInsensitive))
+        throw RelvaneError(QStringLiteral("%1 has no [Database] section").arg(path));
     DbTarget target;
     target.driver = util.ReadIni(path, section, QStringLiteral("Driver"));
     target.server = util.ReadIni(path, section, QStringLiteral("Server"));

@@ -15,7 +15,8 @@ class UtilityComponent;
 QString DatabasePassword(const QString& commandLineField);
 
 // Setting.ini [Database] "Driver", "Server", "Database", "UID" and the optional "Port", with
-// the password given.
+// the password given. Throws RelvaneError naming the file when it is missing or has no
+// [Database] section.
 DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password);
 
 // Opens the one connection from Setting.ini. A failure is logged to the "db" log and the

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QTextCodec>
@@ -350,49 +351,80 @@ QString Read(const QString& path, const QString& section, const QString& key) {
 
 void Write(const QString& path, const QString& section, const QString& key, const QString& value,
            NewFile newFile) {
+    Write(path, QList<Entry>{{section, key, value}}, newFile);
+}
+
+void Write(const QString& path, const QList<Entry>& entries, NewFile newFile) {
     // Values are escaped; a name is written as it is, and a line break in it would open a line
     // of its own.
-    if (HoldsControls(section) || HoldsControls(key))
-        throw RelvaneError(QStringLiteral("cannot write %1: control character in [%2] %3")
-                               .arg(path, section, key));
-    if (!StorableNames(section, key))
-        throw RelvaneError(
-            QStringLiteral("cannot write %1: [%2] %3 cannot be stored").arg(path, section, key));
+    for (const Entry& e : entries) {
+        if (HoldsControls(e.section) || HoldsControls(e.key))
+            throw RelvaneError(QStringLiteral("cannot write %1: control character in [%2] %3")
+                                   .arg(path, e.section, e.key));
+        if (!StorableNames(e.section, e.key))
+            throw RelvaneError(QStringLiteral("cannot write %1: [%2] %3 cannot be stored")
+                                   .arg(path, e.section, e.key));
+    }
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
     if (!lock.tryLock(10000)) throw RelvaneError(QStringLiteral("cannot lock %1").arg(path));
 
     IniText ini = Load(path);
-    const QString entry = key + QLatin1Char('=') + Protected(value);
-    int keyLine = -1;
-    ForEachEntry(ini, Convert::TrimBlanks(section), [&](int i, const QString& k, const QString&) {
-        if (!SameName(k, Convert::TrimBlanks(key))) return true;
-        keyLine = i;
-        return false;
-    });
-    if (keyLine >= 0) {
-        ini.lines[keyLine] = entry;
-    } else {
-        // Append after the last non-blank line of the section, or add the section at the end.
-        int sectionStart = -1, insertAt = -1;
-        for (int i = 0; i < ini.lines.size(); ++i) {
-            if (auto name = SectionName(ini.lines[i])) {
-                if (sectionStart >= 0) break;
-                if (SameName(*name, Convert::TrimBlanks(section))) sectionStart = insertAt = i;
-            } else if (sectionStart >= 0 && !ini.lines[i].trimmed().isEmpty()) {
-                insertAt = i;
-            }
+    // The file in blocks: the lines before the first section, then each section with its
+    // lines. A key is found in the first section of its name that holds it, and a new key goes
+    // after the last non-blank line of the first section of that name, so that any number of
+    // entries are placed in one pass.
+    struct Block {
+        QStringList lines;
+        int insertAt = 0;
+    };
+    QList<Block> blocks{Block{}};
+    QHash<QString, int> firstBlock;                // folded section name -> block
+    QHash<QString, std::pair<int, int>> keyLines;  // folded "section]key" -> block, line
+    const auto fold = [](const QString& name) { return Convert::TrimBlanks(name).toCaseFolded(); };
+    QString current;
+    bool inSection = false;
+    for (const QString& line : ini.lines) {
+        if (auto name = SectionName(line)) {
+            blocks.append(Block{{line}, 0});
+            current = name->toCaseFolded();
+            inSection = true;
+            if (!firstBlock.contains(current)) firstBlock.insert(current, blocks.size() - 1);
+            continue;
         }
-        if (sectionStart >= 0) {
-            ini.lines.insert(insertAt + 1, entry);
-        } else {
-            if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty())
-                ini.lines.append(QString());
-            ini.lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            ini.lines.append(entry);
+        Block& block = blocks.last();
+        block.lines.append(line);
+        if (!line.trimmed().isEmpty()) block.insertAt = block.lines.size() - 1;
+        QString k, v;
+        if (inSection && SplitEntry(line, &k, &v)) {
+            const QString id = current + QLatin1Char(']') + k.toCaseFolded();
+            if (!keyLines.contains(id))
+                keyLines.insert(id, {blocks.size() - 1, block.lines.size() - 1});
         }
     }
+    for (const Entry& e : entries) {
+        const QString section = fold(e.section);
+        const QString id = section + QLatin1Char(']') + fold(e.key);
+        const QString entry = e.key + QLatin1Char('=') + Protected(e.value);
+        if (const auto at = keyLines.constFind(id); at != keyLines.constEnd()) {
+            blocks[at->first].lines[at->second] = entry;
+            continue;
+        }
+        if (!firstBlock.contains(section)) {
+            Block& last = blocks.last();
+            if (!last.lines.isEmpty() && !last.lines.last().trimmed().isEmpty())
+                last.lines.append(QString());
+            blocks.append(Block{{QLatin1Char('[') + e.section + QLatin1Char(']')}, 0});
+            firstBlock.insert(section, blocks.size() - 1);
+        }
+        const int b = firstBlock.value(section);
+        Block& block = blocks[b];
+        block.lines.insert(++block.insertAt, entry);
+        keyLines.insert(id, {b, block.insertAt});
+    }
+    ini.lines.clear();
+    for (const Block& block : blocks) ini.lines += block.lines;
     Save(path, ini, newFile);
 }
 

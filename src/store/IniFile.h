@@ -34,6 +34,15 @@ enum class NewFile { Shared, OwnerOnly };
 void Write(const QString& path, const QString& section, const QString& key, const QString& value,
            NewFile newFile = NewFile::Shared);
 
+// Every entry in one write of the file, as if written one after the other (a later entry of a
+// key wins). Nothing is written when a name is refused.
+struct Entry {
+    QString section;
+    QString key;
+    QString value;
+};
+void Write(const QString& path, const QList<Entry>& entries, NewFile newFile = NewFile::Shared);
+
 // The value on one line for people to read: in its escaped form when it holds control
 // characters, else as it is.
 QString Printable(const QString& value);

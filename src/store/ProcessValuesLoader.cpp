@@ -1,5 +1,7 @@
 #include "store/ProcessValuesLoader.h"
 
+#include <limits>
+
 #include "store/Convert.h"
 #include "store/Errors.h"
 #include "store/Lookups.h"
@@ -12,6 +14,16 @@
 
 using namespace Keys;
 
+namespace {
+
+// Where a value stands, for a message: HBV-Gate [Setting] AUTOLOGIN #5 = "256".
+QString Stored(const QString& app, const QString& section, const QString& key,
+               const QString& value) {
+    return QStringLiteral("%1 [%2] %3 = \"%4\"").arg(app, section, key, value);
+}
+
+}  // namespace
+
 ProcessValuesLoader::ProcessValuesLoader(ProcessValues& values, const SettingsStore& settings,
                                          UtilityComponent& util, Lookups& lookups, Output& out)
     : v_(values), settings_(settings), util_(util), lookups_(lookups), out_(out) {}
@@ -19,6 +31,21 @@ ProcessValuesLoader::ProcessValuesLoader(ProcessValues& values, const SettingsSt
 QString ProcessValuesLoader::Setting(const QString& app, const QString& section, const QString& key,
                                      const QString& def) const {
     return settings_.GetSetting(app, section, key, def);
+}
+
+template <typename Read>
+auto ProcessValuesLoader::Number(Read read, const QString& app, const QString& section,
+                                 const QString& key, const QString& def) const {
+    using T = decltype(read(QString()));
+    const QString text = Setting(app, section, key, def);
+    try {
+        return read(text);
+    } catch (const RelvaneError&) {
+        throw RelvaneError(Stored(app, section, key, text) +
+                           QStringLiteral(" is out of range: a number from %1 to %2")
+                               .arg(qlonglong(std::numeric_limits<T>::min()))
+                               .arg(qlonglong(std::numeric_limits<T>::max())));
+    }
 }
 
 template <typename T, typename Read>
@@ -79,11 +106,17 @@ void ProcessValuesLoader::LoadChatAccount() {
     v.LblTarget2 = Setting(kAppHbvGate, kSecSetting, Own(kServerHbv2), "");
     v.lblServer = Setting(kAppHbvGate, kSecSetting, Own(kJHostname), kJHostnameDefault);
     v.ChatPort = Setting(kAppHbvGate, kSecSetting, Own(kJPort), kJPortDefault);
+    bool number = false;
+    const int port = Convert::TrimBlanks(v.ChatPort).toInt(&number);
+    if (!number || port < 1 || port > 65535)
+        throw RelvaneError(Stored(kAppHbvGate, kSecSetting, Own(kJPort), v.ChatPort) +
+                           QStringLiteral(" is not a port number from 1 to 65535"));
+    v.ChatPort = QString::number(port);
     v.ExtraCommand = Setting(kAppNxEngine2007, kSecSetting, Own(kRlvCmd), kRlvCmdDefault);
     v.AutoLoginOn =
-        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, Own(kAutoLogin), kAutoLoginDefault));
+        Number(Convert::ToByte, kAppHbvGate, kSecSetting, Own(kAutoLogin), kAutoLoginDefault);
     v.BoosterMode =
-        Convert::ToByte(Setting(kAppHbvGate, kSecSetting, Own(kYConsole), kYConsoleDefault));
+        Number(Convert::ToByte, kAppHbvGate, kSecSetting, Own(kYConsole), kYConsoleDefault);
     v.chMerger = Convert::ToBool(Setting(kAppHbvGate, kSecSetting, kYMerger, kYMergerDefault));
     v.TrxIdMatching =
         Convert::Val(Setting(kAppHbvGate, kSecSetting, Own(kMnTrxId), kMnTrxIdDefault)) == 1;
@@ -95,35 +128,36 @@ void ProcessValuesLoader::LoadChatAccount() {
 void ProcessValuesLoader::LoadSwitches() {
     ProcessValues& v = v_;
     v.LimitDeposit =
-        Convert::ToInt32(Setting(kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault));
+        Number(Convert::ToInt32, kAppNxEngine, kSecSetting, kLimitDeposit, kLimitDepositDefault);
     v.FilterOn =
         Convert::ToBool(Setting(kAppNxEngineSetting, kSecSettingLain, kFilter, kFilterDefault));
     v.PromoOn = Convert::ToBool(Setting(kAppKzdSql, kSecFiturPromo, kAktiv, kAktivDefault));
     v.PromoTemplate = Setting(kAppKzdSql, kSecFiturPromo, kValue, kPromoDefault);
     v.AdminNumber = Setting(kAppKzdSql, kSecHpAdmin, kValue, "");
-    v.Pintar = Convert::ToByte(Setting(kAppKzdSql, kSecSettings, Own(kPintar), kPintarDefault));
+    v.Pintar = Number(Convert::ToByte, kAppKzdSql, kSecSettings, Own(kPintar), kPintarDefault);
     v.OffParsing =
-        Convert::ToByte(Setting(kAppKzdSql, kSecSettings, Own(kOffParsing), kOffParsingDefault));
+        Number(Convert::ToByte, kAppKzdSql, kSecSettings, Own(kOffParsing), kOffParsingDefault);
     v.OffCekSaldo =
-        Convert::ToInt16(Setting(kAppKzdSql, kSecSettings, Own(kOffCekSaldo), kOffCekSaldoDefault));
+        Number(Convert::ToInt16, kAppKzdSql, kSecSettings, Own(kOffCekSaldo), kOffCekSaldoDefault);
     v.FailureKeywordsText = Setting(kAppKzdSql, kSecSettings, Own(kPintar2), kPintar2Default);
     v.DebitAtOrder = Tolerant<quint8>("GetConfigFlag", 0, [&] {
         return lookups_.GetConfigFlag(QStringLiteral("Potong deposit reseller di awal transaksi"));
     });
-    v.LimitPending = Convert::ToInt16(
-        Setting(kAppNxEngine, v.TerminalName, kLimitPending, kLimitPendingDefault));
+    v.LimitPending =
+        Number(Convert::ToInt16, kAppNxEngine, v.TerminalName, kLimitPending, kLimitPendingDefault);
     const QString jobsPerTick =
         Setting(kAppNxEngine, v.TerminalName, kJobsPerTick, kJobsPerTickDefault);
-    if (!JobsPerTickRefusal(jobsPerTick).isEmpty())
-        throw RelvaneError(JobsPerTickRefusal(jobsPerTick));
     v.JobsPerTick = JobsPerTick(jobsPerTick);
-    v.AltQueueOn =
-        Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault)) == 1;
+    if (v.JobsPerTick == 0)
+        throw RelvaneError(
+            Stored(kAppNxEngine, v.TerminalName, kJobsPerTick, jobsPerTick) +
+            QStringLiteral(" is not a whole number from 1 to %1").arg(kMaxJobsPerTick));
+    v.AltQueueOn = Number(Convert::ToByte, kAppKzdSql, kSecRebat, kSetQueue, kSetQueueDefault) == 1;
 }
 
 void ProcessValuesLoader::LoadRoutingLists() {
     ProcessValues& v = v_;
-    v.Prioritas = Convert::ToByte(Setting(kAppKzdSql, kSecRebat, kPrioritas, kPrioritasDefault));
+    v.Prioritas = Number(Convert::ToByte, kAppKzdSql, kSecRebat, kPrioritas, kPrioritasDefault);
     const QString levels = ProgramFiles::ReadOpcode(util_, kSecReseller, kPrioritas);
     v.PriorityLevels = levels.isEmpty() ? 0 : levels.split(QLatin1Char('|')).size();
     v.SnMulti0 = Setting(kAppKzdSql, kSecSettings, Own(kSnMulti0), kSnMulti0Default);

@@ -37,6 +37,11 @@ class ProcessValuesLoader {
     QString Own(const char* stem) const;
     QString Setting(const QString& app, const QString& section, const QString& key,
                     const QString& def) const;
+    // A number setting read by the converter given; one out of the converter's range raises
+    // RelvaneError naming the key and the value.
+    template <typename Read>
+    auto Number(Read read, const QString& app, const QString& section, const QString& key,
+                const QString& def) const;
     template <typename T, typename Read>
     T Tolerant(const char* what, T fallback, Read read);
 

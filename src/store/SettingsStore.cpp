@@ -4,12 +4,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "store/Errors.h"
 #include "store/IniFile.h"
+#include "store/SettingsKeys.h"
 
 QString SettingsStore::DefaultFolder() {
     const QString own = qEnvironmentVariable("RELVANE_CONFIG_DIR");
@@ -21,8 +24,46 @@ QString SettingsStore::DefaultFolder() {
 
 SettingsStore::SettingsStore(QString folder) : folder_(std::move(folder)) {}
 
+QString SettingsStore::NameProblem(const QString& application) {
+    const bool controls = std::any_of(application.begin(), application.end(),
+                                      [](QChar c) { return c < QLatin1Char(' ') || c == '\x7F'; });
+    if (!application.isEmpty() && !controls && !application.contains(QLatin1Char('/')) &&
+        !application.contains(QLatin1Char('\\')) && !application.contains(QLatin1String("..")))
+        return QString();
+    return QStringLiteral(
+               "unusable application name \"%1\": a name may not be empty, hold \"/\", "
+               "\"\\\" or \"..\", or control characters")
+        .arg(application);
+}
+
+QString SettingsStore::Spelling(const QString& application) {
+    static const QRegularExpression terminal(QStringLiteral("\\Aterminal #([0-9]+)\\z"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = terminal.match(application); m.hasMatch())
+        return QStringLiteral("Terminal #") + m.captured(1);
+    for (const Keys::Definition& d : Keys::Vocabulary())
+        if (application.compare(QLatin1String(d.application), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(d.application);
+    return application;
+}
+
 QString SettingsStore::FileOf(const QString& application) const {
-    return folder_ + QLatin1Char('/') + application + QStringLiteral(".ini");
+    if (const QString problem = NameProblem(application); !problem.isEmpty())
+        throw RelvaneError(problem);
+    const QString name = Spelling(application);
+    const QString path = folder_ + QLatin1Char('/') + name + QStringLiteral(".ini");
+    if (QFileInfo::exists(path)) return path;
+    // A file written under another spelling of the name is this application's.
+    const QStringList files = QDir(folder_).entryList({QStringLiteral("*.ini")}, QDir::Files);
+    for (const QString& file : files)
+        if (file.chopped(4).compare(name, Qt::CaseInsensitive) == 0)
+            return folder_ + QLatin1Char('/') + file;
+    return path;
+}
+
+void SettingsStore::SaveSettings(const QString& application,
+                                 const QList<IniFile::Entry>& entries) const {
+    IniFile::Write(FileOf(application), entries, IniFile::NewFile::OwnerOnly);
 }
 
 QString SettingsStore::GetSetting(const QString& application, const QString& section,

@@ -145,6 +145,17 @@ TEST_F(ConfigCommandTest, ImportReadsAnsiAndUtf8ExportsAndKeepsTheChatPassword) 
     EXPECT_EQ(Password("6"), password);
 }
 
+// A value that could not be read is named, the rest is stored, and the import says it failed.
+TEST_F(ConfigCommandTest, ImportFailsWhenAValueIsNotStored) {
+    const QByteArray reg = "Windows Registry Editor Version 5.00\n\n" + kRoot +
+                           "HBV-Gate\\Setting]\n\"UID HBV #5\"=\"C:\\\"\n\"UID HBV #6\"=\"t6\"\n";
+    const Outcome imported = Run({"import", Export(reg)});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.out,
+              "HBV-Gate: 1 value\nskipped HBV-Gate\\Setting\\UID HBV #5: string without its end");
+    EXPECT_EQ(Stored("HBV-Gate", "Setting", "UID HBV #6"), "t6");
+}
+
 TEST_F(ConfigCommandTest, ImportRefusesWhatIsNotARegistryExport) {
     const Outcome text = Run({"import", Export("[Setting]\r\nUID HBV #5=terminal5@localhost\r\n")});
     EXPECT_EQ(text.status, 1);
@@ -240,6 +251,10 @@ TEST_F(ConfigCommandTest, KeysListsEveryKeyWithItsDefaultAndMeaning) {
 // empty file: start-up ends, `get` and `set` fail, each naming it, and it is left as it was.
 TEST_F(ConfigCommandTest, AnUnreadableSettingsFileStopsTheTerminalAndTheCommand) {
     const QString file = dir_.filePath("kzd_sql.ini");
+    QFile ini(exports_.filePath("Setting.ini"));  // a database that is not there
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=1\n");
+    ini.close();
     for (const bool folder : {false, true}) {
         if (!folder && ::geteuid() == 0) continue;  // root reads a file of any mode
         if (folder) {

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,17 +20,18 @@ struct Ended {
 
 // Runs the program where it could not open a window (no display, the X11 platform forced) on
 // the program folder home: no database is reachable, which start-up survives.
-// passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty.
+// passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty; config: the settings folder, a
+// fresh one when empty.
 Ended RunProgram(const QStringList& args, const QString& home,
-                 const QString& passwordFile = QString()) {
-    QTemporaryDir config;
+                 const QString& passwordFile = QString(), const QString& config = QString()) {
+    QTemporaryDir fresh;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("RELVANE_HOME", home);
-    env.insert("RELVANE_CONFIG_DIR", config.path());
+    env.insert("RELVANE_CONFIG_DIR", config.isEmpty() ? fresh.path() : config);
     env.remove("RELVANE_DB_PASSWORD_FILE");
     if (!passwordFile.isEmpty()) env.insert("RELVANE_DB_PASSWORD_FILE", passwordFile);
     p.setProcessEnvironment(env);
@@ -41,6 +43,13 @@ Ended RunProgram(const QStringList& args, const QString& home,
             QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError()),
             log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString()};
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
 }
 
 // A terminal started headless on an empty program folder.
@@ -59,21 +68,97 @@ QString ProjectVersion() {
 
 }  // namespace
 
-TEST(Main, HostLinesThatEndTheProgram) {
-    const Ended reserved = RunTerminal({"Reserved"});
-    EXPECT_TRUE(reserved.finished);
-    EXPECT_EQ(reserved.status, 0);
-    const Ended other =
-        RunTerminal({"Terminal", "#5@@Hubvane@@1@@pw"});  // split by a shell, joined again
-    EXPECT_TRUE(other.finished);
-    EXPECT_EQ(other.status, 0);
-    EXPECT_TRUE(other.err.isEmpty());
-    const Ended broken =
-        RunTerminal({"Terminal #70000@@Relvane@@1@@pw"});  // no 16-bit terminal number
-    EXPECT_TRUE(broken.finished);
-    EXPECT_EQ(broken.status, 1);
-    EXPECT_TRUE(broken.err.contains("Informasi: Terjadi Error Proses Get data Overflow"))
-        << broken.err.toStdString();
+// What the host, an operator or a service unit may get wrong: each ends at once with its
+// status and a message naming what is wrong, and nothing is written where it does not belong.
+TEST(Main, CarelessCommandLinesNamesAndValuesEndTheProgram) {
+    const QByteArray unreachable =
+        "[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=1\nDatabase=x\nUID=x\n";
+    const QString line = "Terminal #5@@Relvane@@5@@pw";
+    const QString usage = "usage: relvane [--headless]";
+    const struct {
+        QStringList args;
+        QByteArray settingIni;  // Setting.ini of the program folder: none when empty, "-" no folder
+        QString settingsFile;   // one file of the settings folder, "HBV-Gate.ini"
+        QByteArray settings;
+        int status;
+        QStringList said;    // what stdout and stderr hold
+        bool homeUntouched;  // no log written: nothing connected
+    } cases[] = {
+        {{"--headless"}, {}, {}, {}, 2, {"relvane: no host line", usage}, true},
+        {{"--headless", ""}, {}, {}, {}, 2, {"no host line", usage}, true},
+        {{"--headless", "Terminal #5"}, {}, {}, {}, 2, {"is not a host line"}, true},
+        {{"--headless", "Terminal #x@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"terminal name"}, true},
+        {{"--headless", "Terminal #70000@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"1 to 32767"}, true},
+        {{"--headless", "Terminal #0@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"terminal name"}, true},
+        {{"--headless", "Terminal #5@@Relvane@@1.5@@pw"}, {}, {}, {}, 2, {"node number"}, true},
+        {{"--headless", "Terminal #5@@Relvane@@@@pw"}, {}, {}, {}, 2, {"node number"}, true},
+        {{"--headless", "Terminal #5\n@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"terminal name"}, true},
+        {{"--headless", "../../x@@Relvane@@1@@pw"}, {}, {}, {}, 2, {"\"../../x\""}, true},
+        {{"--headless", "--help"}, {}, {}, {}, 0, {usage}, true},
+        {{"--headless", "Reserved"}, {}, {}, {}, 0, {}, true},
+        {{"--headless", "Terminal", "#5@@Hubvane@@1@@pw"}, {}, {}, {}, 0, {}, true},
+        {{"--headless", line}, "-", {}, {}, 1, {"does not exist", "/Setting.ini"}, true},
+        {{"--headless", line}, {}, {}, {}, 1, {"HOME: ", "/Setting.ini is missing"}, false},
+        {{"--headless", line}, "[Dtbs]\n", {}, {}, 1, {"Setting.ini has no [Database]"}, false},
+        {{"--headless", line},
+         unreachable,
+         "HBV-Gate.ini",
+         "[Setting]\nAUTOLOGIN #5=256\n",
+         1,
+         {"HBV-Gate [Setting] AUTOLOGIN #5 = \"256\" is out of range"},
+         false},
+        {{"--headless", line},
+         unreachable,
+         "hbv-gate.ini",
+         "[Setting]\njPORT #5=abc\n",
+         1,
+         {"HBV-Gate [Setting] jPORT #5 = \"abc\" is not a port number"},
+         false},
+        {{"--headless", line},
+         unreachable,
+         "NXEngine.ini",
+         "[Terminal #5]\nLimitPending=40000\n",
+         1,
+         {"NXEngine [Terminal #5] LimitPending = \"40000\" is out of range"},
+         false},
+        {{"config", "set", "../outside", "Setting", "k", "v"},
+         {},
+         {},
+         {},
+         1,
+         {"unusable application name \"../outside\""},
+         true},
+        {{"config", "set", "a/b", "Setting", "k", "v"}, {}, {}, {}, 1, {"\"a/b\""}, true},
+        {{"config", "get", "..", "Setting", "k"}, {}, {}, {}, 1, {"\"..\""}, true},
+        {{"config", "password", "+5", "pw"}, {}, {}, {}, 2, {"not a terminal number"}, true},
+        {{"config", "password", "0", "pw"}, {}, {}, {}, 2, {"not a terminal number"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QTemporaryDir dir;
+        const QString home = dir.filePath("home"), config = dir.filePath("settings");
+        if (c.settingIni != "-") QDir().mkpath(home);
+        if (!c.settingIni.isEmpty() && c.settingIni != "-")
+            WriteFile(home + "/Setting.ini", c.settingIni);
+        QDir().mkpath(config);
+        if (!c.settingsFile.isEmpty()) WriteFile(config + "/" + c.settingsFile, c.settings);
+        const Ended ended = RunProgram(c.args, home, QString(), config);
+        EXPECT_TRUE(ended.finished);
+        EXPECT_EQ(ended.status, c.status) << ended.err.toStdString();
+        for (const QString& text : c.said)
+            EXPECT_TRUE((ended.out + ended.err).contains(text)) << ended.err.toStdString();
+        if (c.said.isEmpty()) {
+            EXPECT_EQ(ended.out + ended.err, "");
+        }
+        if (c.homeUntouched) {
+            EXPECT_FALSE(QDir(home + "/Log").exists());
+        }
+        // nothing beside the program folder and the settings folder, nothing below the latter
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            c.settingIni == "-" ? QStringList{"settings"} : QStringList({"home", "settings"}));
+        EXPECT_TRUE(QDir(config).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    }
 }
 
 TEST(Main, APasswordFileThatCannotBeReadEndsTheProgram) {

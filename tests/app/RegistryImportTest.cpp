@@ -80,3 +80,47 @@ TEST(RegistryImport, Regedit4ExportIsReadAsWindows1252) {
                               "kzd_sql|FiturPromo|Value=Terima kasih \u201Ccaf\u00E9\u201D")});
     EXPECT_EQ(reg.Skipped(), QStringList{"kzd_sql\\FiturPromo\\Aktiv: dword"});
 }
+
+// Files as careless tools leave them: every byte is read, a value that cannot be read is
+// listed by name and takes nothing after it along, and the encoding comes from the bytes.
+TEST(RegistryImport, DamagedAndResavedExportsLoseNothingUnseen) {
+    const QByteArray v5 =
+        "Windows Registry Editor Version 5.00\r\n\r\n" + kRoot.toLatin1() + "App\\Sec]\r\n";
+    const struct {
+        QByteArray bytes;
+        QStringList taken;
+        QStringList skipped;
+    } cases[] = {
+        {v5 + "\"A\"=\"x" + QByteArray(1, '\0') + "y\"\r\n\"B\"=\"kept\"\r\n",
+         {QString("App|Sec|A=x") + QChar(0) + "y", "App|Sec|B=kept"},
+         {}},
+        {v5 + "\"A\"=\"C:\\\"\r\n\"B\"=\"kept\"\r\n",
+         {"App|Sec|B=kept"},
+         {"App\\Sec\\A: string without its end"}},
+        {v5 + "\"Logo\"=hex:01,02,\\\r\n\"B\"=\"kept\"\r\n",
+         {"App|Sec|B=kept"},
+         {"App\\Sec\\Logo: hex"}},
+        {v5 + "\"A\"=\"x\" y\r\n\"B\"=\"kept\"\r\n",
+         {"App|Sec|B=kept"},
+         {"App\\Sec\\A: unreadable value"}},
+        {v5 + "\"[A\"=\"x\"\r\n", {}, {"App\\Sec\\[A: name unusable in an INI file"}},
+        {v5 + "\"A\"=\"caf\xE9\"\r\n", {QString::fromUtf8("App|Sec|A=caf\u00E9")}, {}},
+        {"\xEF\xBB\xBFREGEDIT4\r\n" + kRoot.toLatin1() + "App\\Sec]\r\n\"A\"=\"caf\xC3\xA9\"\r\n",
+         {QString::fromUtf8("App|Sec|A=caf\u00E9")},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        const RegistryImport reg = Import(c.bytes);
+        EXPECT_EQ(Taken(reg), c.taken);
+        EXPECT_EQ(reg.Skipped(), c.skipped);
+        // a value that could not be read counts; a type that is never taken does not
+        EXPECT_EQ(reg.Unreadable(), c.skipped.size() - (c.skipped.join("").endsWith("hex")));
+    }
+}
+
+TEST(RegistryImport, EndlessAndHugeFilesAreRefused) {
+    RegistryImport reg;
+    EXPECT_FALSE(reg.Read("/dev/zero"));
+    EXPECT_EQ(reg.Error(), "/dev/zero is larger than 64 MB: not a settings export");
+}

@@ -1,5 +1,6 @@
 // The program's command line and the host's line it carries: the flags are found wherever they
-// stand, the other words come back joined, and the host's fields read as numbers without harm.
+// stand, the other words come back joined, and a line taken for a terminal's reads without
+// harm.
 #include <QDir>
 
 #include "FuzzSupport.h"
@@ -9,19 +10,21 @@
 
 namespace {
 
-// The host's fields as start-up reads them; a number out of range is an error, not a wrap.
-void ReadHostFields(const QString& hostLine) {
-    const QStringList fields = hostLine.split(QStringLiteral("@@"));
-    for (const QString& number :
-         {fields.value(2), QString(fields.value(0)).remove(QStringLiteral("Terminal #"))}) {
-        try {
-            const qint16 n = Convert::ToInt16(number);
-            FUZZ_REQUIRE(Convert::Val(QString::number(n)) == n);
-        } catch (const RelvaneError& e) {
-            FUZZ_REQUIRE(e.Description() == QLatin1String("Overflow"));
-        }
+// A line taken for a terminal's reads as start-up reads it: numbers in range, and a name that
+// stays a file name in the log folder. Anything else is refused with a reason.
+void ReadHostFields(const CommandLine& c) {
+    QString problem;
+    const CommandLine::Host host = c.ReadHost(&problem);
+    FUZZ_REQUIRE((host == CommandLine::Host::Unusable) != problem.isEmpty());
+    if (host != CommandLine::Host::Terminal) return;
+    const QStringList fields = c.hostLine.split(QStringLiteral("@@"));
+    try {
+        FUZZ_REQUIRE(Convert::ToInt16(QString(fields[0]).remove(QStringLiteral("Terminal #"))) > 0);
+        FUZZ_REQUIRE(Convert::ToInt16(fields.value(2)) >= 0);
+    } catch (const RelvaneError&) {
+        fuzz::Fail("a number out of range taken");
     }
-    Convert::ToBool(fields.value(1));
+    FUZZ_REQUIRE(!fields[0].contains(QLatin1Char('/')) && !fields[0].contains(QLatin1String("..")));
 }
 
 }  // namespace
@@ -40,10 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (in.remaining_bytes() > 0 && arguments.size() < 32)
         arguments.append(fuzz::Text(in, 200).remove(QChar(0)));
 
-    const QString information = CommandLine::Information(arguments.value(1));
-    const bool asks = arguments.value(1) == QLatin1String("--version") ||
-                      arguments.value(1) == QLatin1String("--help") ||
-                      arguments.value(1) == QLatin1String("-h");
+    // A terminal's flags are read wherever they stand; a command's words are its own.
+    const QString information = CommandLine::Information(arguments);
+    bool asks = false;
+    const QString command = arguments.value(1);
+    for (int i = 1; i < arguments.size() && command != QLatin1String("config") &&
+                    command != QLatin1String("monitor");
+         ++i) {
+        if (arguments[i] == QLatin1String("--home"))
+            ++i;
+        else if (QStringList{"--version", "--help", "-h"}.contains(arguments[i]))
+            asks = true;
+    }
     FUZZ_REQUIRE(information.isEmpty() != asks);
 
     const QString executableFolder = QStringLiteral("/opt/relvane/bin");
@@ -67,6 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_REQUIRE(c.hostLine.size() == std::max(words - 1, 0));
     FUZZ_REQUIRE(c.headless == headless);
-    ReadHostFields(c.hostLine);
+    ReadHostFields(c);
     return 0;
 }

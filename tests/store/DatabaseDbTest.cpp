@@ -24,7 +24,7 @@ const QString kAwkward = QString::fromUtf8("O'Brien \\ \"quoted\" `tick` ; -- é
 }  // namespace
 
 TEST_F(DatabaseTest, FailedOpenIsLoggedAndStatementsFailWithoutCrash) {
-    WriteSettingIni("");
+    WriteSettingIni("[Database]\n");
     // no port: none in the string
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
               "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <array>
 
@@ -85,4 +86,15 @@ TEST(SettingsVocabulary, FindsDefinitionsOfConcreteKeys) {
           {"HBV-Gate", "Setting", "UID HBV #", "<unknown>"},
           {"kzd_sql", "Settings", "Pintar25", "stok tidak tersedia;belum di open"}})
         EXPECT_EQ(def(app, section, key), value) << key;
+}
+
+// An application name is a file name in the folder, whatever its letter case, and never a path
+// (the program's own command-line test covers "/" and "..").
+TEST_F(SettingsStoreTest, ApplicationNamesCompareWithoutCaseAndNeverLeaveTheFolder) {
+    const SettingsStore store(dir_.path());
+    store.SaveSetting("MyTool", "S", "k", "1");
+    EXPECT_EQ(store.GetSetting("MYTOOL", "s", "k"), "1");  // a name the program does not know
+    for (const QString name : {"", "a\\b", "x\ny"})
+        EXPECT_THROW(store.SaveSetting(name, "S", "k", "v"), RelvaneError) << name.toStdString();
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"MyTool.ini"});
 }
