@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -19,15 +22,19 @@ struct Ended {
 
 // Runs the program where it could not open a window (no display, the X11 platform forced) on
 // the program folder home: no database is reachable, which start-up survives.
-// passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty.
+// passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty. display: the environment's
+// variables that choose the display (an empty value: unset).
 Ended RunProgram(const QStringList& args, const QString& home,
-                 const QString& passwordFile = QString()) {
+                 const QString& passwordFile = QString(),
+                 const QMap<QString, QString>& display = {{"QT_QPA_PLATFORM", "xcb"}}) {
     QTemporaryDir config;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("QT_QPA_PLATFORM");
+    for (auto it = display.cbegin(); it != display.cend(); ++it)
+        if (!it.value().isEmpty()) env.insert(it.key(), it.value());
     env.insert("RELVANE_HOME", home);
     env.insert("RELVANE_CONFIG_DIR", config.path());
     env.remove("RELVANE_DB_PASSWORD_FILE");
@@ -113,4 +120,75 @@ TEST(Main, VersionAndHelpAreAnsweredWithoutStartingAnything) {
         << help.out.toStdString();
 
     EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
+}
+
+TEST(Main, WithoutADisplayTheWindowIsNotTriedAndHeadlessIsSuggested) {
+    const QList<QMap<QString, QString>> displays = {
+        {},                                                   // nothing set
+        {{"QT_QPA_PLATFORM", "xcb"}},                         // X11 asked for, no display
+        {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}},  // Wayland asked for, none there
+        {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":97"}},     // a display that is not there
+    };
+    for (const auto& display : displays) {
+        QTemporaryDir home;
+        const Ended ended =
+            RunProgram({"Terminal #5@@Relvane@@5@@pw"}, home.path(), QString(), display);
+        SCOPED_TRACE(ended.err.toStdString());
+        EXPECT_TRUE(ended.finished);
+        EXPECT_EQ(ended.status, 1);  // not an abort
+        EXPECT_TRUE(ended.err.contains("relvane: no display: "));
+        EXPECT_TRUE(ended.err.contains("start it with --headless"));
+    }
+}
+
+// SIGTERM, SIGINT and SIGHUP end a terminal through its shutdown, also while start-up waits for
+// a database that takes connections and never answers: Set.log says it no longer runs, and
+// its log says the terminal table could not be told.
+TEST(Main, EndSignalsEndTheTerminalCleanlyWhileTheDatabaseDoesNotAnswer) {
+    for (const int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool duringStartUp : {true, false}) {
+            QTcpServer silent;  // takes connections (the system does) and never answers
+            ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+            SCOPED_TRACE(testing::Message()
+                         << "signal " << signo << (duringStartUp ? " during start-up" : ""));
+            QTemporaryDir home, config;
+            QFile ini(home.filePath("Setting.ini"));
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\n"
+                              "Database=relvane\nUID=relvane\nTimeout=1\n")
+                          .arg(silent.serverPort())
+                          .toUtf8());
+            ini.close();
+            const auto read = [&](const QString& name) {
+                QFile f(home.filePath(name));
+                return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+            };
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("RELVANE_CONFIG_DIR", config.path());
+            env.remove("RELVANE_DB_PASSWORD_FILE");
+            p.setProcessEnvironment(env);
+            p.start(RELVANE_BINARY,
+                    {"--headless", "--home", home.path(), "Terminal #5@@Relvane@@5@@pw"});
+            ASSERT_TRUE(p.waitForStarted());
+            // During start-up: its first attempt to reach the database; after it: Set.log.
+            bool reached = false;
+            for (int i = 0; i < 600 && !reached; ++i) {
+                reached = duringStartUp ? silent.waitForNewConnection(100)
+                                        : read("Log/Set.log").contains("5=Terminal #5");
+                if (!duringStartUp) QThread::msleep(100);
+            }
+            ASSERT_TRUE(reached);
+            ::kill(static_cast<pid_t>(p.processId()), signo);
+            const bool finished = p.waitForFinished(120000);
+            if (!finished) p.kill(), p.waitForFinished();
+            EXPECT_TRUE(finished);
+            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(p.exitCode(), 0);
+            EXPECT_TRUE(read("Log/Set.log").contains("5=NC")) << read("Log/Set.log").toStdString();
+            EXPECT_TRUE(read("Log/Terminal #5.log")
+                            .contains("Terminal 5 could not be marked off in table terminal: "))
+                << read("Log/Terminal #5.log").toStdString();
+        }
+    }
 }

@@ -3,6 +3,8 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include "store/ConnectDatabase.h"
 #include "store/Errors.h"
@@ -27,7 +29,8 @@ TEST_F(DatabaseTest, FailedOpenIsLoggedAndStatementsFailWithoutCrash) {
     WriteSettingIni("");
     // no port: none in the string
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
-              "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");
+              "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475;CONN_TIMEOUT=5;READ_TIMEOUT=5;"
+              "WRITE_TIMEOUT=5");
     Database db(&Util(), "failing");
     EXPECT_FALSE(ConnectDatabase(Util(), db, ""));
     const QStringList lines = LogLines("db");
@@ -193,4 +196,85 @@ TEST_F(DatabaseTest, OdbcLogsInWhenUserAndPasswordHoldSeparatorsAndBraces) {
     Database db(&Util(), "odbc-awkward");
     ASSERT_TRUE(db.Open(target)) << db.LastOpenError().toStdString();
     EXPECT_EQ(db.Exec("SELECT CURRENT_USER() AS u").Text(0, "u"), target.uid + "@%");
+}
+
+// The timeout of Setting.ini, and what is refused.
+TEST_F(DatabaseTest, TheTimeoutComesFromSettingIni) {
+    const struct {
+        QByteArray line;
+        int seconds;  // 0: refused
+    } cases[] = {{"", 5},
+                 {"Timeout=2\n", 2},
+                 {"Timeout= 30 \n", 30},
+                 {"Timeout=abc\n", 0},
+                 {"Timeout=0\n", 0},
+                 {"Timeout=3601\n", 0},
+                 {"Timeout=-4\n", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        WriteSettingIni("[Database]\nDriver=QMYSQL\n" + c.line);
+        if (c.seconds == 0) {
+            try {
+                ReadDatabaseSettings(Util(), "");
+                ADD_FAILURE() << "accepted";
+            } catch (const RelvaneError& e) {
+                EXPECT_TRUE(e.Description().contains("[Database] Timeout="))
+                    << Describe(e).toStdString();
+            }
+            continue;
+        }
+        const DbTarget target = ReadDatabaseSettings(Util(), "");
+        EXPECT_EQ(target.timeout, c.seconds);
+        EXPECT_TRUE(OdbcConnectionString(target).endsWith(
+            QString(";READ_TIMEOUT=%1;WRITE_TIMEOUT=%1").arg(c.seconds)));
+    }
+}
+
+// A server that stops answering: a statement gives up after the timeout as a lost connection
+// (work that met it may go again), the connection opens again once the server answers, and a
+// server that takes connections but never answers them is not asked again at every statement.
+TEST_F(DatabaseTest, AServerThatDoesNotAnswerFailsLikeALostConnection) {
+    for (const QString& driver : {QStringLiteral("QMYSQL"), OdbcDriver()}) {
+        SCOPED_TRACE(driver.toStdString());
+        Database db(&Util(), "hung-" + driver);
+        DbTarget target = TargetFor(driver);
+        target.timeout = 1;
+        ASSERT_TRUE(db.Open(target)) << db.LastOpenError().toStdString();
+        EXPECT_EQ(db.Exec("SELECT @@innodb_lock_wait_timeout AS w").Int(0, "w"), 1);
+        for (const QString& sql :
+             {QStringLiteral("SELECT SLEEP(4) AS s"), QStringLiteral("DO SLEEP(4)")}) {
+            SCOPED_TRACE(sql.toStdString());
+            try {
+                db.Exec(sql);
+                ADD_FAILURE() << "the statement waited for its answer";
+            } catch (const DbError& e) {
+                EXPECT_TRUE(e.ConnectionLost()) << Describe(e).toStdString();
+                EXPECT_TRUE(Database::IsTransient(e));
+            }
+            EXPECT_EQ(db.Exec("SELECT 7 AS n").Int(0, "n"), 7);
+        }
+
+        QTcpServer silent;  // takes connections (the system does) and never says a word
+        ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+        target.port = QString::number(silent.serverPort());
+        Database away(&Util(), "silent-" + driver);
+        EXPECT_FALSE(away.Open(target));
+        EXPECT_FALSE(away.LastOpenError().isEmpty());
+        const auto connections = [&](int waitMs) {
+            int n = 0;
+            while (silent.waitForNewConnection(waitMs)) delete silent.nextPendingConnection(), ++n;
+            return n;
+        };
+        const int opened = connections(0);
+        EXPECT_GE(opened, 1);
+        for (int i = 0; i < 3; ++i) {
+            try {
+                away.Exec("SELECT 1");
+                ADD_FAILURE() << "answered";
+            } catch (const DbError& e) {
+                EXPECT_TRUE(Database::IsTransient(e)) << Describe(e).toStdString();
+            }
+        }
+        EXPECT_EQ(connections(200), 0);
+    }
 }
