@@ -53,7 +53,15 @@ void EndOnSignals(Core& core) {
     });
 }
 
-const char kHeadlessHint[] = "; start it with --headless to run without a window\n";
+// Says that the window has no display to open on, and how to run without one.
+void NoDisplay(const char* what) {
+    std::fprintf(stderr,
+                 "relvane: no display: %s (DISPLAY=%s, WAYLAND_DISPLAY=%s, QT_QPA_PLATFORM=%s); "
+                 "start it with --headless to run without a window\n",
+                 what, qPrintable(qEnvironmentVariable("DISPLAY")),
+                 qPrintable(qEnvironmentVariable("WAYLAND_DISPLAY")),
+                 qPrintable(qEnvironmentVariable("QT_QPA_PLATFORM")));
+}
 
 // The window needs a display: X11's (DISPLAY) or Wayland's (WAYLAND_DISPLAY), unless the
 // platform chosen (QT_QPA_PLATFORM or -platform) is one that needs neither, such as offscreen.
@@ -80,11 +88,7 @@ bool HasDisplay(int argc, char* argv[]) {
 QtMessageHandler platformMessages = nullptr;
 void PlatformMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr,
-                     "relvane: no display: the window could not be opened (DISPLAY=%s, "
-                     "WAYLAND_DISPLAY=%s)%s",
-                     qPrintable(qEnvironmentVariable("DISPLAY")),
-                     qPrintable(qEnvironmentVariable("WAYLAND_DISPLAY")), kHeadlessHint);
+        NoDisplay("the window could not be opened");
         std::_Exit(1);
     }
     if (platformMessages != nullptr)
@@ -139,8 +143,7 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         headless = headless || QLatin1String(argv[i]) == QLatin1String("--headless");
     if (!headless && !HasDisplay(argc, argv)) {
-        std::fprintf(stderr, "relvane: no display: DISPLAY and WAYLAND_DISPLAY are not set%s",
-                     kHeadlessHint);
+        NoDisplay("none is set that the window can use");
         return 1;
     }
     std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv)
