@@ -123,69 +123,58 @@ TEST(Main, VersionAndHelpAreAnsweredWithoutStartingAnything) {
 }
 
 TEST(Main, WithoutADisplayTheWindowIsNotTriedAndHeadlessIsSuggested) {
+    // nothing set; X11 asked for without its display; a display that is not there
     const QList<QMap<QString, QString>> displays = {
-        {},                                                   // nothing set
-        {{"QT_QPA_PLATFORM", "xcb"}},                         // X11 asked for, no display
-        {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}},  // Wayland asked for, none there
-        {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":97"}},     // a display that is not there
-    };
+        {}, {{"QT_QPA_PLATFORM", "xcb"}}, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":97"}}};
     for (const auto& display : displays) {
         QTemporaryDir home;
         const Ended ended =
             RunProgram({"Terminal #5@@Relvane@@5@@pw"}, home.path(), QString(), display);
-        SCOPED_TRACE(ended.err.toStdString());
-        EXPECT_TRUE(ended.finished);
         EXPECT_EQ(ended.status, 1);  // not an abort
-        EXPECT_TRUE(ended.err.contains("relvane: no display: "));
-        EXPECT_TRUE(ended.err.contains("start it with --headless"));
+        EXPECT_TRUE(ended.err.contains("relvane: no display: ") &&
+                    ended.err.contains("start it with --headless"))
+            << ended.err.toStdString();
     }
 }
 
-// SIGTERM, SIGINT and SIGHUP end a terminal through its shutdown, also while start-up waits for
-// a database that takes connections and never answers: Set.log says it no longer runs, and
-// its log says the terminal table could not be told.
+// SIGTERM, SIGINT and SIGHUP end a terminal through its shutdown, also during a start-up that
+// waits for a database that takes connections and never answers: Set.log says it no longer
+// runs, and its log says the terminal table could not be told.
 TEST(Main, EndSignalsEndTheTerminalCleanlyWhileTheDatabaseDoesNotAnswer) {
     for (const int signo : {SIGTERM, SIGINT, SIGHUP}) {
         for (const bool duringStartUp : {true, false}) {
-            QTcpServer silent;  // takes connections (the system does) and never answers
+            SCOPED_TRACE(testing::Message() << signo << (duringStartUp ? " in start-up" : ""));
+            QTcpServer silent;  // the system takes its connections; nothing answers them
             ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-            SCOPED_TRACE(testing::Message()
-                         << "signal " << signo << (duringStartUp ? " during start-up" : ""));
             QTemporaryDir home, config;
-            QFile ini(home.filePath("Setting.ini"));
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write(QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\n"
-                              "Database=relvane\nUID=relvane\nTimeout=1\n")
-                          .arg(silent.serverPort())
-                          .toUtf8());
-            ini.close();
             const auto read = [&](const QString& name) {
                 QFile f(home.filePath(name));
                 return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
             };
+            QFile ini(home.filePath("Setting.ini"));
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\n"
+                              "Timeout=1\n")
+                          .arg(silent.serverPort())
+                          .toUtf8());
+            ini.close();
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("RELVANE_CONFIG_DIR", config.path());
-            env.remove("RELVANE_DB_PASSWORD_FILE");
             p.setProcessEnvironment(env);
             p.start(RELVANE_BINARY,
                     {"--headless", "--home", home.path(), "Terminal #5@@Relvane@@5@@pw"});
-            ASSERT_TRUE(p.waitForStarted());
-            // During start-up: its first attempt to reach the database; after it: Set.log.
+            // In start-up: its first try to reach the database; after it: Set.log.
             bool reached = false;
-            for (int i = 0; i < 600 && !reached; ++i) {
+            for (int i = 0; i < 600 && !reached; ++i, QThread::msleep(duringStartUp ? 0 : 100))
                 reached = duringStartUp ? silent.waitForNewConnection(100)
                                         : read("Log/Set.log").contains("5=Terminal #5");
-                if (!duringStartUp) QThread::msleep(100);
-            }
             ASSERT_TRUE(reached);
             ::kill(static_cast<pid_t>(p.processId()), signo);
-            const bool finished = p.waitForFinished(120000);
-            if (!finished) p.kill(), p.waitForFinished();
-            EXPECT_TRUE(finished);
+            ASSERT_TRUE(p.waitForFinished(120000));
             EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(p.exitCode(), 0);
-            EXPECT_TRUE(read("Log/Set.log").contains("5=NC")) << read("Log/Set.log").toStdString();
+            EXPECT_TRUE(read("Log/Set.log").contains("5=NC"));
             EXPECT_TRUE(read("Log/Terminal #5.log")
                             .contains("Terminal 5 could not be marked off in table terminal: "))
                 << read("Log/Terminal #5.log").toStdString();
