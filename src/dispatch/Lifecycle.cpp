@@ -108,7 +108,19 @@ void Lifecycle::Form_Unload() {
     w_.dispatch.Stop();
     tmClose_.stop();
     quietly([&] { emit Unloading(); });
-    quietly([&] { w_.messages.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, false); });
+    // A database that is away or hangs cannot take the mark (each statement gives up after the
+    // connection's timeout): the log says so, and shutdown goes on.
+    try {
+        w_.messages.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, false);
+    } catch (const std::exception& e) {
+        quietly([&] {
+            ctx_.util.WriteLog(v.TerminalName,
+                               QStringLiteral("Terminal %1 could not be marked off in table "
+                                              "terminal: %2")
+                                   .arg(v.TerminalNo)
+                                   .arg(Describe(e)));
+        });
+    }
     quietly([&] {
         w_.monitor.KirimData(QStringLiteral("NODE@=") + QString::number(v.NodeNo) +
                              QStringLiteral("@=False"));

@@ -18,8 +18,6 @@ namespace {
 // Named as the table compares codes: letter case and trailing blanks do not make another ledger.
 const QString kLockName =
     QStringLiteral("CONCAT('rekening ', MD5(CONCAT(DATABASE(), '/', UPPER(TRIM(?)))))");
-// Entries take milliseconds; a wait this long means a writer is stuck, not busy.
-constexpr int kLockWaitSeconds = 60;
 
 // Serialises writers of one ledger until the current transaction ends.
 void LockLedger(Database& db, const QString& kodeReseller) {
@@ -40,7 +38,9 @@ void LockLedger(Database& db, const QString& kodeReseller) {
     // A code that names no reseller has no row to lock; a named lock stands in for it.
     const DbResult r =
         db.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),
-                {kodeReseller, kLockWaitSeconds});
+                // Entries take milliseconds; a wait as long as a row lock's means a writer is
+                // stuck, not busy (and a longer one would outlast the client's timeout).
+                {kodeReseller, db.Target().LockWait()});
     if (r.Int(0, QStringLiteral("l")) != 1)
         throw DbError(QStringLiteral("ledger of ") + kodeReseller + QStringLiteral(" is locked"));
     db.AtTransactionEnd([&db, kodeReseller] {

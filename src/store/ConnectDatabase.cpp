@@ -7,6 +7,12 @@
 #include "store/IniFile.h"
 #include "store/UtilityComponent.h"
 
+namespace {
+
+constexpr int kMaxTimeout = 3600;
+
+}  // namespace
+
 QString DatabasePassword(const QString& commandLineField) {
     if (!commandLineField.isEmpty()) return commandLineField;
     const QString path = qEnvironmentVariable("RELVANE_DB_PASSWORD_FILE");
@@ -42,6 +48,16 @@ DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& passw
     target.database = util.ReadIni(path, section, QStringLiteral("Database"));
     target.uid = util.ReadIni(path, section, QStringLiteral("UID"));
     target.port = util.ReadIni(path, section, QStringLiteral("Port"));
+    const QString timeout = util.ReadIni(path, section, QStringLiteral("Timeout")).trimmed();
+    if (!timeout.isEmpty()) {
+        bool ok = false;
+        target.timeout = timeout.toInt(&ok);
+        if (!ok || target.timeout < 1 || target.timeout > kMaxTimeout)
+            throw RelvaneError(QStringLiteral("%1 [Database] Timeout=%2 is not a number of "
+                                              "seconds from 1 to %3")
+                                   .arg(path, timeout)
+                                   .arg(kMaxTimeout));
+    }
     target.password = password;
     return target;
 }

@@ -14,9 +14,10 @@ class UtilityComponent;
 // one), as it always was. Throws RelvaneError when the named file cannot be read.
 QString DatabasePassword(const QString& commandLineField);
 
-// Setting.ini [Database] "Driver", "Server", "Database", "UID" and the optional "Port", with
-// the password given. Throws RelvaneError naming the file when it is missing or has no
-// [Database] section.
+// Setting.ini [Database] "Driver", "Server", "Database", "UID" and the optional "Port" and
+// "Timeout" (seconds, 1 to 3600; 5 when absent), with the password given. Throws RelvaneError
+// naming the file when it is missing or has no [Database] section, and the key and the value
+// when the timeout is not such a number.
 DbTarget ReadDatabaseSettings(const UtilityComponent& util, const QString& password);
 
 // Opens the one connection from Setting.ini. A failure is logged to the "db" log and the

@@ -62,6 +62,10 @@ bool DbTarget::IsNative() const {
     return driver.trimmed().compare(QLatin1String("QMYSQL"), Qt::CaseInsensitive) == 0;
 }
 
+int DbTarget::LockWait() const {
+    return qMax(1, timeout - 2);
+}
+
 QString OdbcConnectionString(const DbTarget& target) {
     // A value holding ";", "{" or "}", or blanks at its ends, goes in braces with "}" doubled:
     // a password cannot end its attribute or add options of its own.
@@ -81,6 +85,9 @@ QString OdbcConnectionString(const DbTarget& target) {
                 QStringLiteral("OPTION=") + QString::number(18475);
     if (!target.port.trimmed().isEmpty())
         s += QStringLiteral(";PORT=") + value(target.port.trimmed());
+    const QString seconds = QString::number(target.timeout);
+    s += QStringLiteral(";CONN_TIMEOUT=") + seconds + QStringLiteral(";READ_TIMEOUT=") + seconds +
+         QStringLiteral(";WRITE_TIMEOUT=") + seconds;
     return s;
 }
 
@@ -147,6 +154,8 @@ bool Database::Open(const DbTarget& target) {
 }
 
 bool Database::OpenConnection() {
+    QElapsedTimer took;
+    took.start();
     DropPrepared();
     if (QSqlDatabase::contains(connectionName_)) {
         QSqlDatabase::database(connectionName_, false).close();
@@ -161,7 +170,9 @@ bool Database::OpenConnection() {
         db.setPassword(target_.password);
         if (!target_.port.trimmed().isEmpty()) db.setPort(target_.port.trimmed().toInt());
         // Matched rather than changed rows, as the ODBC option set asks for.
-        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=10"));
+        db.setConnectOptions(QStringLiteral("CLIENT_FOUND_ROWS;MYSQL_OPT_CONNECT_TIMEOUT=%1;"
+                                            "MYSQL_OPT_READ_TIMEOUT=%1;MYSQL_OPT_WRITE_TIMEOUT=%1")
+                                 .arg(target_.timeout));
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName_);
         db.setDatabaseName(OdbcConnectionString(target_));
@@ -172,13 +183,20 @@ bool Database::OpenConnection() {
         // Each statement sees what other terminals and the host have committed by then: a
         // balance read under a lock must see the entry the previous holder wrote.
         QSqlQuery(QStringLiteral("SET SESSION TRANSACTION ISOLATION LEVEL READ COMMITTED"), db);
+        QSqlQuery(QStringLiteral("SET SESSION innodb_lock_wait_timeout = ") +
+                      QString::number(target_.LockWait()),
+                  db);
         // A node of a replicating cluster certifies only rows written, not rows locked.
         QSqlQuery wsrep(QStringLiteral("SELECT @@GLOBAL.wsrep_on"), db);
         inCluster_ = wsrep.next() && wsrep.value(0).toInt() == 1;
         lastOpenError_.clear();
+        reopenPauseMs_ = 0;
         lost_ = false;
         return true;
     }
+    const qint64 ms = took.elapsed();
+    reopenPauseMs_ = ms >= 1000 ? ms : 0;
+    sinceFailedOpen_.start();
     const QString description = Description(db.lastError());
     if (lastOpenError_ != description && util_ != nullptr)
         util_->WriteLog(kDbLog, QStringLiteral("Konek RLV ") + description);
@@ -211,6 +229,9 @@ void Database::EnsureConnected() {
 }
 
 bool Database::Reconnect() {
+    if (reopenPauseMs_ > 0 && sinceFailedOpen_.isValid() &&
+        sinceFailedOpen_.elapsed() < reopenPauseMs_)
+        return false;
     if (!OpenConnection()) return false;
     if (util_ != nullptr) util_->WriteLog(kDbLog, QStringLiteral("Konek ulang RLV"));
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -25,12 +26,22 @@ struct DbTarget {
     QString uid;
     QString password;
     QString port;  // optional
+    // Seconds the client waits for the server at each step: to connect, and for each read and
+    // write of a statement. A server that stops answering then fails the statement like a lost
+    // connection instead of holding the program.
+    int timeout = kDefaultTimeout;
 
+    static constexpr int kDefaultTimeout = 5;
     bool IsNative() const;
+    // Seconds a statement waits for another connection's lock before the server gives up on
+    // it: below the timeout, so that a long lock wait ends as the server's own lock-wait error
+    // (the unit runs again) and not as a connection the client gave up on.
+    int LockWait() const;
 };
 
 // The ODBC connection string: "DRIVER=..;SERVER=..;DATABASE=..;UID=..;PWD=..;OPTION=18475",
-// with ";PORT=.." after it when a port is given.
+// with ";PORT=.." after it when a port is given, then
+// ";CONN_TIMEOUT=..;READ_TIMEOUT=..;WRITE_TIMEOUT=.." (the timeout).
 QString OdbcConnectionString(const DbTarget& target);
 
 // A fully read result: every row in memory, fields by column name (any letter case).
@@ -64,7 +75,9 @@ class DbResult {
 // The one door to the shared database. Values are always bound as parameters; a failing
 // statement raises DbError with the driver's description. A connection found lost is opened
 // again before the next statement; a read is repeated once on the new connection, a write
-// never (its outcome is unknown).
+// never (its outcome is unknown). An attempt to open it again that took a second or more to
+// fail (a server that accepts but does not answer) is not repeated for as long as it took:
+// statements until then fail at once as the connection being away.
 class Database {
   public:
     explicit Database(UtilityComponent* util, QString connectionName = QStringLiteral("relvane"));
@@ -159,6 +172,8 @@ class Database {
     QString connectionName_;
     DbTarget target_;
     QString lastOpenError_;
+    QElapsedTimer sinceFailedOpen_;
+    qint64 reopenPauseMs_ = 0;  // how long the last failed open took, when that was long
     bool lost_ = false;
     bool inCluster_ = false;
     int transactionDepth_ = 0;

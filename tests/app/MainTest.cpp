@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 namespace {
 
@@ -21,15 +24,19 @@ struct Ended {
 // Runs the program where it could not open a window (no display, the X11 platform forced) on
 // the program folder home: no database is reachable, which start-up survives.
 // passwordFile: RELVANE_DB_PASSWORD_FILE, unset when empty; config: the settings folder, a
-// fresh one when empty.
+// fresh one when empty. display: the environment's variables that choose the display (an empty
+// value: unset).
 Ended RunProgram(const QStringList& args, const QString& home,
-                 const QString& passwordFile = QString(), const QString& config = QString()) {
+                 const QString& passwordFile = QString(), const QString& config = QString(),
+                 const QMap<QString, QString>& display = {{"QT_QPA_PLATFORM", "xcb"}}) {
     QTemporaryDir fresh;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("QT_QPA_PLATFORM");
+    for (auto it = display.cbegin(); it != display.cend(); ++it)
+        if (!it.value().isEmpty()) env.insert(it.key(), it.value());
     env.insert("RELVANE_HOME", home);
     env.insert("RELVANE_CONFIG_DIR", config.isEmpty() ? fresh.path() : config);
     env.remove("RELVANE_DB_PASSWORD_FILE");
@@ -198,4 +205,64 @@ TEST(Main, VersionAndHelpAreAnsweredWithoutStartingAnything) {
         << help.out.toStdString();
 
     EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
+}
+
+TEST(Main, WithoutADisplayTheWindowIsNotTriedAndHeadlessIsSuggested) {
+    // nothing set; X11 asked for without its display; a display that is not there
+    const QList<QMap<QString, QString>> displays = {
+        {}, {{"QT_QPA_PLATFORM", "xcb"}}, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":97"}}};
+    for (const auto& display : displays) {
+        QTemporaryDir home;
+        const Ended ended =
+            RunProgram({"Terminal #5@@Relvane@@5@@pw"}, home.path(), QString(), QString(), display);
+        EXPECT_EQ(ended.status, 1);  // not an abort
+        EXPECT_TRUE(ended.err.contains("relvane: no display: ") &&
+                    ended.err.contains("start it with --headless"))
+            << ended.err.toStdString();
+    }
+}
+
+// SIGTERM, SIGINT and SIGHUP end a terminal through its shutdown, also during a start-up that
+// waits for a database that takes connections and never answers: Set.log says it no longer
+// runs, and its log says the terminal table could not be told.
+TEST(Main, EndSignalsEndTheTerminalCleanlyWhileTheDatabaseDoesNotAnswer) {
+    for (const int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const bool duringStartUp : {true, false}) {
+            SCOPED_TRACE(testing::Message() << signo << (duringStartUp ? " in start-up" : ""));
+            QTcpServer silent;  // the system takes its connections; nothing answers them
+            ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+            QTemporaryDir home, config;
+            const auto read = [&](const QString& name) {
+                QFile f(home.filePath(name));
+                return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+            };
+            QFile ini(home.filePath("Setting.ini"));
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\n"
+                              "Timeout=1\n")
+                          .arg(silent.serverPort())
+                          .toUtf8());
+            ini.close();
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("RELVANE_CONFIG_DIR", config.path());
+            p.setProcessEnvironment(env);
+            p.start(RELVANE_BINARY,
+                    {"--headless", "--home", home.path(), "Terminal #5@@Relvane@@5@@pw"});
+            // In start-up: its first try to reach the database; after it: Set.log.
+            bool reached = false;
+            for (int i = 0; i < 600 && !reached; ++i, QThread::msleep(duringStartUp ? 0 : 100))
+                reached = duringStartUp ? silent.waitForNewConnection(100)
+                                        : read("Log/Set.log").contains("5=Terminal #5");
+            ASSERT_TRUE(reached);
+            ::kill(static_cast<pid_t>(p.processId()), signo);
+            ASSERT_TRUE(p.waitForFinished(120000));
+            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(p.exitCode(), 0);
+            EXPECT_TRUE(read("Log/Set.log").contains("5=NC"));
+            EXPECT_TRUE(read("Log/Terminal #5.log")
+                            .contains("Terminal 5 could not be marked off in table terminal: "))
+                << read("Log/Terminal #5.log").toStdString();
+        }
+    }
 }

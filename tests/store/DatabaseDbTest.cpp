@@ -3,6 +3,8 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include "store/ConnectDatabase.h"
 #include "store/Errors.h"
@@ -27,7 +29,8 @@ TEST_F(DatabaseTest, FailedOpenIsLoggedAndStatementsFailWithoutCrash) {
     WriteSettingIni("[Database]\n");
     // no port: none in the string
     EXPECT_EQ(OdbcConnectionString(ReadDatabaseSettings(Util(), "")),
-              "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475");
+              "DRIVER=;SERVER=;DATABASE=;UID=;PWD=;OPTION=18475;CONN_TIMEOUT=5;READ_TIMEOUT=5;"
+              "WRITE_TIMEOUT=5");
     Database db(&Util(), "failing");
     EXPECT_FALSE(ConnectDatabase(Util(), db, ""));
     const QStringList lines = LogLines("db");
@@ -193,4 +196,59 @@ TEST_F(DatabaseTest, OdbcLogsInWhenUserAndPasswordHoldSeparatorsAndBraces) {
     Database db(&Util(), "odbc-awkward");
     ASSERT_TRUE(db.Open(target)) << db.LastOpenError().toStdString();
     EXPECT_EQ(db.Exec("SELECT CURRENT_USER() AS u").Text(0, "u"), target.uid + "@%");
+}
+
+// The timeout of Setting.ini, and what is refused.
+TEST_F(DatabaseTest, TheTimeoutComesFromSettingIni) {
+    for (const auto& [line, seconds] : {std::pair<QByteArray, int>{"", 5},
+                                        {"Timeout=2\n", 2},
+                                        {"Timeout=abc\n", 0},
+                                        {"Timeout=0\n", 0}}) {
+        WriteSettingIni("[Database]\n" + line);
+        if (seconds == 0) {
+            EXPECT_THROW(ReadDatabaseSettings(Util(), ""), RelvaneError) << line.toStdString();
+            continue;
+        }
+        const DbTarget target = ReadDatabaseSettings(Util(), "");
+        EXPECT_EQ(target.timeout, seconds);
+        EXPECT_TRUE(OdbcConnectionString(target).endsWith(
+            QString(";READ_TIMEOUT=%1;WRITE_TIMEOUT=%1").arg(seconds)));
+    }
+}
+
+// A statement the server does not answer fails after the timeout as a lost connection (work
+// that met it may go again) and the next one opens a new connection; a server that takes
+// connections and never answers is not asked again at every statement.
+TEST_F(DatabaseTest, AServerThatDoesNotAnswerFailsLikeALostConnection) {
+    for (const QString& driver : {QStringLiteral("QMYSQL"), OdbcDriver()}) {
+        SCOPED_TRACE(driver.toStdString());
+        Database db(&Util(), "hung-" + driver);
+        DbTarget target = TargetFor(driver);
+        target.timeout = 1;
+        ASSERT_TRUE(db.Open(target)) << db.LastOpenError().toStdString();
+        EXPECT_EQ(db.Exec("SELECT @@innodb_lock_wait_timeout AS w").Int(0, "w"), 1);
+        for (const char* sql : {"SELECT SLEEP(4) AS s", "DO SLEEP(4)"}) {
+            try {
+                db.Exec(sql);
+                ADD_FAILURE() << sql << " waited for its answer";
+            } catch (const DbError& e) {
+                EXPECT_TRUE(e.ConnectionLost() && Database::IsTransient(e)) << sql;
+            }
+            EXPECT_EQ(db.Exec("SELECT 7 AS n").Int(0, "n"), 7);
+        }
+
+        QTcpServer silent;  // the system takes its connections; nothing answers them
+        ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+        target.port = QString::number(silent.serverPort());
+        Database away(&Util(), "silent-" + driver);
+        EXPECT_FALSE(away.Open(target));
+        const auto connections = [&](int waitMs) {
+            int n = 0;
+            while (silent.waitForNewConnection(waitMs)) delete silent.nextPendingConnection(), ++n;
+            return n;
+        };
+        EXPECT_GE(connections(0), 1);
+        for (int i = 0; i < 3; ++i) EXPECT_THROW(away.Exec("SELECT 1"), DbError);
+        EXPECT_EQ(connections(200), 0);
+    }
 }
