@@ -66,8 +66,11 @@ bool XmppPeer::Login(int timeoutMs) {
     return WaitUntil([this] { return client_.isConnected(); }, timeoutMs);
 }
 
-void XmppPeer::Say(const QString& to, const QString& body) {
+void XmppPeer::Say(const QString& to, const QString& body, const QString& id,
+                   const QDateTime& stamp) {
     QXmppMessage m(QString(), to, body);
     m.setType(QXmppMessage::Chat);
+    m.setId(id);
+    m.setStamp(stamp);
     client_.sendPacket(m);
 }

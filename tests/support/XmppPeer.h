@@ -2,6 +2,7 @@
 
 #include <QXmppClient.h>
 
+#include <QDateTime>
 #include <QStringList>
 #include <functional>
 
@@ -13,7 +14,9 @@ class XmppPeer {
     ~XmppPeer();
 
     bool Login(int timeoutMs = 10000);
-    void Say(const QString& to, const QString& body);
+    // id: the stanza's id; stamp: sent as a stored message that was first sent then.
+    void Say(const QString& to, const QString& body, const QString& id = {},
+             const QDateTime& stamp = {});
     const QStringList& Received() const { return received_; }
     QString Jid() const;
 
