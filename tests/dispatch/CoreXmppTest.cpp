@@ -139,25 +139,17 @@ TEST_F(TerminalTest, OrderWhoseRecordCannotBeWrittenIsNeverSentTwice) {
 // Where the server acknowledges stanzas, a client kept across sessions sends again what the
 // old session left unacknowledged; the terminal's own re-login must not.
 TEST_F(TerminalTest, AnOrderGoesOutOnceAcrossARelogin) {
-    XmppPeer seen("supplier31");
+    XmppPeer seen("supplier31"), kept("terminal31");
     ASSERT_TRUE(seen.Login());
-    QXmppClient kept;
-    QXmppConfiguration config;
-    config.setJid(QStringLiteral("terminal31@") + XmppPeer::Domain());
-    config.setPassword(XmppPeer::Password());
-    config.setHost(QStringLiteral("127.0.0.1"));
-    config.setPort(XmppPeer::Port().toInt());
-    config.setAutoReconnectionEnabled(false);
-    kept.connectToServer(config);
-    ASSERT_TRUE(WaitUntil([&] { return kept.isConnected(); }));
+    ASSERT_TRUE(kept.Login());
     ASSERT_TRUE(WaitUntil(
-        [&] { return kept.streamManagementState() != QXmppClient::NoStreamManagement; }, 3000))
+        [&] { return kept.Client().streamManagementState() != QXmppClient::NoStreamManagement; },
+        3000))
         << "the chat server offers no stream management";
-    kept.sendPacket(QXmppMessage(QString(), seen.Jid(), "S5.0811.1"));
-    kept.disconnectFromServer();  // before the server's acknowledgement is read
-    ASSERT_TRUE(WaitUntil([&] { return !kept.isConnected(); }));
-    kept.connectToServer(config);
-    ASSERT_TRUE(WaitUntil([&] { return kept.isConnected(); }));
+    kept.Say(seen.Jid(), "S5.0811.1");
+    kept.Client().disconnectFromServer();  // before the server's acknowledgement is read
+    ASSERT_TRUE(WaitUntil([&] { return !kept.Client().isConnected(); }));
+    ASSERT_TRUE(kept.Login());
     EXPECT_TRUE(WaitUntil([&] { return seen.Received().size() == 2; }, 5000));
 
     Prepare(30);
@@ -226,20 +218,12 @@ TEST_F(TerminalTest, AnotherSessionOnTheSameResourceIsNotFoughtOver) {
     Prepare(33);
     ASSERT_TRUE(Start());
     ASSERT_TRUE(WaitOnline());
-    QXmppClient other;
-    QXmppConfiguration config;
-    config.setJid(QStringLiteral("terminal33@") + XmppPeer::Domain());
-    config.setPassword(XmppPeer::Password());
-    config.setHost(QStringLiteral("127.0.0.1"));
-    config.setPort(XmppPeer::Port().toInt());
-    config.setResource(Keys::kRscHbvDefault);
-    config.setAutoReconnectionEnabled(false);
+    XmppPeer other("terminal33", false, Keys::kRscHbvDefault);
     int thrownOff = 0;
-    QObject::connect(&other, &QXmppClient::disconnected, [&] { ++thrownOff; });
-    other.connectToServer(config);
-    ASSERT_TRUE(WaitUntil([&] { return other.isConnected() && !Term().Chat().IsOnline(); }));
+    QObject::connect(&other.Client(), &QXmppClient::disconnected, [&] { ++thrownOff; });
+    ASSERT_TRUE(other.Login());
+    ASSERT_TRUE(WaitUntil([&] { return !Term().Chat().IsOnline(); }));
     WaitUntil([] { return false; }, 7000);  // past the usual five-second re-login
     EXPECT_EQ(thrownOff, 0);
     EXPECT_EQ(Lines().filter("dipakai instance lain").size(), 1);
-    other.disconnectFromServer();
 }

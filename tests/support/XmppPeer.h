@@ -10,7 +10,8 @@
 class XmppPeer {
   public:
     // grantPresence: it lets whoever asks see its presence.
-    explicit XmppPeer(const QString& user, bool grantPresence = false);
+    explicit XmppPeer(const QString& user, bool grantPresence = false,
+                      const QString& resource = QStringLiteral("test"));
     ~XmppPeer();
 
     bool Login(int timeoutMs = 10000);
@@ -19,6 +20,7 @@ class XmppPeer {
              const QDateTime& stamp = {});
     const QStringList& Received() const { return received_; }
     QString Jid() const;
+    QXmppClient& Client() { return client_; }
 
     static QString Domain();
     static QString Port();
@@ -30,6 +32,7 @@ class XmppPeer {
   private:
     QString user_;
     bool grantPresence_;
+    QString resource_;
     QXmppClient client_;
     QStringList received_;
 };
