@@ -21,28 +21,61 @@
 namespace {
 const QString kLogIn = QStringLiteral("Log In");
 const QString kLogOut = QStringLiteral("Log Out");
+constexpr int kReloginMs = 5000;
+constexpr int kLoginTimeoutMs = 30000;
+// Messages remembered to recognise a second copy; a stored copy of a text taken live without a
+// stanza id counts as one within this window (the time a server keeps a dropped session).
+constexpr int kSeenKept = 2000;
+constexpr qint64 kSeenTextWindowSecs = 600;
 }  // namespace
+
+int ChatSession::LoginTimeoutMs() {
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("RELVANE_LOGIN_TIMEOUT_MS", &ok);
+    return ok && ms > 0 ? ms : kLoginTimeoutMs;
+}
 
 ChatSession::ChatSession(Context ctx, Output& out, MessageTables& messages, Lookups& lookups,
                          YmQueue& ym, QObject* parent)
     : QObject(parent), ctx_(ctx), out_(out), messages_(messages), lookups_(lookups), ym_(ym) {
-    tmAutoLogin_.setInterval(5000);
+    tmAutoLogin_.setInterval(kReloginMs);
     tmstartLogin_.setInterval(2000);
     tmstartLogin_.setSingleShot(true);
+    attemptTimer_.setSingleShot(true);
     connect(&tmAutoLogin_, &QTimer::timeout, this, &ChatSession::tmAutoLogin_Timer);
     connect(&tmstartLogin_, &QTimer::timeout, this, &ChatSession::tmstartLogin_Timer);
-    connect(&client_, &QXmppClient::connected, this, &ChatSession::OnConnected);
-    connect(&client_, &QXmppClient::disconnected, this, &ChatSession::OnDisconnected);
-    connect(&client_, &QXmppClient::stateChanged, this, &ChatSession::OnStateChange);
-    connect(&client_, &QXmppClient::error, this, &ChatSession::OnError);
-    connect(&client_, &QXmppClient::messageReceived, this, &ChatSession::OnMessage);
-    if (auto* roster = client_.findExtension<QXmppRosterManager>()) {
+    connect(&attemptTimer_, &QTimer::timeout, this, &ChatSession::OnAttemptTimeout);
+    NewClient();
+}
+
+void ChatSession::NewClient() {
+    if (client_ != nullptr) {
+        // The old client says nothing more to this session; whatever it still holds unsent or
+        // unacknowledged goes with it.
+        client_->disconnect(this);
+        if (auto* roster = client_->findExtension<QXmppRosterManager>()) roster->disconnect(this);
+        if (client_->state() != QXmppClient::DisconnectedState) client_->disconnectFromServer();
+        client_->deleteLater();
+    }
+    client_ = new QXmppClient(this);
+    connect(client_, &QXmppClient::connected, this, &ChatSession::OnConnected);
+    connect(client_, &QXmppClient::disconnected, this, &ChatSession::OnDisconnected);
+    connect(client_, &QXmppClient::stateChanged, this, &ChatSession::OnStateChange);
+    connect(client_, &QXmppClient::error, this, &ChatSession::OnError);
+    connect(client_, &QXmppClient::messageReceived, this, &ChatSession::OnMessage);
+    if (auto* roster = client_->findExtension<QXmppRosterManager>()) {
         connect(roster, &QXmppRosterManager::rosterReceived, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::itemAdded, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::itemRemoved, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::itemChanged, this, &ChatSession::ContactsChanged);
         connect(roster, &QXmppRosterManager::presenceChanged, this, &ChatSession::ContactsChanged);
     }
+    lastState_ = QXmppClient::DisconnectedState;
+    emit ContactsChanged();  // the new client knows its contacts once the server sends them
+}
+
+bool ChatSession::StreamManaged() const {
+    return client_->streamManagementState() != QXmppClient::NoStreamManagement;
 }
 
 template <typename T>
@@ -89,8 +122,11 @@ void ChatSession::LogI() {
                                                         ctx_.util.ProgramFolder());
         security.Apply(config);
         out_.SendBox(QStringLiteral("Login"), security.Describe());
+        NewClient();
         attempt_ = true;
-        client_.connectToServer(config);
+        conflict_ = false;
+        attemptTimer_.start(LoginTimeoutMs());
+        client_->connectToServer(config);
     } catch (const std::exception& e) {
         ctx_.LogError(QStringLiteral("LogI "), e);
     }
@@ -123,7 +159,12 @@ void ChatSession::LoginYM_Click() {
     const ProcessValues& v = ctx_.values;
     try {
         messages_.OnOffTerminal(QStringLiteral("Relvane"), v.TerminalNo, true);
-        if (MergerLoginBlocked()) return;
+        if (MergerLoginBlocked()) {
+            // A row left on by an instance that was killed blocks only until it is cleared:
+            // each re-login tick asks again.
+            if (!tmAutoLogin_.isActive()) tmAutoLogin_.start();
+            return;
+        }
         if (v.BoosterMode != 1) {
             CmdLoginYM_Click();
             Set(LoginYMBorder_, 1);
@@ -149,7 +190,9 @@ void ChatSession::LoginYM_Click() {
 
 bool ChatSession::MergerLoginBlocked() {
     if (!ctx_.values.chMerger) return false;
-    if (lookups_.ActiveTerminals(ctx_.values.TerminalList) <= 1) return false;
+    const QList<qint16> active = lookups_.ActiveTerminals(ctx_.values.TerminalList);
+    NoteBlockers(active);
+    if (active.size() <= 1) return false;
     out_.SendBox(QStringLiteral("1 RLV to ALL Supplier Actived"),
                  QStringLiteral("Modul Tidak bisa Login"));
     Set(LoginYMBorder_, 1);
@@ -157,10 +200,23 @@ bool ChatSession::MergerLoginBlocked() {
     return true;
 }
 
+void ChatSession::NoteBlockers(const QList<qint16>& active) {
+    QStringList others;
+    for (qint16 t : active)
+        if (t != ctx_.values.TerminalNo) others.append(QString::number(t));
+    const QString blockers = active.size() > 1 ? others.join(QLatin1Char(',')) : QString();
+    if (blockers == blockers_) return;  // said already, or nothing to say
+    blockers_ = blockers;
+    if (!blockers.isEmpty())
+        ctx_.Log(QStringLiteral("MergerLoginBlocked status='1' di terminal ") + blockers);
+}
+
 void ChatSession::tmAutoLogin_Timer() {
     const ProcessValues& v = ctx_.values;
-    if (v.AutoLoginOn == 1 && v.BoosterMode == 0) LoginYM_Click();
-    if (v.BoosterMode == 1) tmAutoLogin_.stop();
+    // In booster mode too: a booster start that met the database away, or a log-out after a
+    // failed table probe, is tried again until the booster runs.
+    if (v.AutoLoginOn == 1 && !LoggedIn()) LoginYM_Click();
+    if (v.BoosterMode == 1 && LoggedIn()) tmAutoLogin_.stop();
 }
 
 void ChatSession::tmstartLogin_Timer() {
@@ -169,6 +225,7 @@ void ChatSession::tmstartLogin_Timer() {
 }
 
 void ChatSession::OnConnected() {
+    attemptTimer_.stop();
     tmAutoLogin_.stop();
     out_.SendBox(QStringLiteral("OnConnect"),
                  QStringLiteral("(") + NowStamp() + QStringLiteral(") :: Online Connected"));
@@ -182,7 +239,12 @@ void ChatSession::OnDisconnected() {
     // A refused login reports an error and then a disconnect: one attempt ends once.
     if (!attempt_) return;
     attempt_ = false;
+    attemptTimer_.stop();
     Disconnect();
+    if (!conflict_) {
+        conflictSaid_ = false;
+        tmAutoLogin_.setInterval(kReloginMs);
+    }
     Set(LoginInProgress_, false);
     Set(CmdLoginYM_, kLogIn);
     out_.SendBox(QStringLiteral("OnDisconnect"),
@@ -197,18 +259,69 @@ void ChatSession::OnStateChange(QXmppClient::State state) {
     if (state == lastState_) return;  // the client repeats itself during one connect
     lastState_ = state;
     out_.SendBox(QString(), QString::fromLatin1(kNames[state]) + QStringLiteral("->") +
-                                client_.configuration().host() + QLatin1Char(':') +
-                                QString::number(client_.configuration().port()));
+                                client_->configuration().host() + QLatin1Char(':') +
+                                QString::number(client_->configuration().port()));
 }
 
 void ChatSession::OnError(QXmppClient::Error error) {
     static const char* const kErrors[] = {"NoError", "SocketError", "KeepAliveError",
                                           "XmppStreamError"};
     ctx_.Log(QStringLiteral("TreeView1_Error ") + QString::fromLatin1(kErrors[error]));
+    if (error == QXmppClient::XmppStreamError &&
+        client_->xmppStreamError() == QXmppStanza::Error::Conflict) {
+        // Another instance logs in with this account and resource: each would throw the other
+        // off at every re-login. Say so once and come back slowly.
+        conflict_ = true;
+        tmAutoLogin_.setInterval(kConflictRetryMs);
+        if (!conflictSaid_) {
+            conflictSaid_ = true;
+            const QString line =
+                QStringLiteral(
+                    "Akun chat dipakai instance lain dengan resource yang sama; login "
+                    "ulang tiap %1 detik")
+                    .arg(kConflictRetryMs / 1000);
+            out_.SendBox(QStringLiteral("Login"), line);
+            ctx_.Log(line);
+        }
+    }
     // A refused certificate, a server without TLS, a refused connection: the operator's clue.
     if (error == QXmppClient::SocketError)
-        out_.SendBox(QStringLiteral("Login"), client_.socketErrorString());
-    if (client_.state() == QXmppClient::DisconnectedState) OnDisconnected();
+        out_.SendBox(QStringLiteral("Login"), client_->socketErrorString());
+    if (client_->state() == QXmppClient::DisconnectedState) OnDisconnected();
+}
+
+void ChatSession::OnAttemptTimeout() {
+    if (!attempt_ || client_->isConnected()) return;
+    const QString line = QStringLiteral(
+                             "Login tidak selesai dalam %1 detik, dihentikan; login "
+                             "ulang berjalan")
+                             .arg(LoginTimeoutMs() / 1000.0);
+    out_.SendBox(QStringLiteral("Login"), line);
+    ctx_.Log(line);
+    NewClient();  // the stalled connection goes with the old client
+    OnDisconnected();
+}
+
+bool ChatSession::SeenBefore(const QString& from, const QXmppMessage& message) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString byId =
+        message.id().isEmpty() ? QString() : from + QStringLiteral("\x1fid\x1f") + message.id();
+    const QString byText = from + QStringLiteral("\x1ftext\x1f") + message.body();
+    bool seen = !byId.isEmpty() && seen_.contains(byId);
+    // Without an id, a live message is always new; a stored one (it carries its first sending
+    // time) repeats a text taken live shortly before.
+    if (!seen && byId.isEmpty() && message.stamp().isValid()) {
+        const auto it = seen_.constFind(byText);
+        seen = it != seen_.constEnd() && it->secsTo(now) <= kSeenTextWindowSecs;
+    }
+    if (seen) return true;
+    for (const QString& key : {byId, byText}) {
+        if (key.isEmpty()) continue;
+        if (!seen_.contains(key)) seenOrder_.enqueue(key);
+        seen_.insert(key, now);
+    }
+    while (seenOrder_.size() > kSeenKept) seen_.remove(seenOrder_.dequeue());
+    return false;
 }
 
 void ChatSession::OnMessage(const QXmppMessage& message) {
@@ -220,26 +333,32 @@ void ChatSession::OnMessage(const QXmppMessage& message) {
         return;
     }
     // The contact is the account, without the resource it happens to write from.
-    const QString from = message.from();
-    const int slash = from.indexOf(QLatin1Char('/'));
-    emit MessageReceived(slash < 0 ? from : from.left(slash), message.body());
+    const QString from = QXmppUtils::jidToBareJid(message.from());
+    if (SeenBefore(from, message)) {
+        // Sent again by the server (a dropped session's unacknowledged window, then its
+        // offline store): one inbox row, one notice.
+        ctx_.Log(QStringLiteral("Pesan ganda diabaikan (") + from + QStringLiteral(") ") +
+                 message.body());
+        return;
+    }
+    emit MessageReceived(from, message.body());
 }
 
 void ChatSession::Disconnect() {
-    if (client_.state() != QXmppClient::DisconnectedState) client_.disconnectFromServer();
+    if (client_->state() != QXmppClient::DisconnectedState) client_->disconnectFromServer();
 }
 
 bool ChatSession::Hand(const QString& target, const QString& message, QString* error) {
-    if (!client_.isConnected()) {
+    if (!client_->isConnected()) {
         *error = QStringLiteral("not connected");
         return false;
     }
     QXmppMessage stanza(QString(), target, message);
     stanza.setType(QXmppMessage::Chat);
-    if (client_.sendPacket(stanza)) {
+    if (client_->sendPacket(stanza)) {
         // The order is recorded as sent: it leaves the process now, not at the next turn of
         // the event loop, so that a process ended in between has still sent it.
-        if (auto* socket = client_.findChild<QSslSocket*>()) socket->flush();
+        if (auto* socket = client_->findChild<QSslSocket*>()) socket->flush();
         return true;
     }
     *error = QStringLiteral("the stream did not take the message");
@@ -247,9 +366,7 @@ bool ChatSession::Hand(const QString& target, const QString& message, QString* e
 }
 
 QList<ChatSession::Contact> ChatSession::Contacts() const {
-    // findExtension is not const in the client's interface; looking an extension up changes
-    // nothing.
-    auto* roster = const_cast<QXmppClient&>(client_).findExtension<QXmppRosterManager>();
+    auto* roster = client_->findExtension<QXmppRosterManager>();
     if (roster == nullptr) return {};
     QStringList ids = roster->getRosterBareJids();
     ids.sort(Qt::CaseInsensitive);
@@ -267,14 +384,14 @@ QList<ChatSession::Contact> ChatSession::Contacts() const {
 }
 
 void ChatSession::AddContact(const QString& id) {
-    auto* roster = client_.findExtension<QXmppRosterManager>();
+    auto* roster = client_->findExtension<QXmppRosterManager>();
     if (roster == nullptr) return;
     roster->addItem(id);
     roster->subscribe(id);
 }
 
 void ChatSession::RemoveContact(const QString& id) {
-    if (auto* roster = client_.findExtension<QXmppRosterManager>()) roster->removeItem(id);
+    if (auto* roster = client_->findExtension<QXmppRosterManager>()) roster->removeItem(id);
 }
 
 QString ChatSession::ChatText(const QString& message) const {

@@ -2,7 +2,10 @@
 
 #include <QXmppClient.h>
 
+#include <QDateTime>
+#include <QHash>
 #include <QObject>
+#include <QQueue>
 #include <QTimer>
 
 #include "store/Context.h"
@@ -57,7 +60,15 @@ class ChatSession : public QObject {
     // "10000.0812.1234" -> "10.0812.1234": the leading nominal loses its groups of three zeros.
     static QString ShortenDenom(const QString& text);
 
-    bool IsOnline() const { return client_.isConnected(); }
+    bool IsOnline() const { return client_->isConnected(); }
+    // Whether the server acknowledges what this session sends (stream management).
+    bool StreamManaged() const;
+    // A login whose stream, encryption or authentication has not completed by then is ended
+    // and left to the re-login: 30 s, or RELVANE_LOGIN_TIMEOUT_MS.
+    static int LoginTimeoutMs();
+    // After the server said another session took the account's resource, re-login waits this
+    // long instead of five seconds.
+    static constexpr int kConflictRetryMs = 60000;
     void Disconnect();
 
     // The login button's caption: "Log Out" while the account (or the booster) is in use.
@@ -84,6 +95,13 @@ class ChatSession : public QObject {
     void OnStateChange(QXmppClient::State state);
     void OnError(QXmppClient::Error error);
     void OnMessage(const QXmppMessage& message);
+    void OnAttemptTimeout();
+    // Each login starts from a new client: nothing an earlier session left unacknowledged is
+    // sent again, and nothing of its stream is resumed.
+    void NewClient();
+    // A message seen before: the same stanza again, or a stored copy of one taken live.
+    bool SeenBefore(const QString& from, const QXmppMessage& message);
+    void NoteBlockers(const QList<qint16>& active);
     bool Hand(const QString& target, const QString& message, QString* error);
     QString ChatText(const QString& message) const;
     void ReportNotSent(const QString& text, const QString& error);
@@ -95,10 +113,17 @@ class ChatSession : public QObject {
     MessageTables& messages_;
     Lookups& lookups_;
     YmQueue& ym_;
-    QXmppClient client_;
+    QXmppClient* client_ = nullptr;  // a child; replaced at each login
     QTimer tmAutoLogin_;
     QTimer tmstartLogin_;
-    bool attempt_ = false;  // a connect was started and has not ended yet
+    QTimer attemptTimer_;
+    bool attempt_ = false;       // a connect was started and has not ended yet
+    bool conflict_ = false;      // the current session was thrown off by another of the account
+    bool conflictSaid_ = false;  // the log says so already
+    QString blockers_;           // merged terminals whose rows blocked the last login
+    // Messages taken lately: key (sender and stanza id, or sender and text) -> arrival.
+    QHash<QString, QDateTime> seen_;
+    QQueue<QString> seenOrder_;
     QXmppClient::State lastState_ = QXmppClient::DisconnectedState;
     QString CmdLoginYM_ = QStringLiteral("Log In");
     bool LoginInProgress_ = false;

@@ -83,14 +83,21 @@ void YmQueue::ProcessSupplierRecv() {
                                     "trx_id='GetSupplierRecv' ORDER BY id ASC LIMIT 1"),
                      {ctx_.values.TerminalNo});
     if (r.IsEmpty()) return;
-    emit RowReceived(r.Text(0, "msisdn"),
-                     UtilityComponent::Decode(r.Text(0, "pesan"), Keys::kYmQueueKey));
-    ctx_.db.Exec(QStringLiteral("DELETE from ym_queue where id=?"), {r.Text(0, "id")});
-    // Further copies of the same received message, as stored (encoded): only this terminal's
-    // received rows, never an outgoing row or another terminal's.
-    ctx_.db.Exec(QStringLiteral("DELETE from ym_queue where terminal =? and "
-                                "trx_id='GetSupplierRecv' and pesan=?"),
-                 {ctx_.values.TerminalNo, r.Text(0, "pesan")});
+    const qint64 id = r.Int(0, "id");
+    if (id != takenId_) {
+        bool taken = true;
+        emit RowReceived(r.Text(0, "msisdn"),
+                         UtilityComponent::Decode(r.Text(0, "pesan"), Keys::kYmQueueKey), &taken);
+        if (!taken) return;
+        takenId_ = id;
+    }
+    // The row with further copies of the same received message, as stored (encoded): only
+    // this terminal's received rows, never an outgoing row or another terminal's. One
+    // statement, so that no copy is left behind to be taken in again.
+    ctx_.db.Exec(QStringLiteral("DELETE from ym_queue where id=? or (terminal =? and "
+                                "trx_id='GetSupplierRecv' and pesan=?)"),
+                 {id, ctx_.values.TerminalNo, r.Text(0, "pesan")});
+    takenId_ = 0;
 }
 
 void YmQueue::StartBooster() {

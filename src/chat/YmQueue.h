@@ -28,16 +28,21 @@ class YmQueue : public QObject {
     bool InsertYmQueue(const QString& msisdn, const QString& pesan, const QString& trxId,
                        qint16 terminal);
     void DelPesanExpired();
-    // Hands the oldest received row of this terminal on (RowReceived), then removes it.
+    // Hands the oldest received row of this terminal on (RowReceived), then removes it. The
+    // row is the only hold of the message until it is removed: a row taken in whose removal
+    // failed is removed at the next call without being taken in again.
     void ProcessSupplierRecv();
     // Starts the booster program beside the program; a missing program is logged.
     void StartBooster();
 
   signals:
-    // A text the booster program received: its sender and the decoded text.
-    void RowReceived(const QString& msisdn, const QString& pesan);
+    // A text the booster program received: its sender and the decoded text. The receiver
+    // clears *taken when the database was away before anything of it was written: the row
+    // then stays for a later call.
+    void RowReceived(const QString& msisdn, const QString& pesan, bool* taken);
 
   private:
     Context ctx_;
     Output& out_;
+    qint64 takenId_ = 0;  // a row taken in whose removal has not succeeded yet
 };

@@ -43,7 +43,7 @@ Core::Core(const QString& home, QObject* parent) : QObject(parent) {
     // A supplier's message, by chat or through the booster's mailbox, goes to the intake,
     // which settles it.
     connect(chat_.get(), &ChatSession::MessageReceived, intake_.get(), &Intake::IncomingMessage);
-    connect(ym_.get(), &YmQueue::RowReceived, intake_.get(), &Intake::txtPm);
+    connect(ym_.get(), &YmQueue::RowReceived, intake_.get(), &Intake::TakeRow);
     // Online (or the booster started): the extra command goes to the supplier.
     connect(chat_.get(), &ChatSession::ExtraCommandDue, this,
             [this] { extra_->ImgExtraCommand_Click(); });

@@ -74,15 +74,25 @@ bool Intake::IsKnownSupplier(const QString& sender) {
     return w_.lookups.IsChatTarget(who);
 }
 
-void Intake::txtPm(const QString& msisdn, const QString& pesan) {
-    if (pesan.isEmpty()) return;
+QString Intake::Shown(const QString& msisdn, const QString& pesan) {
     const ProcessValues& v = ctx_.values;
     QString text = pesan;
     text.replace(QLatin1Char('\''), QLatin1Char('`'));
     out_.ShowMessageBlock(QStringLiteral("RLV Terminal #") + QString::number(v.TerminalNo) +
                               QLatin1Char(',') + v.TerminalList,
                           msisdn, msisdn, text, NowStamp(), 2);
+    return text;
+}
+
+void Intake::txtPm(const QString& msisdn, const QString& pesan) {
+    if (pesan.isEmpty()) return;
+    const QString text = Shown(msisdn, pesan);
     if (!Take(msisdn, text)) Hold(msisdn, text);
+}
+
+void Intake::TakeRow(const QString& msisdn, const QString& pesan, bool* taken) {
+    if (pesan.isEmpty()) return;
+    *taken = Take(msisdn, Shown(msisdn, pesan));
 }
 
 bool Intake::Take(const QString& msisdn, QString text) {

@@ -31,8 +31,11 @@ class Intake : public QObject {
 
     // A chat message as the client delivers it: the contact's account and the text.
     void IncomingMessage(const QString& contact, const QString& body);
-    // One incoming message (chat or booster row).
+    // One incoming chat message; held while the database is away.
     void txtPm(const QString& msisdn, const QString& pesan);
+    // One booster row: not held, since the row itself waits. *taken is false when the database
+    // was away before anything was written.
+    void TakeRow(const QString& msisdn, const QString& pesan, bool* taken);
     bool IsIgnoredMessage(const QString& text) const;
     // By the ";"-separated phrases of an ignore list, in any letter case.
     static bool IsIgnoredMessage(const QString& text, const QString& ignoreList);
@@ -51,6 +54,8 @@ class Intake : public QObject {
     void MessageTaken();
 
   private:
+    // Shows the message; the text as it is taken in.
+    QString Shown(const QString& msisdn, const QString& pesan);
     // Everything after the message is shown; false when the database could not be reached
     // before anything was written.
     bool Take(const QString& msisdn, QString text);

@@ -481,11 +481,15 @@ void MainWindow::AppendBlock(const MessageBlock& block) {
 }
 
 void MainWindow::TrimLog() {
+    // However long the line just added, the view goes back to its bound: at least the usual
+    // 300 characters leave the top, or as many as it went over.
     QTextDocument* doc = TextBox_->document();
-    if (doc->characterCount() > kLogLimit) {
+    const int over = doc->characterCount() - kLogLimit;
+    if (over > 0) {
         QTextCursor c(doc);
         c.movePosition(QTextCursor::Start);
-        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, kLogTrim);
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
+                       std::max(over, kLogTrim));
         c.removeSelectedText();
     }
     TextBox_->moveCursor(QTextCursor::End);

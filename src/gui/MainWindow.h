@@ -33,7 +33,8 @@ class MainWindow : public QMainWindow {
     // screen's free area; on a smaller screen the panel scrolls.
     QSize OpeningSize() const;
 
-    // The log view keeps about 10000 characters: past that its first 300 go.
+    // The log view keeps at most 10000 characters: past that its first 300 go, or more when
+    // the line just added was longer.
     static constexpr int kLogLimit = 10000;
     static constexpr int kLogTrim = 300;
 

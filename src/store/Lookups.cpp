@@ -106,14 +106,17 @@ QStringList Lookups::RelvaneTerminals() {
     return list;
 }
 
-int Lookups::ActiveTerminals(const QString& mergedList) {
+QList<qint16> Lookups::ActiveTerminals(const QString& mergedList) {
     QStringList numbers = MergedTerminals(mergedList);
     if (numbers.isEmpty()) numbers.append(QStringLiteral("NULL"));
     const DbResult r = ctx_.db.Exec(
         QStringLiteral(
             "SELECT * FROM terminal where modul='Relvane' and status='1' and terminal in (") +
         numbers.join(QLatin1Char(',')) + QLatin1Char(')'));
-    return r.RecordCount();
+    QList<qint16> active;
+    for (int i = 0; i < r.RecordCount(); ++i)
+        active.append(static_cast<qint16>(r.Int(i, QStringLiteral("terminal"))));
+    return active;
 }
 
 QString Lookups::KodeKelompok(qint16 terminal) {

@@ -37,8 +37,8 @@ class Lookups : public QObject {
     // Table terminal as the instance sees it at start-up and at login.
     // The terminals of this module, in the table's order.
     QStringList RelvaneTerminals();
-    // How many of the merged terminals are switched on (status '1') for this module.
-    int ActiveTerminals(const QString& mergedList);
+    // The merged terminals switched on (status '1') for this module.
+    QList<qint16> ActiveTerminals(const QString& mergedList);
     // The group code of a terminal's row; empty without a row.
     QString KodeKelompok(qint16 terminal);
 

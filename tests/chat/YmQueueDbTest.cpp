@@ -1,5 +1,6 @@
 #include "chat/ChatSession.h"
 #include "chat/YmQueue.h"
+#include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
 
@@ -60,4 +61,46 @@ TEST_F(OfflineTerminalTest, BoosterReplyCleanUpTakesOnlyThisTerminalsCopies) {
     Term().Ym().ProcessSupplierRecv();
     EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CONCAT(terminal, trx_id) ORDER BY id) FROM ym_queue"),
               "12GetSupplierRecv,11GetQueue,11GetSupplierRecv");
+}
+
+// The row is the only hold of a received message: a row taken in whose removal failed (the
+// connection lost) is removed later without being taken in again, also when the intake met
+// the database away the time before. Its text is read whole.
+TEST_F(OfflineTerminalTest, BoosterReplyIsTakenInOnceWhateverFailsAroundIt) {
+    StartOffline(11, true);
+    Database& door = Term().Db();
+    struct Case {
+        const char* text;
+        bool cutIntake;  // the connection is lost before the intake's first statement too
+    };
+    const Case cases[] = {{"SUKSES SN 1;;2", false}, {"SUKSES SN 3", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        YmRow(11, Encoded(c.text), "GetSupplierRecv");
+        bool cutIntake = c.cutIntake, cutDelete = true;
+        qint64 connection = 0;
+        int statements = 0;
+        door.SetProbe([&](const QString& point) {
+            ++statements;
+            const bool intake = cutIntake && statements == 2;  // the first after the row's read
+            const bool removal = cutDelete && point.startsWith("DELETE from ym_queue");
+            if (!intake && !removal) return;
+            (intake ? cutIntake : cutDelete) = false;
+            Query("KILL CONNECTION " + QString::number(connection));
+        });
+        for (int tick = 0; tick < 3; ++tick) {
+            connection = door.Exec("SELECT CONNECTION_ID() AS id").Int(0, "id");
+            statements = 0;
+            try {
+                Term().Ym().ProcessSupplierRecv();
+            } catch (const std::exception&) {
+            }
+        }
+        door.SetProbe({});
+        EXPECT_FALSE(cutIntake || cutDelete);
+        WaitUntil([] { return false; }, 1500);  // time enough for a held copy to be taken
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox WHERE pesan = ?", {QString(c.text) + "."}),
+                  "1");
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
+    }
 }

@@ -1,3 +1,7 @@
+#include <QXmppMessage.h>
+
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 
 #include "chat/ChatSession.h"
@@ -130,4 +134,96 @@ TEST_F(TerminalTest, OrderWhoseRecordCannotBeWrittenIsNeverSentTwice) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
     EXPECT_EQ(Scalar("SELECT CONCAT_WS('|', tujuan, status) FROM transaksi"), "08123|2");
+}
+
+// Where the server acknowledges stanzas, a client kept across sessions sends again what the
+// old session left unacknowledged; the terminal's own re-login must not.
+TEST_F(TerminalTest, AnOrderGoesOutOnceAcrossARelogin) {
+    XmppPeer seen("supplier31"), kept("terminal31");
+    ASSERT_TRUE(seen.Login());
+    ASSERT_TRUE(kept.Login());
+    ASSERT_TRUE(WaitUntil(
+        [&] { return kept.Client().streamManagementState() != QXmppClient::NoStreamManagement; },
+        3000))
+        << "the chat server offers no stream management";
+    kept.Say(seen.Jid(), "S5.0811.1");
+    kept.Client().disconnectFromServer();  // before the server's acknowledgement is read
+    ASSERT_TRUE(WaitUntil([&] { return !kept.Client().isConnected(); }));
+    ASSERT_TRUE(kept.Login());
+    EXPECT_TRUE(WaitUntil([&] { return seen.Received().size() == 2; }, 5000));
+
+    Prepare(30);
+    XmppPeer supplier("supplier30");
+    ASSERT_TRUE(supplier.Login());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    ASSERT_TRUE(WaitUntil([&] { return Term().Chat().StreamManaged(); }, 3000));
+    ASSERT_TRUE(Term().Chat().SendChat("S5.0812.1", Supplier()));
+    Term().Chat().CmdLoginYM_Click(false);  // the program's own log-out, as a failed probe does
+    ASSERT_TRUE(WaitUntil([&] { return !Term().Chat().IsOnline(); }));
+    ASSERT_TRUE(WaitOnline());
+    ASSERT_TRUE(WaitUntil([&] { return Term().Chat().IsOnline(); }));
+    WaitUntil([] { return false; }, 2500);  // time enough for a second sending to show
+    EXPECT_EQ(supplier.Received(), QStringList{"S5.0812.1"});
+}
+
+// A message the server hands over twice is taken in once: one inbox row, one notice.
+TEST_F(TerminalTest, AMessageTheServerSendsTwiceIsTakenInOnce) {
+    Prepare(34);
+    SaveSetting(Keys::kAppKzdSql, Keys::kSecHpAdmin, Keys::kValue, "0899");
+    QDir().mkpath(Home() + "/Log");
+    QFile rules(Home() + "/Log/Modul.txt");  // the administrator hears of every "sukses"
+    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
+    rules.write("sukses\n");
+    rules.close();
+    XmppPeer supplier("supplier34");
+    ASSERT_TRUE(supplier.Login());
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    const QString me = QStringLiteral("terminal34@") + XmppPeer::Domain();
+    const QDateTime earlier = QDateTime::currentDateTimeUtc().addSecs(-30);
+    struct Case {
+        const char* text;
+        const char* id;
+        bool secondStored;  // the second copy comes from the server's store
+        int taken;
+    };
+    const Case cases[] = {
+        {"SUKSES SN 1", "m1", false, 1},  // the same stanza again
+        {"SUKSES SN 2", "m2", true, 1},
+        {"SUKSES SN 3", "", true, 1},   // no id: a stored copy of a text taken live
+        {"SUKSES SN 4", "", false, 2},  // no id, both live: two messages
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        supplier.Say(me, c.text, c.id);
+        supplier.Say(me, c.text, c.id, c.secondStored ? earlier : QDateTime());
+        supplier.Say(me, QStringLiteral("END ") + c.text);
+        ASSERT_TRUE(WaitUntil([&] {
+            return Scalar("SELECT COUNT(*) FROM inbox WHERE pesan = ?",
+                          {QStringLiteral("END ") + c.text + ".."}) == "1";
+        }));
+        const QString text = QString::fromLatin1(c.text) + "..";
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox WHERE pesan = ?", {text}),
+                  QString::number(c.taken));
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue WHERE tujuan = '0899' AND pesan = ?",
+                         {"Terminal #34 " + text}),
+                  QString::number(c.taken));
+    }
+}
+
+// Two instances on one account and resource: said once, and the terminal comes back slowly
+// instead of throwing the other off at every re-login tick.
+TEST_F(TerminalTest, AnotherSessionOnTheSameResourceIsNotFoughtOver) {
+    Prepare(33);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitOnline());
+    XmppPeer other("terminal33", false, Keys::kRscHbvDefault);
+    int thrownOff = 0;
+    QObject::connect(&other.Client(), &QXmppClient::disconnected, [&] { ++thrownOff; });
+    ASSERT_TRUE(other.Login());
+    ASSERT_TRUE(WaitUntil([&] { return !Term().Chat().IsOnline(); }));
+    WaitUntil([] { return false; }, 7000);  // past the usual five-second re-login
+    EXPECT_EQ(thrownOff, 0);
+    EXPECT_EQ(Lines().filter("dipakai instance lain").size(), 1);
 }

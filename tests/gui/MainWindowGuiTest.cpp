@@ -402,3 +402,11 @@ TEST_F(MainWindowGuiTest, LogLabelsReadOnLightAndDarkThemes) {
         }
     }
 }
+
+TEST_F(MainWindowGuiTest, TheLogViewStaysBoundedHoweverLongItsLines) {
+    Open();
+    auto* log = Control<QTextEdit>("TextBox");
+    for (int i = 0; i < 60; ++i) Term().Out().SendBox("Info", QString(500, QChar('a' + i % 26)));
+    EXPECT_LE(log->document()->characterCount(), MainWindow::kLogLimit);
+    EXPECT_TRUE(log->toPlainText().endsWith(QString(500, QChar('a' + 59 % 26)) + "\n"));
+}

@@ -38,8 +38,8 @@ QString XmppPeer::Password() {
     return EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
 }
 
-XmppPeer::XmppPeer(const QString& user, bool grantPresence)
-    : user_(user), grantPresence_(grantPresence) {
+XmppPeer::XmppPeer(const QString& user, bool grantPresence, const QString& resource)
+    : user_(user), grantPresence_(grantPresence), resource_(resource) {
     QObject::connect(&client_, &QXmppClient::messageReceived, [this](const QXmppMessage& m) {
         // A message the server kept while the account was away was meant for an earlier test.
         if (!m.body().isEmpty() && !m.stamp().isValid()) received_.append(m.body());
@@ -60,14 +60,17 @@ bool XmppPeer::Login(int timeoutMs) {
     config.setPassword(Password());
     config.setHost(QStringLiteral("127.0.0.1"));
     config.setPort(Port().toInt());
-    config.setResource(QStringLiteral("test"));
+    config.setResource(resource_);
     config.setAutoAcceptSubscriptions(grantPresence_);
     client_.connectToServer(config);
     return WaitUntil([this] { return client_.isConnected(); }, timeoutMs);
 }
 
-void XmppPeer::Say(const QString& to, const QString& body) {
+void XmppPeer::Say(const QString& to, const QString& body, const QString& id,
+                   const QDateTime& stamp) {
     QXmppMessage m(QString(), to, body);
     m.setType(QXmppMessage::Chat);
+    m.setId(id);
+    m.setStamp(stamp);
     client_.sendPacket(m);
 }

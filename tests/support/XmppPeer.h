@@ -2,6 +2,7 @@
 
 #include <QXmppClient.h>
 
+#include <QDateTime>
 #include <QStringList>
 #include <functional>
 
@@ -9,13 +10,17 @@
 class XmppPeer {
   public:
     // grantPresence: it lets whoever asks see its presence.
-    explicit XmppPeer(const QString& user, bool grantPresence = false);
+    explicit XmppPeer(const QString& user, bool grantPresence = false,
+                      const QString& resource = QStringLiteral("test"));
     ~XmppPeer();
 
     bool Login(int timeoutMs = 10000);
-    void Say(const QString& to, const QString& body);
+    // id: the stanza's id; stamp: sent as a stored message that was first sent then.
+    void Say(const QString& to, const QString& body, const QString& id = {},
+             const QDateTime& stamp = {});
     const QStringList& Received() const { return received_; }
     QString Jid() const;
+    QXmppClient& Client() { return client_; }
 
     static QString Domain();
     static QString Port();
@@ -27,6 +32,7 @@ class XmppPeer {
   private:
     QString user_;
     bool grantPresence_;
+    QString resource_;
     QXmppClient client_;
     QStringList received_;
 };
