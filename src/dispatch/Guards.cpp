@@ -23,6 +23,7 @@ struct JobGone {};
 
 Guards::Verdict Guards::Screen(const Job& job) {
     // A plain message is no order: nothing to divert, count or pay for.
+    passed_.reset();
     if (job.kodeProduk == QLatin1String("-")) return Verdict::Pass;
     Verdict verdict = Verdict::Pass;
     try {
@@ -30,7 +31,16 @@ Guards::Verdict Guards::Screen(const Job& job) {
     } catch (const JobGone&) {
         return Verdict::Gone;
     }
+    if (verdict == Verdict::Pass) {
+        pricedJob_ = job.id;
+        passed_ = w_.money.LastPassed();
+    }
     return verdict;
+}
+
+std::optional<MoneyGuards::Priced> Guards::PricedFor(qint64 jobId) const {
+    if (jobId != pricedJob_) return std::nullopt;
+    return passed_;
 }
 
 Guards::Verdict Guards::Decide(const Job& job) {

@@ -19,15 +19,15 @@ qint32 Prices::GetHargaJualParsing(const QString& kdProduk, const QString& termi
 }
 
 qint32 Prices::GetHargaBeli(const QString& kdProduk, const QString& terminal) {
-    const DbResult onTerminal = ctx_.db.Exec(
-        QStringLiteral("SELECT harga_beli FROM parsing where kode_produk=? and terminal=?"),
-        {kdProduk, terminal});
-    const qint32 p =
-        onTerminal.IsEmpty() ? 0 : Amounts::Int32At(onTerminal, QStringLiteral("harga_beli"));
-    const DbResult product = ctx_.db.Exec(
-        QStringLiteral("SELECT harga_beli FROM produk where kode_produk=?"), {kdProduk});
-    const qint32 q =
-        product.IsEmpty() ? 0 : Amounts::Int32At(product, QStringLiteral("harga_beli"));
+    // Both prices in one statement: a missing row reads as NULL, which converts to 0 as the
+    // row's absence always did.
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT (SELECT harga_beli FROM parsing where kode_produk=? and "
+                       "terminal=? LIMIT 1) AS p, (SELECT harga_beli FROM produk where "
+                       "kode_produk=? LIMIT 1) AS q"),
+        {kdProduk, terminal, kdProduk});
+    const qint32 p = Amounts::Int32At(r, QStringLiteral("p"));
+    const qint32 q = Amounts::Int32At(r, QStringLiteral("q"));
     return p >= 1 ? p : q;
 }
 
@@ -142,19 +142,21 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
         qint32 mgm = GetRebatPerAgen(kodeKelompok, kdReseller, level);
         if (mgm > 0) mgm = Amounts::Add(mgm, GetRebatPerProduk(kodeKelompok, kdReseller, kdProduk));
 
+        // The group's row and the terminal's selling price in one statement; a missing row
+        // of either reads as NULL, that is 0.
         const DbResult k = ctx_.db.Exec(
-            QStringLiteral("SELECT * FROM kelompok where kode_kelompok= ? and  kode_produk= ?"),
-            {kodeKelompok, kdProduk});
-        qint32 hargaMaster = 0, hargaDealer = 0, harga = 0;
-        qint32 rebatMaster = 0, rebatDealer = 0, rebat = 0;
-        if (!k.IsEmpty()) {
-            hargaMaster = Amounts::Int32At(k, QStringLiteral("harga_master"));
-            hargaDealer = Amounts::Int32At(k, QStringLiteral("harga_dealer"));
-            harga = Amounts::Int32At(k, QStringLiteral("harga"));
-            rebatMaster = Amounts::Int32At(k, QStringLiteral("rebat_master"));
-            rebatDealer = Amounts::Int32At(k, QStringLiteral("rebat_dealer"));
-            rebat = Amounts::Int32At(k, QStringLiteral("rebat"));
-        }
+            QStringLiteral("SELECT k.harga_master, k.harga_dealer, k.harga, k.rebat_master, "
+                           "k.rebat_dealer, k.rebat, (SELECT harga_jual FROM parsing where "
+                           "kode_produk= ? and terminal=? LIMIT 1) AS jual_terminal FROM "
+                           "(SELECT 1) AS one LEFT JOIN kelompok k ON k.kode_kelompok= ? and "
+                           "k.kode_produk= ?"),
+            {kdProduk, terminal, kodeKelompok, kdProduk});
+        const qint32 hargaMaster = Amounts::Int32At(k, QStringLiteral("harga_master"));
+        const qint32 hargaDealer = Amounts::Int32At(k, QStringLiteral("harga_dealer"));
+        const qint32 harga = Amounts::Int32At(k, QStringLiteral("harga"));
+        const qint32 rebatMaster = Amounts::Int32At(k, QStringLiteral("rebat_master"));
+        const qint32 rebatDealer = Amounts::Int32At(k, QStringLiteral("rebat_dealer"));
+        const qint32 rebat = Amounts::Int32At(k, QStringLiteral("rebat"));
 
         qint32 price = 0, rebate = 0;
         if (level == 1) {
@@ -172,7 +174,7 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
         }
         LastRebat = rebate;
 
-        jual = GetHargaJualParsing(kdProduk, terminal);
+        jual = Amounts::Int32At(k, QStringLiteral("jual_terminal"));
         const qint32 compared = mgm != 0 ? Amounts::Sub(price, rebate) : price;
         if (compared > jual) return Amounts::Add(jual, rebate);
         if (price == 0 && jual > 0) return jual;
@@ -187,9 +189,8 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
     }
 }
 
-qint32 Prices::GetHargaReseller(const QString& kdReseller, const QString& kdProduk,
-                                qint16 terminal) {
-    const ResellerRecord r = ReadReseller(kdReseller);
-    return GetHargaKelompok(r.kodeKelompok, kdProduk, r.LevelNumber(), QString::number(terminal),
-                            kdReseller);
+qint32 Prices::GetHargaReseller(const QString& kdReseller, const ResellerRecord& reseller,
+                                const QString& kdProduk, qint16 terminal) {
+    return GetHargaKelompok(reseller.kodeKelompok, kdProduk, reseller.LevelNumber(),
+                            QString::number(terminal), kdReseller);
 }

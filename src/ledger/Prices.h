@@ -30,7 +30,9 @@ class Prices {
     // group gives none. Sets LastRebat to the upline rebate inside the price.
     qint32 GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
                             const QString& terminal, const QString& kdReseller);
-    qint32 GetHargaReseller(const QString& kdReseller, const QString& kdProduk, qint16 terminal);
+    // The group price of the reseller whose row the caller has read already.
+    qint32 GetHargaReseller(const QString& kdReseller, const ResellerRecord& reseller,
+                            const QString& kdProduk, qint16 terminal);
 
     // What an order costs the reseller, as its waiting record charges it: the group price, else
     // the ordinary price, plus the open amount of a "?" product. Raises "Type mismatch" for a

@@ -27,7 +27,13 @@ void Rebates::CreditRebat(qint32 amount, const QString& kodeReseller, const QStr
 
 void Rebates::ProsesRebat(const QString& kdReseller, const QString& kdProduk) {
     if (prices_.GetTipeProduk(kdProduk) == 1) return;
-    ResellerRecord r = prices_.ReadReseller(kdReseller);
+    ProsesRebat(kdReseller, prices_.ReadReseller(kdReseller), kdProduk, 0);
+}
+
+void Rebates::ProsesRebat(const QString& kdReseller, const ResellerRecord& reseller,
+                          const QString& kdProduk, quint8 tipeProduk) {
+    if (tipeProduk == 1) return;
+    ResellerRecord r = reseller;
     const qint16 level = r.LevelNumber();
 
     const qint16 total =

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ledger/ResellerRecord.h"
 #include "store/Context.h"
 
 class Ledger;
@@ -14,6 +15,10 @@ class Rebates {
         : ctx_(ctx), prices_(prices), ledger_(ledger) {}
 
     void ProsesRebat(const QString& kdReseller, const QString& kdProduk);
+    // The same with the product's type and the reseller's row as the caller read them for the
+    // unit it runs in.
+    void ProsesRebat(const QString& kdReseller, const ResellerRecord& reseller,
+                     const QString& kdProduk, quint8 tipeProduk);
     void RebatMGM(const QString& kodeKelompok, const QString& kdReseller, qint16 level,
                   const QString& kdProduk);
 

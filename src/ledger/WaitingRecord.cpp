@@ -81,11 +81,21 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
                                          qint16 lineGate, qint16 terminal, const QString& trxId) {
     // The rebate inside the price belongs to this pricing only.
     const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
-    WaitingOrder order;
-    order.reseller = prices_.ReadReseller(kdReseller);
+    const ResellerRecord reseller = prices_.ReadReseller(kdReseller);
     // An unknown reseller has no level: pricing raises, and the order gets no waiting row.
     const qint32 harga =
-        prices_.OrderPrice(kdReseller, order.reseller, kdProduk, QString::number(terminal), trxId);
+        prices_.OrderPrice(kdReseller, reseller, kdProduk, QString::number(terminal), trxId);
+    return PricedWaiting(reseller, harga, prices_.LastRebat, kdReseller, hpRs, kdProduk, tujuan,
+                         lineGate, terminal, trxId);
+}
+
+WaitingOrder WaitingRecord::PricedWaiting(const ResellerRecord& reseller, qint32 harga,
+                                          qint32 rebat, const QString& kdReseller,
+                                          const QString& hpRs, const QString& kdProduk,
+                                          const QString& tujuan, qint16 lineGate, qint16 terminal,
+                                          const QString& trxId) {
+    WaitingOrder order;
+    order.reseller = reseller;
     // Open-amount products ("?") cost the supplier their amount too.
     const qint32 hargaDasar =
         Amounts::Add(prices_.GetHargaBeli(kdProduk, QString::number(terminal)),
@@ -93,7 +103,7 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
     order.harga = harga;
 
     TransactionRow& row = order.row;
-    row.kodeTransaksi = QString::number(prices_.LastRebat) + QLatin1Char('#') + trxId;
+    row.kodeTransaksi = QString::number(rebat) + QLatin1Char('#') + trxId;
     row.kodeProduk = kdProduk;
     row.tujuan = tujuan;
     row.kodeReseller = kdReseller;

@@ -41,6 +41,13 @@ class WaitingRecord {
     WaitingOrder PriceWaiting(const QString& kdReseller, const QString& hpRs,
                               const QString& kdProduk, const QString& tujuan, qint16 lineGate,
                               qint16 terminal, const QString& trxId);
+    // PriceWaiting for a caller that has read the reseller's row and priced the order already
+    // (price and upline rebate as Prices::OrderPrice gives them): only the purchase price is
+    // read.
+    WaitingOrder PricedWaiting(const ResellerRecord& reseller, qint32 harga, qint32 rebat,
+                               const QString& kdReseller, const QString& hpRs,
+                               const QString& kdProduk, const QString& tujuan, qint16 lineGate,
+                               qint16 terminal, const QString& trxId);
     void WriteWaiting(WaitingOrder& order);
     // ExecuteMenunggu's error line.
     // Probes table transaksi_ for the columns a waiting row needs; raises when one is missing

@@ -98,8 +98,13 @@ Settlement::Outcome Settlement::Settle(const SettlementRows::Pending& entry, con
     r.stok = ctx_.util.StockFromReply(text, r.rec.terminal);
     r.sn = ctx_.util.SnFromReply(text, r.rec.terminal).toUpper();
     r.source = static_cast<qint16>(UtilityComponent::SourceTerminal(r.rec.kodeTransaksi));
-    r.nama = w_.lookups.GetResellerField(r.rec.kodeReseller, 1);
-    r.namaProduk = w_.rows.GetNamaProduk(r.rec.kodeProduk);
+    // The reseller's and the product's rows are read once here; the price, the rebates and
+    // the reply message take what they need from them.
+    r.reseller = w_.prices.ReadReseller(r.rec.kodeReseller);
+    r.nama = r.reseller.exists ? r.reseller.namaReseller : QString("");
+    const SettlementRows::Product product = w_.rows.GetProduk(r.rec.kodeProduk);
+    r.namaProduk = product.namaProduk;
+    r.tipeProduk = product.tipe;
     try {
         if (success)
             SettleSuccess(r);
@@ -151,7 +156,8 @@ void Settlement::SettleSuccess(Reply& r) {
         w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
         const qint32 hargaJual = w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
         const auto resellerPrice = [&] {
-            return w_.prices.GetHargaReseller(rec.kodeReseller, rec.kodeProduk, r.terminal);
+            return w_.prices.GetHargaReseller(rec.kodeReseller, r.reseller, rec.kodeProduk,
+                                              r.terminal);
         };
         r.price = rec.hargaBeli;
         if (ctx_.values.DebitAtOrder == 0) {
@@ -165,7 +171,8 @@ void Settlement::SettleSuccess(Reply& r) {
             r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
         }
         r.before = Amounts::Add(r.price, r.after);
-        w_.rebates.ProsesRebat(rec.kodeReseller, rec.kodeProduk);
+        w_.rebates.ProsesRebat(rec.kodeReseller, r.reseller, rec.kodeProduk,
+                               Convert::ToByte(r.tipeProduk));
         w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price,
                                   r.stok);
         // The adopted prices never outlive the settlement that adopted them.
