@@ -135,18 +135,21 @@ qint16 Prices::GetRebatPerProduk(const QString& kodeKelompok, const QString& kdR
 }
 
 qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
-                                const QString& terminal, const QString& kdReseller) {
+                                const QString& terminal, const QString& kdReseller,
+                                GroupReading* reading) {
     qint32 jual = 0;
     try {
         // The per-product rebate counts only on top of a member-chain rebate.
-        qint32 mgm = GetRebatPerAgen(kodeKelompok, kdReseller, level);
+        const qint32 chain = GetRebatPerAgen(kodeKelompok, kdReseller, level);
+        qint32 mgm = chain;
         if (mgm > 0) mgm = Amounts::Add(mgm, GetRebatPerProduk(kodeKelompok, kdReseller, kdProduk));
 
         // The group's row and the terminal's selling price in one statement; a missing row
         // of either reads as NULL, that is 0.
         const DbResult k = ctx_.db.Exec(
             QStringLiteral("SELECT k.harga_master, k.harga_dealer, k.harga, k.rebat_master, "
-                           "k.rebat_dealer, k.rebat, (SELECT harga_jual FROM parsing where "
+                           "k.rebat_dealer, k.rebat, k.kode_kelompok IS NOT NULL AS found, "
+                           "(SELECT harga_jual FROM parsing where "
                            "kode_produk= ? and terminal=? LIMIT 1) AS jual_terminal FROM "
                            "(SELECT 1) AS one LEFT JOIN kelompok k ON k.kode_kelompok= ? and "
                            "k.kode_produk= ?"),
@@ -175,6 +178,16 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
         LastRebat = rebate;
 
         jual = Amounts::Int32At(k, QStringLiteral("jual_terminal"));
+        if (reading != nullptr) {
+            reading->kodeKelompok = kodeKelompok;
+            reading->kdProduk = kdProduk;
+            reading->kdReseller = kdReseller;
+            reading->level = level;
+            reading->chainTotal = chain;
+            reading->found = k.Int(0, QStringLiteral("found")) == 1;
+            reading->group = k;
+            reading->complete = true;
+        }
         const qint32 compared = mgm != 0 ? Amounts::Sub(price, rebate) : price;
         if (compared > jual) return Amounts::Add(jual, rebate);
         if (price == 0 && jual > 0) return jual;
@@ -190,7 +203,7 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
 }
 
 qint32 Prices::GetHargaReseller(const QString& kdReseller, const ResellerRecord& reseller,
-                                const QString& kdProduk, qint16 terminal) {
+                                const QString& kdProduk, qint16 terminal, GroupReading* reading) {
     return GetHargaKelompok(reseller.kodeKelompok, kdProduk, reseller.LevelNumber(),
-                            QString::number(terminal), kdReseller);
+                            QString::number(terminal), kdReseller, reading);
 }

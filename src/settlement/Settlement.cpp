@@ -154,10 +154,18 @@ void Settlement::SettleSuccess(Reply& r) {
         w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
         r.bill = w_.bills.GetHrgPLN(rec.tujuan);
         w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
-        const qint32 hargaJual = w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+        // The terminal's selling price as SetUpHarga read it, when it left the row alone.
+        const std::optional<QString> sold = w_.priceUpdate.SellingPriceRead();
+        const qint32 hargaJual = sold ? Convert::ToInt32(*sold)
+                                      : w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+        // The rebates below take the chain and the group's row the price was read from.
+        std::optional<Prices::GroupReading> group;
         const auto resellerPrice = [&] {
-            return w_.prices.GetHargaReseller(rec.kodeReseller, r.reseller, rec.kodeProduk,
-                                              r.terminal);
+            Prices::GroupReading reading;
+            const qint32 price = w_.prices.GetHargaReseller(rec.kodeReseller, r.reseller,
+                                                            rec.kodeProduk, r.terminal, &reading);
+            if (reading.complete) group = reading;
+            return price;
         };
         r.price = rec.hargaBeli;
         if (ctx_.values.DebitAtOrder == 0) {
@@ -172,7 +180,7 @@ void Settlement::SettleSuccess(Reply& r) {
         }
         r.before = Amounts::Add(r.price, r.after);
         w_.rebates.ProsesRebat(rec.kodeReseller, r.reseller, rec.kodeProduk,
-                               Convert::ToByte(r.tipeProduk));
+                               Convert::ToByte(r.tipeProduk), group ? &*group : nullptr);
         w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price,
                                   r.stok);
         // The adopted prices never outlive the settlement that adopted them.

@@ -353,9 +353,9 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
     Values().LimitPending = 50;
     Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar5", "1");
     Query("UPDATE parsing SET harga_jual = 10800, method = 'RLV'");
-    Rows("harga_agen", "kode_kelompok,kode_reseller,kode_produk,rebat", {{"G", "A", "U", 10}});
     Rows("reseller_log", "kode_reseller", {{"A"}});
     struct Case {
+        bool chain;  // priced and rebated by the member chain A -> U, else by the group's row
         const char* reply;
         std::array<int, 5> statements;  // fetch, guards, price, hand-over, settlement
         qint64 deposit;                 // of A afterwards
@@ -364,9 +364,10 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
     };
     const Case cases[] = {
         // the first hand-over also learns the size of transaksi.keterangan, once per connection
-        {"SUKSES <n> SN:77 stok=5 saldo", {2, 11, 1, 6, 54}, 100000 - 10010, "1", 1},
-        {"GAGAL <n>", {2, 11, 1, 5, 13}, 100000, "0", 1},
-        {"stok tidak tersedia <n>", {2, 11, 1, 5, 27}, 100000, "0", 1},
+        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 11, 1, 6, 50}, 100000 - 10010, "1", 1},
+        {true, "GAGAL <n>", {2, 11, 1, 5, 13}, 100000, "0", 1},
+        {true, "stok tidak tersedia <n>", {2, 11, 1, 5, 27}, 100000, "0", 1},
+        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 7, 1, 5, 37}, 100000 - 10500, "1", 1},
     };
     int serial = 0;
     for (const Case& c : cases) {
@@ -374,6 +375,10 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
         SCOPED_TRACE(c.reply);
         Query("UPDATE reseller SET deposit = 100000 WHERE kode_reseller = 'A'");
         Query("DELETE FROM job_quenue");
+        Query("DELETE FROM harga_agen");
+        if (c.chain)
+            Rows("harga_agen", "kode_kelompok,kode_reseller,kode_produk,rebat",
+                 {{"G", "A", "U", 10}});
         Rows("job_quenue",
              "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,"
              "terminal",
@@ -407,7 +412,8 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
                 priced->reseller, priced->harga, priced->rebat, job->kodeReseller, job->hpReseller,
                 job->kodeProduk, job->tujuan, job->LineGate16(), job->terminal, job->trxId);
         });
-        EXPECT_EQ(order.row.kodeTransaksi, "10#" + job->trxId);  // the chain's rebate
+        // the upline's rebate inside the price
+        EXPECT_EQ(order.row.kodeTransaksi, (c.chain ? "10#" : "20#") + job->trxId);
         // as the dispatch tick hands an order over
         count(3, [&] {
             Db().Transaction([&] {
