@@ -55,11 +55,14 @@ QString Prices::GetDataReseller(const QString& kdReseller) {
     return ReadReseller(kdReseller).ToText();
 }
 
-qint32 Prices::GetDepositKredit(const QString& kdReseller) {
+qint32 Prices::GetDepositKredit(const QString& kdReseller, const DbResult* resellerLog) {
     try {
-        const DbResult r = ctx_.db.Exec(
-            QStringLiteral("select deposit_kredit from reseller_log where kode_reseller=?"),
-            {kdReseller});
+        const DbResult r =
+            resellerLog != nullptr
+                ? *resellerLog
+                : ctx_.db.Exec(QStringLiteral(
+                                   "select deposit_kredit from reseller_log where kode_reseller=?"),
+                               {kdReseller});
         return r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("deposit_kredit"));
     } catch (const std::exception&) {
         return 0;

@@ -34,7 +34,9 @@ class Prices {
     // The eleven-field ";" record; the header text for an unknown reseller.
     QString GetDataReseller(const QString& kdReseller);
     ResellerRecord ReadReseller(const QString& kdReseller);
-    qint32 GetDepositKredit(const QString& kdReseller);  // 0 when none, also on any error
+    // 0 when none, also on any error; from resellerLog (the reseller's activity row as the
+    // caller read it) when given.
+    qint32 GetDepositKredit(const QString& kdReseller, const DbResult* resellerLog = nullptr);
     quint8 GetTipeProduk(const QString& kdProduk);
     // Member-chain rebate total over Level steps up the chain; 0 (logged) on an error.
     qint32 GetRebatPerAgen(const QString& kodeKelompok, const QString& kdReseller, qint16 level);

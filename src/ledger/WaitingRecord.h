@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "ledger/ResellerRecord.h"
 #include "ledger/TransactionRow.h"
 #include "store/Context.h"
+#include "store/Database.h"
 
 class Deposits;
 class Ledger;
@@ -60,8 +62,16 @@ class WaitingRecord {
     // their reply.
     qint64 WaitingToday(qint16 terminal);
 
-    void CekLimitDeposit(const QString& kdReseller, qint32 deposit, const QString& hpReseller);
-    void UpdateResellerLog(const QString& kdReseller, const QString& poin);
+    // resellerLog: the reseller's activity row as ReadResellerLog gave it; without it the
+    // row is read by each.
+    void CekLimitDeposit(const QString& kdReseller, qint32 deposit, const QString& hpReseller,
+                         const DbResult* resellerLog = nullptr);
+    void UpdateResellerLog(const QString& kdReseller, const QString& poin,
+                           const DbResult* resellerLog = nullptr);
+    // The reseller's activity row with every column the steps after a sale use (the promo,
+    // the credit allowance, the activity); nothing when it cannot be read, for each step to
+    // meet the failure on its own.
+    std::optional<DbResult> ReadResellerLog(const QString& kdReseller);
     void CreateResellerLog();  // creates reseller_log when it is missing, never replaces it
 
   private:

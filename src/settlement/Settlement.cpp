@@ -191,15 +191,20 @@ void Settlement::SettleSuccess(Reply& r) {
 
     // The order is settled: what follows only logs its failures, each on its own.
     w_.rows.KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
+    // The three steps below read the reseller's activity row once; the steps write nothing to
+    // it before the last one. Unreadable, each reads it (and meets the failure) on its own.
+    const std::optional<DbResult> log = w_.waiting.ReadResellerLog(rec.kodeReseller);
+    const DbResult* resellerLog = log ? &*log : nullptr;
     FollowUp(QStringLiteral("FiturPromo "), [&] {
         w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
-                            QString::number(rec.terminal), rec.hpReseller);
+                            QString::number(rec.terminal), rec.hpReseller, resellerLog);
     });
-    FollowUp(QStringLiteral("CekLimitDeposit "),
-             [&] { w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller); });
+    FollowUp(QStringLiteral("CekLimitDeposit "), [&] {
+        w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller, resellerLog);
+    });
     FollowUp(QStringLiteral("UpdateResellerLog "), [&] {
-        w_.waiting.UpdateResellerLog(rec.kodeReseller,
-                                     r.namaProduk.section(QLatin1Char(')'), 0, 0));
+        w_.waiting.UpdateResellerLog(rec.kodeReseller, r.namaProduk.section(QLatin1Char(')'), 0, 0),
+                                     resellerLog);
     });
 }
 
