@@ -61,8 +61,6 @@ class Guards {
     // Screen let that job pass; the waiting record is priced from them rather than read again.
     std::optional<MoneyGuards::Priced> PricedFor(qint64 jobId) const;
 
-    // True when at least two active rows of this module serve the product.
-    bool CEkProdukAktifDiTerminal(const QString& kdProduk);
     // Diverts the order to another terminal when the same destination and product succeeded
     // on this terminal earlier today, less than 12 hours ago. True also when the order is to
     // be diverted but cannot be moved (Screen then refuses it).

@@ -108,8 +108,8 @@ bool MoneyGuards::CekDeposit(const QString& number, const QString& kdrs, const Q
     passed_.reset();
     bool refusing = false;
     try {
-        const qint32 credit = prices_.GetDepositKredit(kdrs);
-        const ResellerRecord reseller = prices_.ReadReseller(kdrs);
+        qint32 credit = 0;
+        const ResellerRecord reseller = prices_.ReadReseller(kdrs, credit);
         const qint32 available = Amounts::Add(Convert::ToInt32(reseller.deposit), credit);
         // Priced as its waiting record will charge it. An unknown reseller has no level: the
         // guard lets the order pass, and the dispatch loop leaves it out.

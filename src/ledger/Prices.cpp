@@ -32,8 +32,31 @@ qint32 Prices::GetHargaBeli(const QString& kdProduk, const QString& terminal) {
 }
 
 ResellerRecord Prices::ReadReseller(const QString& kdReseller) {
-    const DbResult r =
-        ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller= ?"), {kdReseller});
+    return RecordOf(ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller= ?"),
+                                 {kdReseller}));
+}
+
+ResellerRecord Prices::ReadReseller(const QString& kdReseller, qint32& kredit) {
+    DbResult r;
+    try {
+        r = ctx_.db.Exec(QStringLiteral("SELECT reseller.*, (select deposit_kredit from "
+                                        "reseller_log where kode_reseller=? LIMIT 1) AS "
+                                        "relvane_kredit FROM reseller where kode_reseller= ?"),
+                         {kdReseller, kdReseller});
+    } catch (const DbError&) {
+        // The activity table cannot be read (or the reseller's): each read on its own.
+        kredit = GetDepositKredit(kdReseller);
+        return ReadReseller(kdReseller);
+    }
+    try {
+        kredit = r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("relvane_kredit"));
+    } catch (const std::exception&) {
+        kredit = 0;
+    }
+    return RecordOf(r);
+}
+
+ResellerRecord Prices::RecordOf(const DbResult& r) {
     if (r.IsEmpty()) return ResellerRecord::Header();
     ResellerRecord rec;
     rec.kodeReseller = r.Text(0, QStringLiteral("Kode_reseller"));

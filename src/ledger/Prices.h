@@ -34,6 +34,8 @@ class Prices {
     // The eleven-field ";" record; the header text for an unknown reseller.
     QString GetDataReseller(const QString& kdReseller);
     ResellerRecord ReadReseller(const QString& kdReseller);
+    // The same, with the credit allowance GetDepositKredit gives in kredit, in one statement.
+    ResellerRecord ReadReseller(const QString& kdReseller, qint32& kredit);
     // 0 when none, also on any error; from resellerLog (the reseller's activity row as the
     // caller read it) when given.
     qint32 GetDepositKredit(const QString& kdReseller, const DbResult* resellerLog = nullptr);
@@ -66,5 +68,7 @@ class Prices {
     qint32 LastRebat = 0;
 
   private:
+    static ResellerRecord RecordOf(const DbResult& r);  // the header record for no row
+
     Context ctx_;
 };
