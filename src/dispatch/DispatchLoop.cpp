@@ -113,6 +113,11 @@ std::optional<WaitingOrder> DispatchLoop::PriceOrder(const Job& job, QString* un
     if (IsMessageJob(job) || job.kodeProduk == QLatin1String("-r-")) return std::nullopt;
     WaitingRecord& waiting = w_.waiting;
     try {
+        // Priced by the deposit guard a moment ago: the same rows, not read again.
+        if (const std::optional<MoneyGuards::Priced> priced = w_.guards.PricedFor(job.id))
+            return waiting.PricedWaiting(priced->reseller, priced->harga, priced->rebat,
+                                         job.kodeReseller, job.hpReseller, job.kodeProduk,
+                                         job.tujuan, job.LineGate16(), job.terminal, job.trxId);
         return waiting.PriceWaiting(job.kodeReseller, job.hpReseller, job.kodeProduk, job.tujuan,
                                     job.LineGate16(), job.terminal, job.trxId);
     } catch (const std::exception& e) {

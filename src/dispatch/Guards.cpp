@@ -23,6 +23,7 @@ struct JobGone {};
 
 Guards::Verdict Guards::Screen(const Job& job) {
     // A plain message is no order: nothing to divert, count or pay for.
+    passed_.reset();
     if (job.kodeProduk == QLatin1String("-")) return Verdict::Pass;
     Verdict verdict = Verdict::Pass;
     try {
@@ -30,7 +31,16 @@ Guards::Verdict Guards::Screen(const Job& job) {
     } catch (const JobGone&) {
         return Verdict::Gone;
     }
+    if (verdict == Verdict::Pass) {
+        pricedJob_ = job.id;
+        passed_ = w_.money.LastPassed();
+    }
     return verdict;
+}
+
+std::optional<MoneyGuards::Priced> Guards::PricedFor(qint64 jobId) const {
+    if (jobId != pricedJob_) return std::nullopt;
+    return passed_;
 }
 
 Guards::Verdict Guards::Decide(const Job& job) {
@@ -116,26 +126,22 @@ void Guards::SettleRefused(const Job& job, const QString& why) {
     w_.settlement.SettleRefusal(order.id, why.toLower(), job.terminal);
 }
 
-bool Guards::CEkProdukAktifDiTerminal(const QString& kdProduk) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("select id from parsing where method='RLV' and kode_produk=? and "
-                       "active='1'"),
-        {kdProduk});
-    return r.RecordCount() > 1;
-}
-
 bool Guards::CekTrx2(const QString& kdReseller, const QString& noHpRs, const QString& kdProduk,
                      const QString& tujuan, qint16 terminal, const QString& trxId) {
     bool diverting = false;
     try {
-        if (!CEkProdukAktifDiTerminal(kdProduk)) return false;
+        // Only a product that at least two active rows of this module serve is diverted: the
+        // condition is part of the statement, and without it the statement finds nothing,
+        // which lets the order pass as a success long ago would.
         const DayRange day = TodayRange();
         const DbResult r = ctx_.db.Exec(
             QStringLiteral("SELECT TIMESTAMPDIFF(HOUR,datetime_transaksi,NOW()) AS "
                            "selisih,datetime_transaksi,line_gate FROM transaksi where tujuan=? "
                            "and kode_produk=? and status='1' and datetime_transaksi between ? "
-                           "and ? and terminal=? ORDER BY id DESC LIMIT 1"),
-            {tujuan, kdProduk, day.from, day.to, terminal});
+                           "and ? and terminal=? and (select COUNT(*) from parsing where "
+                           "method='RLV' and kode_produk=? and active='1') > 1 ORDER BY id DESC "
+                           "LIMIT 1"),
+            {tujuan, kdProduk, day.from, day.to, terminal, kdProduk});
         const qint64 hours = r.IsEmpty() ? 12 : r.Int(0, QStringLiteral("selisih"));
         if (hours >= 12) return false;
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "dispatch/MoneyGuards.h"
 #include "routing/Rerouting.h"
 #include "store/Context.h"
 
@@ -55,9 +57,10 @@ class Guards {
     // refused as a failure of its own row. Database errors reach the caller with nothing
     // written and the job still queued.
     Verdict Screen(const Job& job);
+    // The reseller's row and the price the deposit guard read for the job, when the last
+    // Screen let that job pass; the waiting record is priced from them rather than read again.
+    std::optional<MoneyGuards::Priced> PricedFor(qint64 jobId) const;
 
-    // True when at least two active rows of this module serve the product.
-    bool CEkProdukAktifDiTerminal(const QString& kdProduk);
     // Diverts the order to another terminal when the same destination and product succeeded
     // on this terminal earlier today, less than 12 hours ago. True also when the order is to
     // be diverted but cannot be moved (Screen then refuses it).
@@ -94,6 +97,8 @@ class Guards {
     Collaborators w_;
     bool taken_ = false;      // this unit has deleted the job
     bool unmovable_ = false;  // this unit's guard could not move the order
+    qint64 pricedJob_ = 0;    // the job passed_ belongs to
+    std::optional<MoneyGuards::Priced> passed_;
     QString todayStart_;
     QString todayEnd_;
 };

@@ -105,18 +105,23 @@ bool MoneyGuards::CekDeposit(const QString& number, const QString& kdrs, const Q
                              const QString& tuj, const QString& terminal, const QString& trxId) {
     // The rebate inside a group price belongs to the pricing of the waiting row, not to this.
     const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
+    passed_.reset();
     bool refusing = false;
     try {
-        const qint32 credit = prices_.GetDepositKredit(kdrs);
-        const ResellerRecord reseller = prices_.ReadReseller(kdrs);
+        qint32 credit = 0;
+        const ResellerRecord reseller = prices_.ReadReseller(kdrs, credit);
         const qint32 available = Amounts::Add(Convert::ToInt32(reseller.deposit), credit);
         // Priced as its waiting record will charge it. An unknown reseller has no level: the
         // guard lets the order pass, and the dispatch loop leaves it out.
         const qint32 price = prices_.OrderPrice(kdrs, reseller, kdProduk, terminal, trxId);
+        const qint32 rebat = prices_.LastRebat;
         // Orders paid at order time are already out of the deposit.
         const qint32 pending = ctx_.values.DebitAtOrder != 0 ? 0 : AmbilTrxTunggu(kdrs);
         const qint32 owed = Amounts::Add(price, pending);
-        if (Amounts::Add(ctx_.values.LimitDeposit, owed) < available) return false;
+        if (Amounts::Add(ctx_.values.LimitDeposit, owed) < available) {
+            passed_ = Priced{reseller, price, rebat};
+            return false;
+        }
 
         refusing = true;
         TellRefusal(number,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "ledger/ResellerRecord.h"
 #include "store/Context.h"
 
 class Lookups;
@@ -25,6 +27,14 @@ class MoneyGuards {
     // deposit and credit (telling the reseller so).
     bool CekDeposit(const QString& number, const QString& kdrs, const QString& kdProduk,
                     const QString& tuj, const QString& terminal, const QString& trxId);
+    // What the last CekDeposit that let its order pass read and priced it at: the reseller's
+    // row, the price and the upline rebate inside it. Nothing after a refusal or an error.
+    struct Priced {
+        ResellerRecord reseller;
+        qint32 harga = 0;
+        qint32 rebat = 0;
+    };
+    std::optional<Priced> LastPassed() const { return passed_; }
     // What the reseller's pending orders are priced at; 0 for none.
     qint32 AmbilTrxTunggu(const QString& kdReseller);
 
@@ -47,4 +57,5 @@ class MoneyGuards {
     Lookups& lookups_;
     Prices& prices_;
     MessageTables& messages_;
+    std::optional<Priced> passed_;
 };

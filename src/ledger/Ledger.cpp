@@ -19,8 +19,9 @@ namespace {
 const QString kLockName =
     QStringLiteral("CONCAT('rekening ', MD5(CONCAT(DATABASE(), '/', UPPER(TRIM(?)))))");
 
-// Serialises writers of one ledger until the current transaction ends.
-void LockLedger(Database& db, const QString& kodeReseller) {
+// Serialises writers of one ledger until the current transaction ends. False, with nothing
+// locked, for a code that names no reseller when only resellers' ledgers are wanted.
+bool LockLedger(Database& db, const QString& kodeReseller, bool resellersOnly) {
     const DbResult row = db.Exec(
         QStringLiteral("SELECT kode_reseller FROM reseller WHERE kode_reseller = ? FOR UPDATE"),
         {kodeReseller});
@@ -33,8 +34,9 @@ void LockLedger(Database& db, const QString& kodeReseller) {
                 db.Exec(QStringLiteral("UPDATE reseller SET level = ") + QLatin1String(step) +
                             QStringLiteral(" WHERE kode_reseller = ?"),
                         {kodeReseller});
-        return;
+        return true;
     }
+    if (resellersOnly) return false;
     // A code that names no reseller has no row to lock; a named lock stands in for it.
     const DbResult r =
         db.Exec(QStringLiteral("SELECT GET_LOCK(") + kLockName + QStringLiteral(", ?) AS l"),
@@ -51,6 +53,7 @@ void LockLedger(Database& db, const QString& kodeReseller) {
             // A lost connection has released it already.
         }
     });
+    return true;
 }
 
 bool IsDuplicate(const std::exception& e) {
@@ -60,7 +63,7 @@ bool IsDuplicate(const std::exception& e) {
 }  // namespace
 
 void Ledger::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredit,
-                              const QString& kodeRS, const QString& uraian) {
+                              const QString& kodeRS, const QString& uraian, bool resellersOnly) {
     const QString what = QStringLiteral("InsertToRekening KodeRek:") + kodeRek +
                          QStringLiteral(" Debet:") + QString::number(debet) +
                          QStringLiteral(" Kredit:") + QString::number(kredit) +
@@ -73,7 +76,7 @@ void Ledger::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredi
     const bool partOfUnit = ctx_.db.InTransaction();
     try {
         ctx_.db.Transaction([&] {
-            LockLedger(ctx_.db, kodeRS);
+            if (!LockLedger(ctx_.db, kodeRS, resellersOnly)) return;
             const DbResult latest = ctx_.db.Exec(
                 QStringLiteral("SELECT saldo FROM rekening where kode_reseller = ? ORDER BY id "
                                "DESC limit 0,1"),

@@ -19,8 +19,10 @@ class Ledger : public QObject {
     // Appends a ledger entry carrying the reseller's balance forward; failures are logged and
     // reported to the monitor, and an entry refused for a duplicate key is written once more
     // after the counter has been moved.
+    // With resellersOnly, a code that names no reseller gets no entry (and no lock): the row
+    // lock the entry takes anyway tells whether the reseller exists.
     void InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredit,
-                          const QString& kodeRS, const QString& uraian);
+                          const QString& kodeRS, const QString& uraian, bool resellersOnly = false);
     qint32 GetAutoIncrement();  // the ledger's next id in this database, 0 when unreadable
     void DuplicateEntry();
     void InsertToTransaksi(const TransactionRow& row);  // failures are logged

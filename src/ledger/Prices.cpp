@@ -19,21 +19,44 @@ qint32 Prices::GetHargaJualParsing(const QString& kdProduk, const QString& termi
 }
 
 qint32 Prices::GetHargaBeli(const QString& kdProduk, const QString& terminal) {
-    const DbResult onTerminal = ctx_.db.Exec(
-        QStringLiteral("SELECT harga_beli FROM parsing where kode_produk=? and terminal=?"),
-        {kdProduk, terminal});
-    const qint32 p =
-        onTerminal.IsEmpty() ? 0 : Amounts::Int32At(onTerminal, QStringLiteral("harga_beli"));
-    const DbResult product = ctx_.db.Exec(
-        QStringLiteral("SELECT harga_beli FROM produk where kode_produk=?"), {kdProduk});
-    const qint32 q =
-        product.IsEmpty() ? 0 : Amounts::Int32At(product, QStringLiteral("harga_beli"));
+    // Both prices in one statement: a missing row reads as NULL, which converts to 0 as the
+    // row's absence always did.
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT (SELECT harga_beli FROM parsing where kode_produk=? and "
+                       "terminal=? LIMIT 1) AS p, (SELECT harga_beli FROM produk where "
+                       "kode_produk=? LIMIT 1) AS q"),
+        {kdProduk, terminal, kdProduk});
+    const qint32 p = Amounts::Int32At(r, QStringLiteral("p"));
+    const qint32 q = Amounts::Int32At(r, QStringLiteral("q"));
     return p >= 1 ? p : q;
 }
 
 ResellerRecord Prices::ReadReseller(const QString& kdReseller) {
-    const DbResult r =
-        ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller= ?"), {kdReseller});
+    return RecordOf(ctx_.db.Exec(QStringLiteral("SELECT * FROM reseller where kode_reseller= ?"),
+                                 {kdReseller}));
+}
+
+ResellerRecord Prices::ReadReseller(const QString& kdReseller, qint32& kredit) {
+    DbResult r;
+    try {
+        r = ctx_.db.Exec(QStringLiteral("SELECT reseller.*, (select deposit_kredit from "
+                                        "reseller_log where kode_reseller=? LIMIT 1) AS "
+                                        "relvane_kredit FROM reseller where kode_reseller= ?"),
+                         {kdReseller, kdReseller});
+    } catch (const DbError&) {
+        // The activity table cannot be read (or the reseller's): each read on its own.
+        kredit = GetDepositKredit(kdReseller);
+        return ReadReseller(kdReseller);
+    }
+    try {
+        kredit = r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("relvane_kredit"));
+    } catch (const std::exception&) {
+        kredit = 0;
+    }
+    return RecordOf(r);
+}
+
+ResellerRecord Prices::RecordOf(const DbResult& r) {
     if (r.IsEmpty()) return ResellerRecord::Header();
     ResellerRecord rec;
     rec.kodeReseller = r.Text(0, QStringLiteral("Kode_reseller"));
@@ -55,11 +78,14 @@ QString Prices::GetDataReseller(const QString& kdReseller) {
     return ReadReseller(kdReseller).ToText();
 }
 
-qint32 Prices::GetDepositKredit(const QString& kdReseller) {
+qint32 Prices::GetDepositKredit(const QString& kdReseller, const DbResult* resellerLog) {
     try {
-        const DbResult r = ctx_.db.Exec(
-            QStringLiteral("select deposit_kredit from reseller_log where kode_reseller=?"),
-            {kdReseller});
+        const DbResult r =
+            resellerLog != nullptr
+                ? *resellerLog
+                : ctx_.db.Exec(QStringLiteral(
+                                   "select deposit_kredit from reseller_log where kode_reseller=?"),
+                               {kdReseller});
         return r.IsEmpty() ? 0 : Amounts::Int32At(r, QStringLiteral("deposit_kredit"));
     } catch (const std::exception&) {
         return 0;
@@ -135,26 +161,31 @@ qint16 Prices::GetRebatPerProduk(const QString& kodeKelompok, const QString& kdR
 }
 
 qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdProduk, qint16 level,
-                                const QString& terminal, const QString& kdReseller) {
+                                const QString& terminal, const QString& kdReseller,
+                                GroupReading* reading) {
     qint32 jual = 0;
     try {
         // The per-product rebate counts only on top of a member-chain rebate.
-        qint32 mgm = GetRebatPerAgen(kodeKelompok, kdReseller, level);
+        const qint32 chain = GetRebatPerAgen(kodeKelompok, kdReseller, level);
+        qint32 mgm = chain;
         if (mgm > 0) mgm = Amounts::Add(mgm, GetRebatPerProduk(kodeKelompok, kdReseller, kdProduk));
 
+        // The group's row and the terminal's selling price in one statement; a missing row
+        // of either reads as NULL, that is 0.
         const DbResult k = ctx_.db.Exec(
-            QStringLiteral("SELECT * FROM kelompok where kode_kelompok= ? and  kode_produk= ?"),
-            {kodeKelompok, kdProduk});
-        qint32 hargaMaster = 0, hargaDealer = 0, harga = 0;
-        qint32 rebatMaster = 0, rebatDealer = 0, rebat = 0;
-        if (!k.IsEmpty()) {
-            hargaMaster = Amounts::Int32At(k, QStringLiteral("harga_master"));
-            hargaDealer = Amounts::Int32At(k, QStringLiteral("harga_dealer"));
-            harga = Amounts::Int32At(k, QStringLiteral("harga"));
-            rebatMaster = Amounts::Int32At(k, QStringLiteral("rebat_master"));
-            rebatDealer = Amounts::Int32At(k, QStringLiteral("rebat_dealer"));
-            rebat = Amounts::Int32At(k, QStringLiteral("rebat"));
-        }
+            QStringLiteral("SELECT k.harga_master, k.harga_dealer, k.harga, k.rebat_master, "
+                           "k.rebat_dealer, k.rebat, k.kode_kelompok IS NOT NULL AS found, "
+                           "(SELECT harga_jual FROM parsing where "
+                           "kode_produk= ? and terminal=? LIMIT 1) AS jual_terminal FROM "
+                           "(SELECT 1) AS one LEFT JOIN kelompok k ON k.kode_kelompok= ? and "
+                           "k.kode_produk= ?"),
+            {kdProduk, terminal, kodeKelompok, kdProduk});
+        const qint32 hargaMaster = Amounts::Int32At(k, QStringLiteral("harga_master"));
+        const qint32 hargaDealer = Amounts::Int32At(k, QStringLiteral("harga_dealer"));
+        const qint32 harga = Amounts::Int32At(k, QStringLiteral("harga"));
+        const qint32 rebatMaster = Amounts::Int32At(k, QStringLiteral("rebat_master"));
+        const qint32 rebatDealer = Amounts::Int32At(k, QStringLiteral("rebat_dealer"));
+        const qint32 rebat = Amounts::Int32At(k, QStringLiteral("rebat"));
 
         qint32 price = 0, rebate = 0;
         if (level == 1) {
@@ -172,7 +203,17 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
         }
         LastRebat = rebate;
 
-        jual = GetHargaJualParsing(kdProduk, terminal);
+        jual = Amounts::Int32At(k, QStringLiteral("jual_terminal"));
+        if (reading != nullptr) {
+            reading->kodeKelompok = kodeKelompok;
+            reading->kdProduk = kdProduk;
+            reading->kdReseller = kdReseller;
+            reading->level = level;
+            reading->chainTotal = chain;
+            reading->found = k.Int(0, QStringLiteral("found")) == 1;
+            reading->group = k;
+            reading->complete = true;
+        }
         const qint32 compared = mgm != 0 ? Amounts::Sub(price, rebate) : price;
         if (compared > jual) return Amounts::Add(jual, rebate);
         if (price == 0 && jual > 0) return jual;
@@ -187,9 +228,8 @@ qint32 Prices::GetHargaKelompok(const QString& kodeKelompok, const QString& kdPr
     }
 }
 
-qint32 Prices::GetHargaReseller(const QString& kdReseller, const QString& kdProduk,
-                                qint16 terminal) {
-    const ResellerRecord r = ReadReseller(kdReseller);
-    return GetHargaKelompok(r.kodeKelompok, kdProduk, r.LevelNumber(), QString::number(terminal),
-                            kdReseller);
+qint32 Prices::GetHargaReseller(const QString& kdReseller, const ResellerRecord& reseller,
+                                const QString& kdProduk, qint16 terminal, GroupReading* reading) {
+    return GetHargaKelompok(reseller.kodeKelompok, kdProduk, reseller.LevelNumber(),
+                            QString::number(terminal), kdReseller, reading);
 }

@@ -21,17 +21,29 @@ QString Uraian(const QString& head, const QString& kdProduk, const QString& who,
 void Rebates::CreditRebat(qint32 amount, const QString& kodeReseller, const QString& uraian) {
     // The chain or the upline field may name someone who is not a reseller (or nobody): such
     // an entry would credit nobody.
-    if (kodeReseller.trimmed().isEmpty() || !prices_.ReadReseller(kodeReseller).exists) return;
-    ledger_.InsertToRekening(kRebateAccount, 0, amount, kodeReseller, uraian);
+    if (kodeReseller.trimmed().isEmpty()) return;
+    ledger_.InsertToRekening(kRebateAccount, 0, amount, kodeReseller, uraian, true);
 }
 
 void Rebates::ProsesRebat(const QString& kdReseller, const QString& kdProduk) {
     if (prices_.GetTipeProduk(kdProduk) == 1) return;
-    ResellerRecord r = prices_.ReadReseller(kdReseller);
-    const qint16 level = r.LevelNumber();
+    ProsesRebat(kdReseller, prices_.ReadReseller(kdReseller), kdProduk, 0);
+}
 
-    const qint16 total =
-        Convert::CheckedInt16(prices_.GetRebatPerAgen(r.kodeKelompok, kdReseller, level));
+void Rebates::ProsesRebat(const QString& kdReseller, const ResellerRecord& reseller,
+                          const QString& kdProduk, quint8 tipeProduk,
+                          const Prices::GroupReading* reading) {
+    if (tipeProduk == 1) return;
+    ResellerRecord r = reseller;
+    const qint16 level = r.LevelNumber();
+    if (reading != nullptr && (!reading->complete || reading->kodeKelompok != r.kodeKelompok ||
+                               reading->kdProduk != kdProduk || reading->kdReseller != kdReseller ||
+                               reading->level != level))
+        reading = nullptr;
+
+    const qint16 total = Convert::CheckedInt16(
+        reading != nullptr ? reading->chainTotal
+                           : prices_.GetRebatPerAgen(r.kodeKelompok, kdReseller, level));
     if (total > 0) {
         RebatMGM(r.kodeKelompok, kdReseller, level, kdProduk);
         const qint16 perProduk = prices_.GetRebatPerProduk(r.kodeKelompok, kdReseller, kdProduk);
@@ -42,10 +54,13 @@ void Rebates::ProsesRebat(const QString& kdReseller, const QString& kdProduk) {
         return;
     }
 
-    const DbResult k = ctx_.db.Exec(
-        QStringLiteral("SELECT * FROM kelompok where kode_kelompok= ? and  kode_produk=?"),
-        {r.kodeKelompok, kdProduk});
-    if (k.IsEmpty()) return;
+    const DbResult k =
+        reading != nullptr
+            ? reading->group
+            : ctx_.db.Exec(QStringLiteral(
+                               "SELECT * FROM kelompok where kode_kelompok= ? and  kode_produk=?"),
+                           {r.kodeKelompok, kdProduk});
+    if (reading != nullptr ? !reading->found : k.IsEmpty()) return;
     const bool toLedger = ctx_.values.SeparatePackageRebate == 1;
     const QString agen = QStringLiteral("Transaksi Rebat Kelompok Harga - AGEN [");
 

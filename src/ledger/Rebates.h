@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "ledger/Prices.h"
+#include "ledger/ResellerRecord.h"
 #include "store/Context.h"
 
 class Ledger;
@@ -14,6 +16,13 @@ class Rebates {
         : ctx_(ctx), prices_(prices), ledger_(ledger) {}
 
     void ProsesRebat(const QString& kdReseller, const QString& kdProduk);
+    // The same with the product's type and the reseller's row as the caller read them for the
+    // unit it runs in.
+    // A group reading of the same reseller, product and level (from the sale's price) stands
+    // for the chain total and the group's row; without one they are read.
+    void ProsesRebat(const QString& kdReseller, const ResellerRecord& reseller,
+                     const QString& kdProduk, quint8 tipeProduk,
+                     const Prices::GroupReading* reading = nullptr);
     void RebatMGM(const QString& kodeKelompok, const QString& kdReseller, qint16 level,
                   const QString& kdProduk);
 

@@ -28,11 +28,15 @@ class RowNotWritten : public DbError {
 };
 
 // One activity row per reseller: points gathered, first activity, and a note of the last one.
-void RecordActivity(Database& db, const QString& kdReseller, double points) {
+void RecordActivity(Database& db, const QString& kdReseller, double points,
+                    const DbResult* resellerLog) {
     const QString now = NowStamp();
     const DbResult r =
-        db.Exec(QStringLiteral("SELECT id,hit,datetime FROM reseller_log WHERE kode_reseller= ?"),
-                {kdReseller});
+        resellerLog != nullptr
+            ? *resellerLog
+            : db.Exec(
+                  QStringLiteral("SELECT id,hit,datetime FROM reseller_log WHERE kode_reseller= ?"),
+                  {kdReseller});
     if (r.IsEmpty()) {
         db.Exec(QStringLiteral("insert into reseller_log (hit,kode_reseller,datetime,"
                                "pesan_terakhir,realtimenow)values(?,?,?,?,?)"),
@@ -81,11 +85,21 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
                                          qint16 lineGate, qint16 terminal, const QString& trxId) {
     // The rebate inside the price belongs to this pricing only.
     const auto clear = qScopeGuard([this] { prices_.LastRebat = 0; });
-    WaitingOrder order;
-    order.reseller = prices_.ReadReseller(kdReseller);
+    const ResellerRecord reseller = prices_.ReadReseller(kdReseller);
     // An unknown reseller has no level: pricing raises, and the order gets no waiting row.
     const qint32 harga =
-        prices_.OrderPrice(kdReseller, order.reseller, kdProduk, QString::number(terminal), trxId);
+        prices_.OrderPrice(kdReseller, reseller, kdProduk, QString::number(terminal), trxId);
+    return PricedWaiting(reseller, harga, prices_.LastRebat, kdReseller, hpRs, kdProduk, tujuan,
+                         lineGate, terminal, trxId);
+}
+
+WaitingOrder WaitingRecord::PricedWaiting(const ResellerRecord& reseller, qint32 harga,
+                                          qint32 rebat, const QString& kdReseller,
+                                          const QString& hpRs, const QString& kdProduk,
+                                          const QString& tujuan, qint16 lineGate, qint16 terminal,
+                                          const QString& trxId) {
+    WaitingOrder order;
+    order.reseller = reseller;
     // Open-amount products ("?") cost the supplier their amount too.
     const qint32 hargaDasar =
         Amounts::Add(prices_.GetHargaBeli(kdProduk, QString::number(terminal)),
@@ -93,7 +107,7 @@ WaitingOrder WaitingRecord::PriceWaiting(const QString& kdReseller, const QStrin
     order.harga = harga;
 
     TransactionRow& row = order.row;
-    row.kodeTransaksi = QString::number(prices_.LastRebat) + QLatin1Char('#') + trxId;
+    row.kodeTransaksi = QString::number(rebat) + QLatin1Char('#') + trxId;
     row.kodeProduk = kdProduk;
     row.tujuan = tujuan;
     row.kodeReseller = kdReseller;
@@ -136,8 +150,8 @@ void WaitingRecord::WriteWaiting(WaitingOrder& order) {
 // The low-deposit warning after a successful sale: sent every time the new deposit lies in
 // the 10,000 just under the configured limit, to resellers without a credit allowance.
 void WaitingRecord::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
-                                    const QString& hpReseller) {
-    const qint32 kredit = prices_.GetDepositKredit(kdReseller);
+                                    const QString& hpReseller, const DbResult* resellerLog) {
+    const qint32 kredit = prices_.GetDepositKredit(kdReseller, resellerLog);
     const DbResult l = ctx_.db.Exec(
         QStringLiteral("SELECT parsing FROM configuration WHERE kode = 'PeringatanLimitDeposit'"));
     const qint32 limit = l.IsEmpty() ? 0 : Amounts::Int32At(l, QStringLiteral("parsing"));
@@ -154,16 +168,28 @@ void WaitingRecord::CekLimitDeposit(const QString& kdReseller, qint32 deposit,
     messages_.QueueAdminJob(hpReseller, pesan, sender);
 }
 
-void WaitingRecord::UpdateResellerLog(const QString& kdReseller, const QString& poin) {
+std::optional<DbResult> WaitingRecord::ReadResellerLog(const QString& kdReseller) {
+    try {
+        return ctx_.db.Exec(
+            QStringLiteral("SELECT id,hit,datetime,pesan_promo,biaya,deposit_kredit FROM "
+                           "reseller_log WHERE kode_reseller= ?"),
+            {kdReseller});
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void WaitingRecord::UpdateResellerLog(const QString& kdReseller, const QString& poin,
+                                      const DbResult* resellerLog) {
     try {
         // The leading number of the points text, 0 when it has none; the new total is whole.
         const double points = Convert::Val(poin);
         try {
-            RecordActivity(ctx_.db, kdReseller, points);
+            RecordActivity(ctx_.db, kdReseller, points, resellerLog);
         } catch (const DbError& e) {
             if (!e.Description().contains(QLatin1String("reseller_log' doesn't exist"))) throw;
             CreateResellerLog();
-            RecordActivity(ctx_.db, kdReseller, points);
+            RecordActivity(ctx_.db, kdReseller, points, nullptr);
         }
     } catch (const std::exception&) {
         // The activity log is a courtesy: a failure costs the sale nothing.

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "ledger/ResellerRecord.h"
 #include "ledger/TransactionRow.h"
 #include "store/Context.h"
+#include "store/Database.h"
 
 class Deposits;
 class Ledger;
@@ -41,6 +43,13 @@ class WaitingRecord {
     WaitingOrder PriceWaiting(const QString& kdReseller, const QString& hpRs,
                               const QString& kdProduk, const QString& tujuan, qint16 lineGate,
                               qint16 terminal, const QString& trxId);
+    // PriceWaiting for a caller that has read the reseller's row and priced the order already
+    // (price and upline rebate as Prices::OrderPrice gives them): only the purchase price is
+    // read.
+    WaitingOrder PricedWaiting(const ResellerRecord& reseller, qint32 harga, qint32 rebat,
+                               const QString& kdReseller, const QString& hpRs,
+                               const QString& kdProduk, const QString& tujuan, qint16 lineGate,
+                               qint16 terminal, const QString& trxId);
     void WriteWaiting(WaitingOrder& order);
     // ExecuteMenunggu's error line.
     // Probes table transaksi_ for the columns a waiting row needs; raises when one is missing
@@ -53,8 +62,16 @@ class WaitingRecord {
     // their reply.
     qint64 WaitingToday(qint16 terminal);
 
-    void CekLimitDeposit(const QString& kdReseller, qint32 deposit, const QString& hpReseller);
-    void UpdateResellerLog(const QString& kdReseller, const QString& poin);
+    // resellerLog: the reseller's activity row as ReadResellerLog gave it; without it the
+    // row is read by each.
+    void CekLimitDeposit(const QString& kdReseller, qint32 deposit, const QString& hpReseller,
+                         const DbResult* resellerLog = nullptr);
+    void UpdateResellerLog(const QString& kdReseller, const QString& poin,
+                           const DbResult* resellerLog = nullptr);
+    // The reseller's activity row with every column the steps after a sale use (the promo,
+    // the credit allowance, the activity); nothing when it cannot be read, for each step to
+    // meet the failure on its own.
+    std::optional<DbResult> ReadResellerLog(const QString& kdReseller);
     void CreateResellerLog();  // creates reseller_log when it is missing, never replaces it
 
   private:

@@ -44,7 +44,8 @@ PriceUpdate::Selisih PriceUpdate::GetSelisihReply(const QString& kdProduk, qint1
     s.mode = Convert::ToInt32(r.Text(0, QStringLiteral("selisih")));
     s.markup = Convert::ToInt32(r.Text(0, QStringLiteral("reply")));
     s.hargaBeli = Convert::ToInt32(r.Text(0, QStringLiteral("harga_beli")));
-    s.hargaJual = Convert::ToInt32(r.Text(0, QStringLiteral("harga_jual")));
+    s.hargaJualText = r.Text(0, QStringLiteral("harga_jual"));
+    s.hargaJual = Convert::ToInt32(s.hargaJualText);
     return s;
 }
 
@@ -100,8 +101,10 @@ QString PriceUpdate::ReadPrice(const QString& text, const QString& terminal) {
 void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const QString& terminal,
                              const QString& id) {
     adopted_.reset();  // nothing carries over from an earlier settlement
+    sellingPrice_.reset();
     try {
         const Selisih s = GetSelisihReply(kdProduk, Convert::ToInt16(terminal));
+        sellingPrice_ = s.hargaJualText;
         if (s.mode == 0) return;
         if (s.mode == 2) {
             if (!kdProduk.contains(QLatin1Char('?'))) return;
@@ -122,6 +125,7 @@ void PriceUpdate::SetUpHarga(const QString& text, const QString& kdProduk, const
         qint32 jual = Convert::CheckedInt32(qint64{value} + (s.mode > 1 ? s.mode : s.markup));
         if (jual < basePrice) jual = basePrice;
         // The numeric columns take the number; the base price keeps the text as read.
+        sellingPrice_.reset();
         ctx_.db.Step([&] {
             ctx_.db.Exec(QStringLiteral("update parsing set harga_beli=?,harga_jual=? where "
                                         "kode_produk=? and terminal=?"),

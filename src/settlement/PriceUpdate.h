@@ -25,6 +25,9 @@ class PriceUpdate {
     // product's ordinary price. Nothing else is touched: not a row SetUpHarga left alone, not a
     // row of another product or another settlement.
     void SetNormalkanHrgParsing(const QString& kdProduk, const QString& terminal);
+    // The terminal's selling price (as text) that the last SetUpHarga read from the product's
+    // row and left as it was; nothing when it could not read it or has written the row since.
+    std::optional<QString> SellingPriceRead() const { return sellingPrice_; }
 
     // The price stated in the reply, by the terminal's markers; "N/A" when not found.
     QString GetHrgDariBalasan(const QString& text, const QString& terminal);
@@ -36,6 +39,7 @@ class PriceUpdate {
         qint32 markup = 0;
         qint32 hargaBeli = 0;  // the terminal's prices before any update
         qint32 hargaJual = 0;
+        QString hargaJualText;  // as read; "" without a row
     };
     Selisih GetSelisihReply(const QString& kdProduk, qint16 terminal);
 
@@ -57,4 +61,5 @@ class PriceUpdate {
     Prices& prices_;
     std::optional<Adopted> adopted_;   // set by SetUpHarga, used once by SetNormalkanHrgParsing
     QString start_, end_, firstWord_;  // lower-cased, loaded once
+    std::optional<QString> sellingPrice_;
 };

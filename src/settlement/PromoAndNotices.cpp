@@ -15,10 +15,11 @@ const QString kRuleSeparator = QStringLiteral("%|%");
 
 void PromoAndNotices::FiturPromo(const QString& tujuan, const QString& namaProduk,
                                  const QString& kodeReseller, const QString& pesan,
-                                 const QString& terminal, const QString& hpReseller) {
+                                 const QString& terminal, const QString& hpReseller,
+                                 const DbResult* resellerLog) {
     try {
         const QString trxId = GetTrxIdE2E(tujuan);
-        const QString promo = GetPesanPromo(kodeReseller);
+        const QString promo = GetPesanPromo(kodeReseller, resellerLog);
         qint16 sender = DischargeTerminal();
         const bool captured = trxId != QLatin1String("NC");
         const QString recipient = captured ? trxId : tujuan;
@@ -68,10 +69,13 @@ qint16 PromoAndNotices::DischargeTerminal() const {
     return Convert::ToInt16(list.at(ctx_.util.RandomIndex(list.size() - 1)));
 }
 
-QString PromoAndNotices::GetPesanPromo(const QString& kodeReseller) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT pesan_promo,biaya FROM reseller_log where kode_reseller= ?"),
-        {kodeReseller});
+QString PromoAndNotices::GetPesanPromo(const QString& kodeReseller, const DbResult* resellerLog) {
+    const DbResult r =
+        resellerLog != nullptr
+            ? *resellerLog
+            : ctx_.db.Exec(QStringLiteral(
+                               "SELECT pesan_promo,biaya FROM reseller_log where kode_reseller= ?"),
+                           {kodeReseller});
     if (r.IsEmpty()) return QStringLiteral("OFF");
     return r.Text(0, QStringLiteral("pesan_promo")) + kRecordSeparator +
            r.Text(0, QStringLiteral("biaya"));

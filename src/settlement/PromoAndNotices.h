@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "store/Context.h"
+#include "store/Database.h"
 
 class Ledger;
 class Lookups;
@@ -18,10 +19,13 @@ class PromoAndNotices {
 
     // After a success: the reseller's personal promo (charged per message), else the general
     // promo for resellers marked manual. Failures are logged; the settlement goes on.
+    // resellerLog: the reseller's activity row as the caller read it (pesan_promo and biaya
+    // among its columns); without it the promo is read here.
     void FiturPromo(const QString& tujuan, const QString& namaProduk, const QString& kodeReseller,
-                    const QString& pesan, const QString& terminal, const QString& hpReseller);
+                    const QString& pesan, const QString& terminal, const QString& hpReseller,
+                    const DbResult* resellerLog = nullptr);
     // "text<[:]>fee" of the reseller's personal promo; "OFF" when the reseller has none.
-    QString GetPesanPromo(const QString& kodeReseller);
+    QString GetPesanPromo(const QString& kodeReseller, const DbResult* resellerLog = nullptr);
     // The address captured for a destination's bill; "NC" when none.
     QString GetTrxIdE2E(const QString& tujuan);
     // 1: the reseller's customers receive the general promo; 0 when unknown.

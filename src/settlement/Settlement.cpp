@@ -98,8 +98,13 @@ Settlement::Outcome Settlement::Settle(const SettlementRows::Pending& entry, con
     r.stok = ctx_.util.StockFromReply(text, r.rec.terminal);
     r.sn = ctx_.util.SnFromReply(text, r.rec.terminal).toUpper();
     r.source = static_cast<qint16>(UtilityComponent::SourceTerminal(r.rec.kodeTransaksi));
-    r.nama = w_.lookups.GetResellerField(r.rec.kodeReseller, 1);
-    r.namaProduk = w_.rows.GetNamaProduk(r.rec.kodeProduk);
+    // The reseller's and the product's rows are read once here; the price, the rebates and
+    // the reply message take what they need from them.
+    r.reseller = w_.prices.ReadReseller(r.rec.kodeReseller);
+    r.nama = r.reseller.exists ? r.reseller.namaReseller : QString("");
+    const SettlementRows::Product product = w_.rows.GetProduk(r.rec.kodeProduk);
+    r.namaProduk = product.namaProduk;
+    r.tipeProduk = product.tipe;
     try {
         if (success)
             SettleSuccess(r);
@@ -149,9 +154,18 @@ void Settlement::SettleSuccess(Reply& r) {
         w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
         r.bill = w_.bills.GetHrgPLN(rec.tujuan);
         w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
-        const qint32 hargaJual = w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+        // The terminal's selling price as SetUpHarga read it, when it left the row alone.
+        const std::optional<QString> sold = w_.priceUpdate.SellingPriceRead();
+        const qint32 hargaJual = sold ? Convert::ToInt32(*sold)
+                                      : w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+        // The rebates below take the chain and the group's row the price was read from.
+        std::optional<Prices::GroupReading> group;
         const auto resellerPrice = [&] {
-            return w_.prices.GetHargaReseller(rec.kodeReseller, rec.kodeProduk, r.terminal);
+            Prices::GroupReading reading;
+            const qint32 price = w_.prices.GetHargaReseller(rec.kodeReseller, r.reseller,
+                                                            rec.kodeProduk, r.terminal, &reading);
+            if (reading.complete) group = reading;
+            return price;
         };
         r.price = rec.hargaBeli;
         if (ctx_.values.DebitAtOrder == 0) {
@@ -165,7 +179,8 @@ void Settlement::SettleSuccess(Reply& r) {
             r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
         }
         r.before = Amounts::Add(r.price, r.after);
-        w_.rebates.ProsesRebat(rec.kodeReseller, rec.kodeProduk);
+        w_.rebates.ProsesRebat(rec.kodeReseller, r.reseller, rec.kodeProduk,
+                               Convert::ToByte(r.tipeProduk), group ? &*group : nullptr);
         w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price,
                                   r.stok);
         // The adopted prices never outlive the settlement that adopted them.
@@ -176,15 +191,20 @@ void Settlement::SettleSuccess(Reply& r) {
 
     // The order is settled: what follows only logs its failures, each on its own.
     w_.rows.KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
+    // The three steps below read the reseller's activity row once; the steps write nothing to
+    // it before the last one. Unreadable, each reads it (and meets the failure) on its own.
+    const std::optional<DbResult> log = w_.waiting.ReadResellerLog(rec.kodeReseller);
+    const DbResult* resellerLog = log ? &*log : nullptr;
     FollowUp(QStringLiteral("FiturPromo "), [&] {
         w_.promo.FiturPromo(rec.tujuan, r.namaProduk, rec.kodeReseller, r.text,
-                            QString::number(rec.terminal), rec.hpReseller);
+                            QString::number(rec.terminal), rec.hpReseller, resellerLog);
     });
-    FollowUp(QStringLiteral("CekLimitDeposit "),
-             [&] { w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller); });
+    FollowUp(QStringLiteral("CekLimitDeposit "), [&] {
+        w_.waiting.CekLimitDeposit(rec.kodeReseller, r.after, rec.hpReseller, resellerLog);
+    });
     FollowUp(QStringLiteral("UpdateResellerLog "), [&] {
-        w_.waiting.UpdateResellerLog(rec.kodeReseller,
-                                     r.namaProduk.section(QLatin1Char(')'), 0, 0));
+        w_.waiting.UpdateResellerLog(rec.kodeReseller, r.namaProduk.section(QLatin1Char(')'), 0, 0),
+                                     resellerLog);
     });
 }
 

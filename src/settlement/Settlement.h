@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+#include "ledger/ResellerRecord.h"
 #include "ledger/TransactionRow.h"
 #include "settlement/SettlementRows.h"
 #include "store/Context.h"
@@ -53,8 +54,10 @@ class Settlement {
         QString stok;
         QString sn;
         qint16 source = 0;
+        ResellerRecord reseller;  // the ordering reseller's row, read once for the unit
         QString nama;
         QString namaProduk;
+        QString tipeProduk;
         qint32 price = 0;
         qint32 before = 0;
         qint32 after = 0;

@@ -103,12 +103,14 @@ double SettlementRows::JumlahTrxSukses(const QString& kdReseller) {
     return static_cast<double>(r.Int(0, QStringLiteral("n")));
 }
 
-QString SettlementRows::GetNamaProduk(const QString& kdProduk) {
+SettlementRows::Product SettlementRows::GetProduk(const QString& kdProduk) {
     const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT nama_produk,poin FROM produk where kode_produk= ?"), {kdProduk});
-    if (r.IsEmpty()) return kdProduk;
-    return r.Text(0, QStringLiteral("poin")) + QLatin1Char(')') +
-           r.Text(0, QStringLiteral("nama_produk"));
+        QStringLiteral("SELECT nama_produk,poin,tipe FROM produk where kode_produk= ?"),
+        {kdProduk});
+    if (r.IsEmpty()) return {kdProduk, QString("")};
+    return {r.Text(0, QStringLiteral("poin")) + QLatin1Char(')') +
+                r.Text(0, QStringLiteral("nama_produk")),
+            r.Text(0, QStringLiteral("tipe"))};
 }
 
 qint16 SettlementRows::GetTrxGagal(const QString& kdProduk, const QString& tujuan,

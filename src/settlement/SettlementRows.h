@@ -34,7 +34,11 @@ class SettlementRows {
                            const QString& keterangan, qint64 id, const QString& namaReseller,
                            const QString& sn, qint32 hargaBeli, const QString& stok);
     double JumlahTrxSukses(const QString& kdReseller);
-    QString GetNamaProduk(const QString& kdProduk);  // points, ")", name; the code when unknown
+    struct Product {
+        QString namaProduk;  // points, ")", name; the code when unknown
+        QString tipe;        // "" when unknown
+    };
+    Product GetProduk(const QString& kdProduk);
     qint16 GetTrxGagal(const QString& kdProduk, const QString& tujuan, qint16 terminal);
     void KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok);
 

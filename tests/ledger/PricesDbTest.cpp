@@ -33,13 +33,13 @@ TEST_F(PricesTest, MemberChainOverridesTheLevelPrice) {
     Rows("reseller", "kode_reseller,alamat,level,kode_kelompok,kode_upline",
          {{"A", "Jl. Mawar; Blok 5", 3, "G", "U"}});
     Chain("A", "M1", 10);  // M1 has no row of its own: the walk stops there
-    EXPECT_EQ(W().prices.GetHargaReseller("A", "S10", 5), 510);
+    EXPECT_EQ(W().prices.GetHargaReseller("A", W().prices.ReadReseller("A"), "S10", 5), 510);
     EXPECT_EQ(W().prices.LastRebat, 10);
 
     // the upline's per-product rebate joins the chain's; the downline's own entry beats "ALL"
     Rows("temp_kelompok", "kode_kelompok,nama_kelompok,kode_produk,harga_master,harga",
          {{"G", "ALL", "S10", "U", 9}, {"G", "A", "S10", "U", 4}, {"G", "U", "S10", "U", 8}});
-    EXPECT_EQ(W().prices.GetHargaReseller("A", "S10", 5), 514);
+    EXPECT_EQ(W().prices.GetHargaReseller("A", W().prices.ReadReseller("A"), "S10", 5), 514);
     EXPECT_EQ(W().prices.LastRebat, 14);
     Reseller("U", 2, "G", "U");  // its own upline earns nothing
     EXPECT_EQ(W().prices.GetRebatPerProduk("G", "U", "S10"), 0);
@@ -54,7 +54,8 @@ TEST_F(PricesTest, LookupsAndTheirDefaults) {
     EXPECT_EQ(W().prices.GetDataReseller("R9"),
               "Kode_reseller;Nama_reseller;Deposit;Alamat;Pin;Status;Manual;Terminal;Kode_upline;"
               "Level;Kode_kelompok");
-    EXPECT_THROW(W().prices.GetHargaReseller("R9", "S10", 5), RelvaneError);
+    EXPECT_THROW(W().prices.GetHargaReseller("R9", W().prices.ReadReseller("R9"), "S10", 5),
+                 RelvaneError);
     EXPECT_EQ(W().prices.GetHargaBiasa("S20"), 700);
     EXPECT_EQ(W().prices.GetHargaBiasa("NONE"), 0);
     EXPECT_EQ(W().prices.GetHargaBeli("S10", "5"), 580);  // the terminal's 0 gives the product's

@@ -1,9 +1,12 @@
 // Settling supplier replies: the money, the rows and the reseller's message of one order, at
 // most once, all or nothing.
 #include <QLocale>
+#include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
 
+#include "queue/Job.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
 #include "support/MoneyFixture.h"
@@ -340,4 +343,91 @@ TEST_F(SettlementTest, StockFiguresReachTheRowsOfTheTerminal) {
     EXPECT_EQ(LogLines("Terminal #5").filter("KurangiStok ").size(), 1);
     Query("UPDATE parsing SET method = 'RLV' WHERE id = 1");
     EXPECT_EQ(stock("30"), "30,-1,-1");
+}
+
+// What one order costs the database, routine by routine, from the queue to its settlement: a
+// routine that reads more (or writes more) than before shows up here. The order is priced from
+// a member chain, debited at order time, and sold on a terminal with a selling price.
+TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
+    Values().DebitAtOrder = 1;
+    Values().LimitPending = 50;
+    Settings().SaveSetting(Keys::kAppKzdSql, Keys::kSecSettings, "Pintar5", "1");
+    Query("UPDATE parsing SET harga_jual = 10800, method = 'RLV'");
+    Rows("reseller_log", "kode_reseller", {{"A"}});
+    struct Case {
+        bool chain;  // priced and rebated by the member chain A -> U, else by the group's row
+        const char* reply;
+        std::array<int, 5> statements;  // fetch, guards, price, hand-over, settlement
+        qint64 deposit;                 // of A afterwards
+        const char* status;
+        int jobs;  // in the queue afterwards: the reseller's message, a re-routed order
+    };
+    const Case cases[] = {
+        // the first hand-over also learns the size of transaksi.keterangan, once per connection
+        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 9, 1, 6, 48}, 100000 - 10010, "1", 1},
+        {true, "GAGAL <n>", {2, 9, 1, 5, 13}, 100000, "0", 1},
+        {true, "stok tidak tersedia <n>", {2, 9, 1, 5, 27}, 100000, "0", 1},
+        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 5, 1, 5, 35}, 100000 - 10500, "1", 1},
+    };
+    int serial = 0;
+    for (const Case& c : cases) {
+        const QString tujuan = QString("08129%1").arg(++serial);
+        SCOPED_TRACE(c.reply);
+        Query("UPDATE reseller SET deposit = 100000 WHERE kode_reseller = 'A'");
+        Query("DELETE FROM job_quenue");
+        Query("DELETE FROM harga_agen");
+        if (c.chain)
+            Rows("harga_agen", "kode_kelompok,kode_reseller,kode_produk,rebat",
+                 {{"G", "A", "U", 10}});
+        Rows("job_quenue",
+             "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,"
+             "terminal",
+             {{NowStamp(), "S10", tujuan, "S10." + tujuan, "A", "0811", "H" + tujuan + "#0#0", 5}});
+        QStringList sent;
+        Db().SetProbe([&](const QString& point) {
+            if (point != "COMMITTED") sent << point.simplified();
+        });
+        std::array<int, 5> counted{};
+        const auto count = [&](int routine, const std::function<void()>& work) {
+            sent.clear();
+            const quint64 before = Db().StatementCount();
+            work();
+            counted[routine] = static_cast<int>(Db().StatementCount() - before);
+            EXPECT_EQ(counted[routine], c.statements[routine]) << "routine " << routine << ":\n"
+                                                               << sent.join('\n').toStdString();
+        };
+        std::optional<Job> job;
+        count(0, [&] {
+            job = W().jobs.GetQueue(5);
+            W().waiting.CheckTable();
+        });
+        ASSERT_TRUE(job);
+        count(1, [&] { EXPECT_EQ(W().guards.Screen(*job), Guards::Verdict::Pass); });
+        // the deposit guard has priced the order: the waiting record reads only what it lacks
+        const std::optional<MoneyGuards::Priced> priced = W().guards.PricedFor(job->id);
+        ASSERT_TRUE(priced);
+        WaitingOrder order;
+        count(2, [&] {
+            order = W().waiting.PricedWaiting(
+                priced->reseller, priced->harga, priced->rebat, job->kodeReseller, job->hpReseller,
+                job->kodeProduk, job->tujuan, job->LineGate16(), job->terminal, job->trxId);
+        });
+        // the upline's rebate inside the price
+        EXPECT_EQ(order.row.kodeTransaksi, (c.chain ? "10#" : "20#") + job->trxId);
+        // as the dispatch tick hands an order over
+        count(3, [&] {
+            Db().Transaction([&] {
+                ASSERT_TRUE(W().jobs.DelQueue(job->id));
+                W().messages.InsertToOutbox(job->tujuan, job->pesan, 1, job->terminal,
+                                            job->kodeProduk, job->kodeReseller);
+                W().waiting.WriteWaiting(order);
+            });
+        });
+        count(4, [&] { Reply(QString(c.reply).replace("<n>", tujuan) + "."); });
+        Db().SetProbe({});
+        EXPECT_EQ(Deposit("A"), c.deposit);
+        EXPECT_EQ(Status({order.id}), c.status);
+        EXPECT_EQ(Jobs().size(), c.jobs);
+        Query("DELETE FROM job_quenue");
+    }
 }
