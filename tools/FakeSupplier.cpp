@@ -11,29 +11,31 @@ FakeSupplier::FakeSupplier(const QString& jid, const QString& password, const QS
       password_(password),
       host_(host),
       port_(port),
-      replyDelayMs_(replyDelayMs) {
-    connect(&client_, &QXmppClient::messageReceived, this, [this](const QXmppMessage& m) {
+      replyDelayMs_(replyDelayMs) {}
+
+void FakeSupplier::Start() {
+    if (client_) client_->disconnectFromServer();
+    client_ = std::make_unique<QXmppClient>();
+    QXmppClient* client = client_.get();
+    connect(client, &QXmppClient::messageReceived, this, [this, client](const QXmppMessage& m) {
         if (m.body().isEmpty()) return;
         emit OrderReceived(m.from(), m.body());
         if (replyDelayMs_ < 0) return;
         const QString reply = ReplyTo(m.body(), ++serial_, failEvery_);
         const QString to = m.from();
-        QTimer::singleShot(replyDelayMs_, this, [this, to, reply] {
+        QTimer::singleShot(replyDelayMs_, client, [client, to, reply] {
             QXmppMessage answer(QString(), to, reply);
             answer.setType(QXmppMessage::Chat);
-            client_.sendPacket(answer);
+            client->sendPacket(answer);
         });
     });
-}
-
-void FakeSupplier::Start() {
     QXmppConfiguration config;
     config.setJid(jid_);
     config.setPassword(password_);
     config.setHost(host_);
     config.setPort(port_);
     config.setResource(QStringLiteral("supplier"));
-    client_.connectToServer(config);
+    client_->connectToServer(config);
 }
 
 QString FakeSupplier::ReplyTo(const QString& order, int n, int failEvery) {
