@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include "Environment.h"
@@ -24,4 +25,12 @@ void RecreateBenchDatabase(Database& admin, const QString& name) {
     for (const QString& statement :
          SchemaStatements(QStringLiteral(RELVANE_SOURCE_DIR "/db/schema.sql")))
         admin.Exec(statement);
+}
+
+void WriteBenchSettingIni(const QString& folder, const DbTarget& target, const QString& name) {
+    QFile ini(folder + QStringLiteral("/Setting.ini"));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
+                  .arg(target.server, target.port, name, target.uid)
+                  .toUtf8());
 }

@@ -119,12 +119,7 @@ void Pump(int ms) {
 // Runs the monitor program with `terminals` senders for `seconds`, and prints what it cost.
 void ReportProgram(const DbTarget& target, int terminals, int seconds) {
     QTemporaryDir home;
-    QFile ini(home.filePath(QStringLiteral("Setting.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
-                  .arg(target.server, target.port, kDatabase, target.uid)
-                  .toUtf8());
-    ini.close();
+    WriteBenchSettingIni(home.path(), target, kDatabase);
     QFile password(home.filePath(QStringLiteral("db-password")));
     password.open(QIODevice::WriteOnly);
     password.write(target.password.toUtf8());

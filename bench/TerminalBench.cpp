@@ -79,12 +79,7 @@ int main(int argc, char* argv[]) {
         {kTerminal});
 
     QTemporaryDir home, config;
-    QFile ini(home.filePath(QStringLiteral("Setting.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
-                  .arg(target.server, target.port, kDatabase, target.uid)
-                  .toUtf8());
-    ini.close();
+    WriteBenchSettingIni(home.path(), target, kDatabase);
     SettingsStore settings(config.path());
     const QString supplierJid = QStringLiteral("supplier%1@").arg(kTerminal) + domain;
     auto save = [&](const char* stem, const QString& value) {
