@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
+#include "DemoWorld.h"
 #include "Environment.h"
 #include "FakeSupplier.h"
 #include "chat/PasswordScramble.h"
@@ -74,9 +75,12 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     RecreateBenchDatabase(admin, kDatabase);
-    admin.Exec(
-        QStringLiteral("INSERT INTO terminal (terminal, modul, status) VALUES (?, 'Relvane', '0')"),
-        {kTerminal});
+    // The jobs' reseller and product, priced as in the demo: an order nobody can pay for
+    // would be dropped, not sent.
+    DemoWorld::Plan world;
+    world.terminals = {kTerminal};
+    world.members = {{QStringLiteral("R1"), QStringLiteral("Bench"), 100000000, QString()}};
+    DemoWorld::PrepareTables(admin, world);
 
     QTemporaryDir home, config;
     WriteBenchSettingIni(home.path(), target, kDatabase);
