@@ -61,7 +61,9 @@ Context Core::Ctx() {
 }
 
 bool Core::FormLoad(const QString& commandLine) {
-    return life_->Form_Load(commandLine);
+    if (!life_->Form_Load(commandLine)) return false;
+    intake_->RestoreHeld();
+    return true;
 }
 
 void Core::FormUnload() {

@@ -20,7 +20,12 @@ constexpr int kMaxHeld = 10000;
 }  // namespace
 
 Intake::Intake(Context ctx, Output& out, MonitorFeed& monitor, Collaborators with, QObject* parent)
-    : QObject(parent), ctx_(ctx), out_(out), monitor_(monitor), w_(with) {
+    : QObject(parent),
+      ctx_(ctx),
+      out_(out),
+      monitor_(monitor),
+      w_(with),
+      journal_(ctx.util, ctx.values) {
     heldTimer_.setInterval(1000);
     connect(&heldTimer_, &QTimer::timeout, this, &Intake::TakeHeld);
 }
@@ -154,19 +159,28 @@ void Intake::Hold(const QString& msisdn, const QString& text) {
                  QStringLiteral(") ") + text);
         return;
     }
-    held_.append({msisdn, text});
+    // On disk before the terminal goes on: a stop before the database returns loses nothing.
+    const ReplyJournal::Reply reply{msisdn, text, QDateTime::currentDateTime()};
+    journal_.Append(reply);
+    held_.append(reply);
     if (!heldTimer_.isActive()) heldTimer_.start();
+}
+
+void Intake::RestoreHeld() {
+    held_ = journal_.Load();
+    if (held_.isEmpty()) return;
+    ctx_.Log(QStringLiteral("Balasan dari jurnal diproses lagi: ") + QString::number(held_.size()));
+    heldTimer_.start();
 }
 
 void Intake::TakeHeld() {
     // In the order they came; the first that meets the database still away waits for the
-    // next round, and so do the ones behind it.
+    // next round, and so do the ones behind it. A reply leaves the journal once taken.
     while (!held_.isEmpty()) {
-        const QPair<QString, QString> reply = held_.takeFirst();
-        if (!Take(reply.first, reply.second)) {
-            held_.prepend(reply);
-            return;
-        }
+        const ReplyJournal::Reply reply = held_.first();
+        if (!Take(reply.sender, reply.text)) return;
+        held_.removeFirst();
+        journal_.Rewrite(held_);
     }
     heldTimer_.stop();
 }

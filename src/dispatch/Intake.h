@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "store/Context.h"
+#include "store/ReplyJournal.h"
 
 class Lookups;
 class MessageTables;
@@ -48,6 +49,8 @@ class Intake : public QObject {
 
     // Replies held because the database could not be reached when they came.
     int HeldReplies() const { return held_.size(); }
+    // At start-up: the replies an earlier run held on disk are taken again, in their order.
+    void RestoreHeld();
 
   signals:
     // A message was stored in the inbox: the terminal is not idle.
@@ -68,6 +71,7 @@ class Intake : public QObject {
     Output& out_;
     MonitorFeed& monitor_;
     Collaborators w_;
-    QList<QPair<QString, QString>> held_;  // (sender, text), oldest first
+    QList<ReplyJournal::Reply> held_;  // oldest first; the journal holds the same
+    ReplyJournal journal_;
     QTimer heldTimer_;
 };

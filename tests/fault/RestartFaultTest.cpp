@@ -151,3 +151,43 @@ TEST_F(FaultTest, RepliesSentWhileTheTerminalWasAwayAreSettledFromOfflineStorage
     for (const QString& order : Orders()) EXPECT_EQ(Settled(order), 1) << order.toStdString();
     ExpectMoneyExact();
 }
+
+// Replies that come while the database is away wait in the terminal's journal on disk: a
+// terminal killed before the database returns settles each of them once at its next start.
+TEST_F(FaultTest, RepliesHeldWhileTheDatabaseIsAwaySurviveAKillAndSettleOnce) {
+    World(21, 22);
+    XmppPeer late("supplier21");
+    ASSERT_TRUE(late.Login());
+    QProcess& first = Launch(21);
+    ASSERT_TRUE(WaitOutput(first, "Online Connected", 20000)) << Output(first).toStdString();
+    QStringList orders;
+    for (int i = 0; i < 3; ++i) orders << QueueOrder(21);
+    ASSERT_TRUE(WaitUntil([&] { return late.Received().size() == 3; }, 15000));
+    Services("stop-db");
+    for (int i = 0; i < orders.size(); ++i)
+        late.Say("terminal21@" + XmppPeer::Domain(), FakeSupplier::ReplyTo(orders[i], i + 1, 0));
+    const QString journal = Home() + "/held-replies-21.journal";
+    const auto lines = [&] {
+        QFile f(journal);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count('\n') : 0;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return lines() == 3; }, 15000)) << Output(first).toStdString();
+    Kill(first);
+    Services("start-db");
+
+    QProcess& second = Launch(21);
+    const auto settled = [&] {
+        int n = 0;
+        for (const QString& order : orders) n += Settled(order);
+        return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return settled() == 3; }, 30000)) << Output(second).toStdString();
+    WaitUntil([] { return false; }, 3000);  // nothing settles a second time
+    for (const QString& order : orders) {
+        SCOPED_TRACE(order.toStdString());
+        EXPECT_EQ(TransactionRows(order), 1);
+        EXPECT_EQ(Settled(order), 1);
+    }
+    EXPECT_FALSE(QFile::exists(journal));
+    ExpectMoneyExact();
+}
