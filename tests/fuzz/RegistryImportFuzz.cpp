@@ -58,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool listed = !reg.Skipped().isEmpty() && reg.Skipped()[0].startsWith(at + ": ");
         const RegistryImport::Value first = reg.Values().value(0);
         const bool password = key.startsWith(QLatin1String("PWD HBV"), Qt::CaseInsensitive);
-        const bool taken = first.application == SettingsStore::Spelling(app) &&
-                           first.section == section && first.key == key &&
-                           (password || first.value == value);
+        const bool taken =
+            !reg.Values().isEmpty() && first.application == SettingsStore::Spelling(app) &&
+            first.section == section && first.key == key && (password || first.value == value);
         FUZZ_REQUIRE(listed != taken);
     }
 
