@@ -9,6 +9,7 @@
 #include "DemoWorld.h"
 #include "MoneyCheck.h"
 #include "store/Database.h"
+#include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 #include "store/Stamps.h"
 
@@ -119,7 +120,11 @@ void Load::Prepare() {
         QTextStream(&ini) << "[Database]\nDriver=" << o_.driver << "\nServer=" << o_.dbHost
                           << "\nPort=" << o_.dbPorts[(n - 1) % o_.dbPorts.size()]
                           << "\nDatabase=" << o_.database << "\nUID=" << o_.dbUser << "\n";
-        DemoWorld::ConfigureTerminal(SettingsStore(home + QStringLiteral("/config")), n, plan);
+        const SettingsStore settings(home + QStringLiteral("/config"));
+        DemoWorld::ConfigureTerminal(settings, n, plan);
+        if (o_.jobsPerTick > 0)
+            settings.SaveSetting(Keys::kAppNxEngine, QStringLiteral("Terminal #%1").arg(n),
+                                 Keys::kJobsPerTick, QString::number(o_.jobsPerTick));
     }
 }
 

@@ -43,6 +43,7 @@ class Load : public QObject {
         int uplines = 4;
         int otherResellers = 0;  // resellers without orders in the run: a host's size
         int supplierDelayMs = 0;
+        int jobsPerTick = 0;  // the terminals' JobsPerTick; 0: not set (their default)
         QString xmppDomain = QStringLiteral("localhost");
         QString xmppHost = QStringLiteral("127.0.0.1");
         int xmppPort = 52220;

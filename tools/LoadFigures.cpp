@@ -117,6 +117,15 @@ void Load::Report(const Snapshot& before, const Snapshot& after, bool ok) {
                         100.0 * (after.servers[i].cpuSeconds - before.servers[i].cpuSeconds) / wall,
                         0, 'f', 1)
              << Qt::endl;
+    // The database's share of an order: its servers' CPU (every node of a cluster) per order.
+    double dbCpu = 0;
+    for (size_t i = 0; i + 1 < after.servers.size() && i < before.servers.size(); ++i)
+        if (after.servers[i].name.startsWith(QLatin1String("mariadbd")) ||
+            after.servers[i].name.startsWith(QLatin1String("mysqld")))
+            dbCpu += after.servers[i].cpuSeconds - before.servers[i].cpuSeconds;
+    out_ << QStringLiteral("figures: database servers' CPU per order %1 ms")
+                .arg(1000.0 * dbCpu / orders, 0, 'f', 2)
+         << Qt::endl;
     if (o_.resultFile.isEmpty()) return;
     QFile file(o_.resultFile);
     if (!file.open(QIODevice::Append)) return;
@@ -125,7 +134,8 @@ void Load::Report(const Snapshot& before, const Snapshot& after, bool ok) {
                        << perOrder << '\t' << cpuSum / std::max<size_t>(n, 1) << '\t' << cpuMax
                        << '\t' << rssSum / std::max<size_t>(n, 1) << '\t' << rssMax << '\t'
                        << LoadAverage().section(QLatin1Char(' '), 0, 0) << '\t'
-                       << (ok ? "ok" : "FAILED") << '\n';
+                       << (ok ? "ok" : "FAILED") << '\t'
+                       << (o_.driver == QLatin1String("QMYSQL") ? "native" : "ODBC") << '\n';
 }
 
 std::pair<double, double> Load::IdleBursts() const {

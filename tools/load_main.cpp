@@ -18,7 +18,8 @@ std::atomic<bool> interrupted{false};
 const char kUsage[] =
     "usage: relvane-load N RATE SECONDS --relvane PROGRAM --work DIR [--db-ports P1,P2,..]\n"
     "         [--drain SECONDS] [--idle SECONDS] [--driver NAME] [--supplier-delay MS]\n"
-    "         [--other-resellers COUNT] [--server-pids PID,..] [--result FILE]\n";
+    "         [--other-resellers COUNT] [--jobs-per-tick K] [--server-pids PID,..]\n"
+    "         [--result FILE]\n";
 
 bool ParseOptions(const QStringList& args, Load::Options& o) {
     if (args.size() < 4) return false;
@@ -44,6 +45,8 @@ bool ParseOptions(const QStringList& args, Load::Options& o) {
             o.supplierDelayMs = value.toInt();
         else if (flag == QLatin1String("--result"))
             o.resultFile = value;
+        else if (flag == QLatin1String("--jobs-per-tick"))
+            o.jobsPerTick = value.toInt();
         else if (flag == QLatin1String("--other-resellers"))
             o.otherResellers = value.toInt();
         else if (flag == QLatin1String("--server-pids")) {
