@@ -16,7 +16,11 @@
 Lifecycle::Lifecycle(Context ctx, Output& out, Collaborators with, QObject* parent)
     : QObject(parent), ctx_(ctx), out_(out), w_(with) {
     tmClose_.setInterval(1000);
+    tmClose_.setTimerType(Qt::PreciseTimer);
     connect(&tmClose_, &QTimer::timeout, this, &Lifecycle::tmClose_Timer);
+    closePhase_.setSingleShot(true);
+    closePhase_.setTimerType(Qt::PreciseTimer);
+    connect(&closePhase_, &QTimer::timeout, &tmClose_, [this] { tmClose_.start(); });
 }
 
 void Lifecycle::End(int exitCode) {
@@ -72,7 +76,9 @@ bool Lifecycle::Form_Load(const QString& commandLine) {
     }
     w_.loader.LoadModulRules();
     w_.dispatch.Start();
-    tmClose_.start();
+    // The close check reads the terminal table once a second: half a second from the
+    // terminal's dispatch tick, so that terminals started together read it apart.
+    closePhase_.start((DispatchLoop::PhaseMs(ctx_.values.TerminalNo) + 500) % 1000);
     emit Started();
     return true;
 }
@@ -83,9 +89,7 @@ void Lifecycle::CatatSetLog(const QString& module, const QString& value, qint16 
 
 QString Lifecycle::CekTutup() {
     try {
-        QString r = w_.lookups.KodeKelompok(ctx_.values.TerminalNo);
-        if (r != QLatin1String("NC")) r = w_.lookups.KodeKelompok(0);
-        return r;
+        return w_.lookups.CloseMark(ctx_.values.TerminalNo);
     } catch (const std::exception&) {
         return QString("");
     }
@@ -106,6 +110,7 @@ void Lifecycle::Form_Unload() {
         }
     };
     w_.dispatch.Stop();
+    closePhase_.stop();
     tmClose_.stop();
     quietly([&] { emit Unloading(); });
     // A database that is away or hangs cannot take the mark (each statement gives up after the

@@ -57,6 +57,7 @@ class Lifecycle : public QObject {
     Output& out_;
     Collaborators w_;
     QTimer tmClose_;
+    QTimer closePhase_;  // starts tmClose_ at the terminal's own moment of the second
     int exitCode_ = 0;
     bool unloaded_ = false;
 };

@@ -119,10 +119,18 @@ QList<qint16> Lookups::ActiveTerminals(const QString& mergedList) {
     return active;
 }
 
-QString Lookups::KodeKelompok(qint16 terminal) {
+QString Lookups::CloseMark(qint16 terminal) {
     const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT kode_kelompok FROM terminal WHERE terminal= ?"), {terminal});
-    return r.IsEmpty() ? QString("") : r.Text(0, QStringLiteral("kode_kelompok"));
+        QStringLiteral("SELECT terminal, kode_kelompok FROM terminal WHERE terminal IN (?, 0)"),
+        {terminal});
+    std::optional<QString> own;
+    std::optional<QString> all;
+    for (int i = 0; i < r.RecordCount(); ++i) {
+        std::optional<QString>& mark = r.Int(i, QStringLiteral("terminal")) == 0 ? all : own;
+        if (!mark) mark = r.Text(i, QStringLiteral("kode_kelompok"));
+    }
+    if (own && *own == QLatin1String("NC")) return *own;
+    return all.value_or(QString(""));
 }
 
 bool Lookups::IsChatTarget(const QString& account) {

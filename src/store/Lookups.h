@@ -39,8 +39,10 @@ class Lookups : public QObject {
     QStringList RelvaneTerminals();
     // The merged terminals switched on (status '1') for this module.
     QList<qint16> ActiveTerminals(const QString& mergedList);
-    // The group code of a terminal's row; empty without a row.
-    QString KodeKelompok(qint16 terminal);
+    // What the host asks of the running terminal, in one reading of the terminal table: "NC"
+    // when the terminal's own row says so, else terminal 0's group code ("NC" closes every
+    // instance), empty without that row.
+    QString CloseMark(qint16 terminal);
 
     // Whether an account (bare, lower-case) is a product's chat target on this terminal or
     // the terminals merged with it.
