@@ -91,12 +91,14 @@ QString DispatchLoop::Unsendable(const Job& job, const QString& target, const QS
 
 void DispatchLoop::Drop(const Job& job, const QString& reason) {
     bool dropped = false;
-    ctx_.db.Transaction([&] {
-        dropped = w_.jobs.DelQueue(job.id);
-        if (!dropped) return;  // another instance has dealt with it
-        w_.messages.InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
-                                   job.kodeReseller);
-    });
+    ctx_.db.Transaction(
+        [&] {
+            dropped = w_.jobs.DelQueue(job.id);
+            if (!dropped) return;  // another instance has dealt with it
+            w_.messages.InsertToOutbox(job.tujuan, job.pesan, 0, job.terminal, job.kodeProduk,
+                                       job.kodeReseller);
+        },
+        [&] { return !dropped || w_.jobs.Gone(job.id); });
     if (!dropped) return;
     const QString line = QStringLiteral("Trx ") + job.pesan + QStringLiteral(" dibuang, ") +
                          reason + QStringLiteral(" (") + job.kodeReseller + QLatin1Char(')');
@@ -136,16 +138,20 @@ bool DispatchLoop::Claim(const Job& job, const QString& target, const QString& m
                          WaitingOrder* waiting) {
     const bool booster = ctx_.values.BoosterMode == 1;
     bool claimed = false;
-    ctx_.db.Transaction([&] {
-        claimed = w_.jobs.DelQueue(job.id);
-        if (!claimed) return;  // taken by another instance serving the same terminal
-        w_.messages.InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk,
-                                   job.kodeReseller);
-        if (booster &&
-            !ym_.InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal))
-            throw AlreadyInMailbox();
-        if (waiting != nullptr) w_.waiting.WriteWaiting(*waiting);
-    });
+    // Sent only once the claim is surely committed: a claim a cluster refused unseen would
+    // leave the job queued, and the next tick would send it again.
+    ctx_.db.Transaction(
+        [&] {
+            claimed = w_.jobs.DelQueue(job.id);
+            if (!claimed) return;  // taken by another instance serving the same terminal
+            w_.messages.InsertToOutbox(job.tujuan, job.pesan, 1, job.terminal, job.kodeProduk,
+                                       job.kodeReseller);
+            if (booster &&
+                !ym_.InsertYmQueue(target, message, QStringLiteral("GetQueue"), job.terminal))
+                throw AlreadyInMailbox();
+            if (waiting != nullptr) w_.waiting.WriteWaiting(*waiting);
+        },
+        [&] { return !claimed || w_.jobs.Gone(job.id); });
     return claimed;
 }
 

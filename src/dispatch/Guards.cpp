@@ -27,7 +27,9 @@ Guards::Verdict Guards::Screen(const Job& job) {
     if (job.kodeProduk == QLatin1String("-")) return Verdict::Pass;
     Verdict verdict = Verdict::Pass;
     try {
-        ctx_.db.Transaction([&] { verdict = Decide(job); });
+        // An order refused or moved has left the queue with the unit.
+        ctx_.db.Transaction([&] { verdict = Decide(job); },
+                            [&] { return !taken_ || w_.jobs.Gone(job.id); });
     } catch (const JobGone&) {
         return Verdict::Gone;
     }

@@ -40,6 +40,13 @@ bool JobQueue::DelQueue(qint64 id) {
                .RowsAffected() > 0;
 }
 
+bool JobQueue::Gone(qint64 id) {
+    return ctx_.db
+        .Exec(QStringLiteral("SELECT id FROM ") + QueueTable() + QStringLiteral(" WHERE id = ?"),
+              {id})
+        .IsEmpty();
+}
+
 QString JobQueue::CekAntrian(const QString& terminal) {
     const DbResult r = ctx_.db.Exec(
         QStringLiteral("SELECT terminal FROM job_quenue WHERE terminal=? LIMIT 1"), {terminal});

@@ -17,6 +17,8 @@ class JobQueue {
     std::optional<Job> GetQueue(qint16 terminal);
     // Deletes the job; false when it was no longer there (taken by another instance).
     bool DelQueue(qint64 id);
+    // The job is no longer queued: how a cluster's commit that took it is confirmed.
+    bool Gone(qint64 id);
     // The terminal number when job_quenue holds at least one row for it, else the empty text.
     QString CekAntrian(const QString& terminal);
     // How many of today's jobs wait for this terminal (or the merged terminals).

@@ -90,7 +90,8 @@ Settlement::Outcome Settlement::Settle(const SettlementRows::Pending& entry, con
     r.text = text;
     r.terminal = terminal;
     r.templ = templ;
-    const std::optional<TransactionRow> rec = w_.rows.GetDataTrx(entry.id);
+    SettlementRows::Product product;
+    const std::optional<TransactionRow> rec = w_.rows.GetDataTrx(entry.id, product);
     if (!rec)
         throw RelvaneError(QStringLiteral("transaksi ") + QString::number(entry.id) +
                            QStringLiteral(" tidak ada"));
@@ -98,11 +99,10 @@ Settlement::Outcome Settlement::Settle(const SettlementRows::Pending& entry, con
     r.stok = ctx_.util.StockFromReply(text, r.rec.terminal);
     r.sn = ctx_.util.SnFromReply(text, r.rec.terminal).toUpper();
     r.source = static_cast<qint16>(UtilityComponent::SourceTerminal(r.rec.kodeTransaksi));
-    // The reseller's and the product's rows are read once here; the price, the rebates and
-    // the reply message take what they need from them.
+    // The reseller's and the product's rows are read once here (the product's with the order's
+    // row); the price, the rebates and the reply message take what they need from them.
     r.reseller = w_.prices.ReadReseller(r.rec.kodeReseller);
     r.nama = r.reseller.exists ? r.reseller.namaReseller : QString("");
-    const SettlementRows::Product product = w_.rows.GetProduk(r.rec.kodeProduk);
     r.namaProduk = product.namaProduk;
     r.tipeProduk = product.tipe;
     try {
@@ -146,48 +146,54 @@ void Settlement::CheckNotSettledBefore(const Reply& r) {
 void Settlement::SettleSuccess(Reply& r) {
     const TransactionRow& rec = r.rec;
     const QString ownTerminal = QString::number(r.terminal);
-    ctx_.db.Transaction([&] {
-        LockWaiting(r.entry.id);
-        CheckNotSettledBefore(r);
-        // Bill data and the purchase price come from the reply before the reseller is charged;
-        // they are written with the settlement or not at all.
-        w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
-        r.bill = w_.bills.GetHrgPLN(rec.tujuan);
-        w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal, QString::number(r.entry.id));
-        // The terminal's selling price as SetUpHarga read it, when it left the row alone.
-        const std::optional<QString> sold = w_.priceUpdate.SellingPriceRead();
-        const qint32 hargaJual = sold ? Convert::ToInt32(*sold)
-                                      : w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
-        // The rebates below take the chain and the group's row the price was read from.
-        std::optional<Prices::GroupReading> group;
-        const auto resellerPrice = [&] {
-            Prices::GroupReading reading;
-            const qint32 price = w_.prices.GetHargaReseller(rec.kodeReseller, r.reseller,
-                                                            rec.kodeProduk, r.terminal, &reading);
-            if (reading.complete) group = reading;
-            return price;
-        };
-        r.price = rec.hargaBeli;
-        if (ctx_.values.DebitAtOrder == 0) {
-            if (hargaJual > 0) r.price = resellerPrice();
-            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
-        } else if (hargaJual < 1) {
-            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
-        } else {
-            w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"));
-            r.price = resellerPrice();
-            r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
-        }
-        r.before = Amounts::Add(r.price, r.after);
-        w_.rebates.ProsesRebat(rec.kodeReseller, r.reseller, rec.kodeProduk,
-                               Convert::ToByte(r.tipeProduk), group ? &*group : nullptr);
-        w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn, r.price,
-                                  r.stok);
-        // The adopted prices never outlive the settlement that adopted them.
-        w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
-        QueueToReseller(r, w_.message.FillMessage(r, true));
-        if (r.source == 0) w_.ledger.Biaya(rec.kodeReseller, 0, QStringLiteral("TransaksiMasuk"));
-    });
+    const auto settled = [&] { return LeftWaiting(r.entry.id); };
+    ctx_.db.Transaction(
+        [&] {
+            LockWaiting(r.entry.id);
+            CheckNotSettledBefore(r);
+            // Bill data and the purchase price come from the reply before the reseller is charged;
+            // they are written with the settlement or not at all.
+            w_.bills.GetHrgPPOB(r.text, QString::number(rec.terminal), rec.tujuan);
+            r.bill = w_.bills.GetHrgPLN(rec.tujuan);
+            w_.priceUpdate.SetUpHarga(r.text, rec.kodeProduk, ownTerminal,
+                                      QString::number(r.entry.id));
+            // The terminal's selling price as SetUpHarga read it, when it left the row alone.
+            const std::optional<QString> sold = w_.priceUpdate.SellingPriceRead();
+            const qint32 hargaJual =
+                sold ? Convert::ToInt32(*sold)
+                     : w_.prices.GetHargaJualParsing(rec.kodeProduk, ownTerminal);
+            // The rebates below take the chain and the group's row the price was read from.
+            std::optional<Prices::GroupReading> group;
+            const auto resellerPrice = [&] {
+                Prices::GroupReading reading;
+                const qint32 price = w_.prices.GetHargaReseller(
+                    rec.kodeReseller, r.reseller, rec.kodeProduk, r.terminal, &reading);
+                if (reading.complete) group = reading;
+                return price;
+            };
+            r.price = rec.hargaBeli;
+            if (ctx_.values.DebitAtOrder == 0) {
+                if (hargaJual > 0) r.price = resellerPrice();
+                r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
+            } else if (hargaJual < 1) {
+                r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
+            } else {
+                w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"));
+                r.price = resellerPrice();
+                r.after = w_.deposits.UpdateDeposit(rec.kodeReseller, r.price, QStringLiteral("-"));
+            }
+            r.before = Amounts::Add(r.price, r.after);
+            w_.rebates.ProsesRebat(rec.kodeReseller, r.reseller, rec.kodeProduk,
+                                   Convert::ToByte(r.tipeProduk), group ? &*group : nullptr);
+            w_.rows.UpdateTrxMenunggu(r.before, r.after, 1, r.text, r.entry.id, r.nama, r.sn,
+                                      r.price, r.stok);
+            // The adopted prices never outlive the settlement that adopted them.
+            w_.priceUpdate.SetNormalkanHrgParsing(rec.kodeProduk, QString::number(rec.terminal));
+            QueueToReseller(r, w_.message.FillMessage(r, true));
+            if (r.source == 0)
+                w_.ledger.Biaya(rec.kodeReseller, 0, QStringLiteral("TransaksiMasuk"));
+        },
+        settled);
 
     // The order is settled: what follows only logs its failures, each on its own.
     w_.rows.KurangiStok(rec.kodeProduk, rec.terminal, r.stok);
@@ -218,40 +224,49 @@ void Settlement::FollowUp(const QString& routine, const std::function<void()>& s
 
 void Settlement::SettleFailure(Reply& r) {
     const TransactionRow& rec = r.rec;
-    ctx_.db.Transaction([&] {
-        LockWaiting(r.entry.id);
-        r.price = rec.hargaBeli;
-        r.after =
-            ctx_.values.DebitAtOrder != 0
-                ? w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli, QStringLiteral("+"))
-                : w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
-        r.before = Amounts::Sub(r.after, rec.hargaBeli);
-        w_.rows.UpdateTrxMenunggu(r.before, r.after, 0, r.text, r.entry.id, r.nama, r.sn,
-                                  rec.hargaBeli, r.stok);
-        const QString message = w_.message.FillMessage(r, false);
-        const QString tag = QLatin1Char('{') + QString::number(rec.terminal);
+    const auto settled = [&] { return LeftWaiting(r.entry.id); };
+    ctx_.db.Transaction(
+        [&] {
+            LockWaiting(r.entry.id);
+            r.price = rec.hargaBeli;
+            r.after = ctx_.values.DebitAtOrder != 0
+                          ? w_.deposits.UpdateDeposit(rec.kodeReseller, rec.hargaBeli,
+                                                      QStringLiteral("+"))
+                          : w_.deposits.UpdateDeposit(rec.kodeReseller, 0, QStringLiteral("-"));
+            r.before = Amounts::Sub(r.after, rec.hargaBeli);
+            w_.rows.UpdateTrxMenunggu(r.before, r.after, 0, r.text, r.entry.id, r.nama, r.sn,
+                                      rec.hargaBeli, r.stok);
+            const QString message = w_.message.FillMessage(r, false);
+            const QString tag = QLatin1Char('{') + QString::number(rec.terminal);
 
-        // Re-routing is read per failure, for the terminal that carried the order.
-        const bool pintar =
-            Convert::Val(ctx_.settings.GetSetting(Keys::kAppKzdSql, Keys::kSecSettings,
-                                                  Keys::PerTerminal(Keys::kPintar, rec.terminal),
-                                                  Keys::kPintarDefault)) == 1;
-        const std::optional<QString> keyword =
-            pintar ? w_.lookups.CekPintar2(r.text, rec.terminal) : std::nullopt;
-        if (keyword) {
-            // The failure just written counts: more than one means it failed before today.
-            if (w_.rows.GetTrxGagal(rec.kodeProduk, rec.tujuan, rec.terminal) > 1) {
-                QueueToReseller(r, tag + QStringLiteral(":3} ") + message);
+            // Re-routing is read per failure, for the terminal that carried the order.
+            const bool pintar =
+                Convert::Val(ctx_.settings.GetSetting(
+                    Keys::kAppKzdSql, Keys::kSecSettings,
+                    Keys::PerTerminal(Keys::kPintar, rec.terminal), Keys::kPintarDefault)) == 1;
+            const std::optional<QString> keyword =
+                pintar ? w_.lookups.CekPintar2(r.text, rec.terminal) : std::nullopt;
+            if (keyword) {
+                // The failure just written counts: more than one means it failed before today.
+                if (w_.rows.GetTrxGagal(rec.kodeProduk, rec.tujuan, rec.terminal) > 1) {
+                    QueueToReseller(r, tag + QStringLiteral(":3} ") + message);
+                    return;
+                }
+                w_.rerouting.Pintar(rec.kodeReseller, rec.hpReseller, rec.kodeProduk, rec.tujuan,
+                                    rec.terminal, r.text, r.entry.id, *keyword, r.source,
+                                    rec.kodeTransaksi);
                 return;
             }
-            w_.rerouting.Pintar(rec.kodeReseller, rec.hpReseller, rec.kodeProduk, rec.tujuan,
-                                rec.terminal, r.text, r.entry.id, *keyword, r.source,
-                                rec.kodeTransaksi);
-            return;
-        }
-        QueueToReseller(r,
-                        tag + (pintar ? QStringLiteral(":F} ") : QStringLiteral(":0} ")) + message);
-    });
+            QueueToReseller(
+                r, tag + (pintar ? QStringLiteral(":F} ") : QStringLiteral(":0} ")) + message);
+        },
+        settled);
+}
+
+bool Settlement::LeftWaiting(qint64 id) {
+    const DbResult r =
+        ctx_.db.Exec(QStringLiteral("SELECT status FROM transaksi WHERE id = ?"), {id});
+    return r.IsEmpty() || r.Text(0, QStringLiteral("status")) != QLatin1String("2");
 }
 
 void Settlement::LockWaiting(qint64 id) {

@@ -95,6 +95,8 @@ class Settlement {
     // A step after the commit: its failure is logged and the next step runs.
     void FollowUp(const QString& routine, const std::function<void()>& step);
     void LockWaiting(qint64 id);
+    // The order is no longer waiting: how a cluster's commit that settled it is confirmed.
+    bool LeftWaiting(qint64 id);
     void QueueToReseller(const Reply& r, const QString& message);
 
     Context ctx_;

@@ -51,8 +51,13 @@ QList<SettlementRows::Pending> SettlementRows::GetTrxPendingHariIni(qint16 termi
         params));
 }
 
-std::optional<TransactionRow> SettlementRows::GetDataTrx(qint64 id) {
-    const DbResult r = ctx_.db.Exec(QStringLiteral("SELECT * FROM transaksi where id=?"), {id});
+std::optional<TransactionRow> SettlementRows::GetDataTrx(qint64 id, Product& product) {
+    const DbResult r = ctx_.db.Exec(
+        QStringLiteral("SELECT t.*, p.kode_produk AS relvane_produk, p.nama_produk AS "
+                       "relvane_nama, p.poin AS relvane_poin, p.tipe AS relvane_tipe FROM "
+                       "transaksi t LEFT JOIN produk p ON p.kode_produk = t.kode_produk where "
+                       "t.id=? LIMIT 1"),
+        {id});
     if (r.IsEmpty()) return std::nullopt;
     TransactionRow rec;
     rec.kodeProduk = r.Text(0, QStringLiteral("kode_produk"));
@@ -64,6 +69,13 @@ std::optional<TransactionRow> SettlementRows::GetDataTrx(qint64 id) {
     rec.hargaBeli = Amounts::Int32At(r, QStringLiteral("harga_beli"));
     rec.terminal = Convert::CheckedInt16(r.Int(0, QStringLiteral("terminal")));
     rec.kodeTransaksi = r.Text(0, QStringLiteral("kode_transaksi"));
+    // Without a product row the product is known only by its code.
+    if (r.Value(0, QStringLiteral("relvane_produk")).isNull())
+        product = {rec.kodeProduk, QString("")};
+    else
+        product = {r.Text(0, QStringLiteral("relvane_poin")) + QLatin1Char(')') +
+                       r.Text(0, QStringLiteral("relvane_nama")),
+                   r.Text(0, QStringLiteral("relvane_tipe"))};
     return rec;
 }
 
@@ -101,16 +113,6 @@ double SettlementRows::JumlahTrxSukses(const QString& kdReseller) {
                        "kode_produk='-'"),
         {kdReseller, day.from, day.to});
     return static_cast<double>(r.Int(0, QStringLiteral("n")));
-}
-
-SettlementRows::Product SettlementRows::GetProduk(const QString& kdProduk) {
-    const DbResult r = ctx_.db.Exec(
-        QStringLiteral("SELECT nama_produk,poin,tipe FROM produk where kode_produk= ?"),
-        {kdProduk});
-    if (r.IsEmpty()) return {kdProduk, QString("")};
-    return {r.Text(0, QStringLiteral("poin")) + QLatin1Char(')') +
-                r.Text(0, QStringLiteral("nama_produk")),
-            r.Text(0, QStringLiteral("tipe"))};
 }
 
 qint16 SettlementRows::GetTrxGagal(const QString& kdProduk, const QString& tujuan,

@@ -24,9 +24,14 @@ class SettlementRows {
     // else of today, oldest first.
     QList<Pending> GetTrxPending(qint16 terminal);
     QList<Pending> GetTrxPendingHariIni(qint16 terminal);
+    struct Product {
+        QString namaProduk;  // points, ")", name; the code when unknown
+        QString tipe;        // "" when unknown
+    };
     // The order's row as settlement reads it: its codes, destination, reseller, amounts and
-    // terminal; none when there is no row with this id.
-    std::optional<TransactionRow> GetDataTrx(qint64 id);
+    // terminal; none when there is no row with this id. The order's product (its name with
+    // the points before it, and its type) comes in the same statement.
+    std::optional<TransactionRow> GetDataTrx(qint64 id, Product& product);
 
     // Writes the settled row, from the waiting state only; a first statement that fails is
     // logged and run once more with a note in the remark.
@@ -34,11 +39,6 @@ class SettlementRows {
                            const QString& keterangan, qint64 id, const QString& namaReseller,
                            const QString& sn, qint32 hargaBeli, const QString& stok);
     double JumlahTrxSukses(const QString& kdReseller);
-    struct Product {
-        QString namaProduk;  // points, ")", name; the code when unknown
-        QString tipe;        // "" when unknown
-    };
-    Product GetProduk(const QString& kdProduk);
     qint16 GetTrxGagal(const QString& kdProduk, const QString& tujuan, qint16 terminal);
     void KurangiStok(const QString& kdProduk, qint32 terminal, const QString& stok);
 

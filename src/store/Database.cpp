@@ -322,7 +322,8 @@ void Database::NoteUnitFailure(const DbError& e) {
     if (transactionDepth_ > 0 && !unitFailure_) unitFailure_ = e;
 }
 
-void Database::Transaction(const std::function<void()>& body) {
+void Database::Transaction(const std::function<void()>& body,
+                           const std::function<bool()>& committed) {
     if (transactionDepth_ > 0) {
         try {
             body();
@@ -341,7 +342,7 @@ void Database::Transaction(const std::function<void()>& body) {
     bool reconnected = false;
     for (int attempt = 1;; ++attempt) {
         try {
-            RunTransaction(body);
+            RunTransaction(body, committed);
             return;
         } catch (const DbError& e) {
             // A lock wait that ran out has waited long already: it goes once more only.
@@ -356,7 +357,8 @@ void Database::Transaction(const std::function<void()>& body) {
     }
 }
 
-void Database::RunTransaction(const std::function<void()>& body) {
+void Database::RunTransaction(const std::function<void()>& body,
+                              const std::function<bool()>& committed) {
     EnsureConnected();
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (probe_) probe_(QStringLiteral("BEGIN"));
@@ -388,12 +390,26 @@ void Database::RunTransaction(const std::function<void()>& body) {
         EndTransaction();
         throw DbError(Description(error), error.nativeErrorCode());
     }
-    ++commits_;
     if (probe_) probe_(QStringLiteral("COMMITTED"));
-    std::vector<std::function<void()>> committed;
-    committed.swap(afterCommit_);
+    std::vector<std::function<void()>> followUp;
+    followUp.swap(afterCommit_);
     EndTransaction();
-    for (const auto& w : committed) w();
+    if (inCluster_ && committed) ConfirmCommit(committed);
+    ++commits_;
+    for (const auto& w : followUp) w();
+}
+
+void Database::ConfirmCommit(const std::function<bool()>& committed) {
+    bool there = false;
+    try {
+        there = committed();
+    } catch (const DbError& e) {
+        // Without the answer the unit may have committed: running it again could do its work
+        // twice. The code is left out so that nothing takes it for a conflict.
+        throw DbError(QStringLiteral("the commit could not be confirmed: ") + e.Description());
+    }
+    if (!there)
+        throw DbError(QStringLiteral("the cluster refused the commit"), QStringLiteral("1213"));
 }
 
 void Database::EndTransaction() {

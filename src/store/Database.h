@@ -105,7 +105,15 @@ class Database {
     // or whose connection was lost before the commit, runs once more (on a fresh connection).
     // Inside another transaction the body joins it, and a body that raises fails the
     // enclosing unit too.
-    void Transaction(const std::function<void()>& body);
+    //
+    // On a cluster node a COMMIT can answer OK for a unit the cluster has refused. There,
+    // committed (when given) is asked after the COMMIT whether the unit's work is really in
+    // the database, with one read that only a committed unit satisfies; when it is not, the
+    // unit runs again like any conflict. A read that fails leaves the outcome unknown: the
+    // unit is not run again and the error goes on. A body joining another unit has its check
+    // ignored: the enclosing unit's check speaks for it.
+    void Transaction(const std::function<void()>& body,
+                     const std::function<bool()>& committed = {});
 
     // Runs body as a step that may fail on its own: inside a transaction its statements are
     // undone back to a savepoint and the unit goes on; outside one it is simply caught. False
@@ -131,6 +139,9 @@ class Database {
     // hold writers on another node back; only rows both write make one of them fail at the
     // commit (and run again).
     bool InCluster() const { return inCluster_; }
+    // A single server treated as a cluster node, so that the checks a cluster needs can be
+    // seen at work without one.
+    void TreatAsClusterNode() { inCluster_ = true; }
 
     // The text cut to the size of a text column of the connected database (in characters), so
     // that a long value taken from a reply cannot make the server refuse the row. The size is
@@ -155,7 +166,10 @@ class Database {
   private:
     using Binder = std::function<void(QSqlQuery&)>;
     DbResult Run(const QString& sql, const Binder& bind);
-    void RunTransaction(const std::function<void()>& body);
+    void RunTransaction(const std::function<void()>& body, const std::function<bool()>& committed);
+    // On a cluster, after a COMMIT that answered OK: raises a conflict when committed says the
+    // unit's work is not there.
+    void ConfirmCommit(const std::function<bool()>& committed);
     void EndTransaction();
     void NoteUnitFailure(const DbError& e);
     // On a cluster: raises a conflict (the unit runs again) when the server no longer holds

@@ -90,6 +90,18 @@ TEST_F(OfflineTerminalTest, BoosterHandsEachJobOverOnceAndWhole) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM outbox"), "1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE tujuan = '08124'"), "0");
+
+    // a cluster refused the hand-over while its COMMIT answered OK: the job is found still
+    // queued and the hand-over runs again in the same tick, once
+    QueueJob("08125", "S5.08125.3");
+    int refused = 0;
+    RefuseCommitUnseen(Term().Db(), "DELETE from job_quenue", refused);
+    Tick();
+    Term().Db().SetProbe({});
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ym_queue"), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM transaksi WHERE tujuan = '08125'"), "1");
 }
 
 TEST_F(OfflineTerminalTest, ATickHandsOverUpToJobsPerTickEachOnItsOwnInQueueOrder) {

@@ -327,6 +327,45 @@ TEST_F(SettlementTest, TwoInstancesWithTheSameRepliesSettleEachOrderOnce) {
     for (int i = 0; i < kOrders; ++i) EXPECT_EQ(saldos[i].toInt(), 20 * (i + 1)) << i;
 }
 
+// A cluster may answer a COMMIT with OK for a unit it refused. The units that end an order's
+// wait check that their work is there and run again when it is not: a reply settles its order
+// once, and an order the deposit guard refuses leaves the queue once.
+TEST_F(SettlementTest, OnAClusterAUnitRefusedUnseenRunsAgainOnce) {
+    struct Case {
+        const char* reply;
+        const char* status;
+        qint64 deposit;
+    };
+    for (const Case& c :
+         {Case{"SUKSES 0812111 SN:C1", "1", 100000 - 10500}, Case{"GAGAL 0812111", "0", 100000}}) {
+        SCOPED_TRACE(c.reply);
+        const qint64 id = Waiting("0812111");
+        int refused = 0;
+        RefuseCommitUnseen(Db(), "SELECT status FROM transaksi WHERE id = ? FOR UPDATE", refused);
+        Reply(c.reply);
+        Db().SetProbe({});
+        EXPECT_EQ(refused, 1);
+        EXPECT_EQ(Status({id}), c.status);
+        EXPECT_EQ(Deposit("A"), c.deposit);
+        EXPECT_EQ(Jobs().size(), 1);  // the reseller's message
+        Query("DELETE FROM job_quenue");
+        Query("UPDATE reseller SET deposit = 100000 WHERE kode_reseller = 'A'");
+    }
+    Query("UPDATE reseller SET deposit = 0 WHERE kode_reseller = 'A'");
+    Rows("job_quenue",
+         "datetime,kode_produk,tujuan,pesan,kode_reseller,hp_reseller,trx_id,terminal",
+         {{NowStamp(), "S10", "0812222", "S10.0812222", "A", "0811", "H2#0#0", 5}});
+    const std::optional<Job> job = W().jobs.GetQueue(5);
+    ASSERT_TRUE(job);
+    int refused = 0;
+    RefuseCommitUnseen(Db(), "DELETE from job_quenue", refused);
+    EXPECT_EQ(W().guards.Screen(*job), Guards::Verdict::RefusedDeposit);
+    Db().SetProbe({});
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue WHERE id = ?", {job->id}), "0");
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(status) FROM transaksi WHERE tujuan = '0812222'"), "0");
+}
+
 TEST_F(SettlementTest, StockFiguresReachTheRowsOfTheTerminal) {
     Rows("parsing", "kode_produk,terminal,harga_beli,method",
          {{"S20", 5, 9800, ""}, {"X5", 5, 5000, ""}});
@@ -364,10 +403,10 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
     };
     const Case cases[] = {
         // the first hand-over also learns the size of transaksi.keterangan, once per connection
-        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 9, 1, 6, 48}, 100000 - 10010, "1", 1},
-        {true, "GAGAL <n>", {2, 9, 1, 5, 13}, 100000, "0", 1},
-        {true, "stok tidak tersedia <n>", {2, 9, 1, 5, 27}, 100000, "0", 1},
-        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 5, 1, 5, 35}, 100000 - 10500, "1", 1},
+        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 9, 1, 6, 47}, 100000 - 10010, "1", 1},
+        {true, "GAGAL <n>", {2, 9, 1, 5, 12}, 100000, "0", 1},
+        {true, "stok tidak tersedia <n>", {2, 9, 1, 5, 26}, 100000, "0", 1},
+        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 5, 1, 5, 34}, 100000 - 10500, "1", 1},
     };
     int serial = 0;
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <tuple>
 
 #include "store/ConnectDatabase.h"
 #include "store/Errors.h"
@@ -124,6 +125,30 @@ TEST_F(DatabaseTest, AUnitFailsWholeOnAnySwallowedErrorAndRunsAgainAfterAConflic
     }),
                  DbError);
     EXPECT_EQ(runs, 2);
+
+    // on a cluster, a commit is confirmed by the unit's own check; one the cluster refused
+    // unseen runs again, and one that cannot be confirmed is not run again, lest it count twice
+    int refused = 0;
+    RefuseCommitUnseen(Db(), "UPDATE reseller", refused);
+    runs = 0;
+    int followed = 0;
+    const auto unit = [&] {
+        ++runs;
+        debit(90);
+        Db().AfterCommit([&] { ++followed; });
+    };
+    Db().Transaction(unit, [&] { return deposit() == "700"; });
+    EXPECT_EQ(std::make_tuple(refused, runs, followed), std::make_tuple(1, 2, 1));
+    runs = 0;
+    try {
+        Db().Transaction(unit, [&] { return Db().Exec("SELECT * FROM no_such_table").IsEmpty(); });
+        ADD_FAILURE() << "an unconfirmed commit went unnoticed";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.Description().startsWith("the commit could not be confirmed: "));
+        EXPECT_FALSE(Database::IsTransient(e));
+    }
+    EXPECT_EQ(std::make_tuple(runs, followed), std::make_tuple(1, 1));
+    EXPECT_EQ(deposit(), "610");
 }
 
 TEST_F(DatabaseTest, TextsAreFitToTheirColumns) {

@@ -60,6 +60,20 @@ QString DbPassword() {
 }
 }  // namespace TestServers
 
+void RefuseCommitUnseen(Database& db, const QString& marker, int& refused) {
+    db.TreatAsClusterNode();
+    auto armed = std::make_shared<bool>(false);
+    db.SetProbe([&db, marker, armed, &refused](const QString& point) {
+        if (refused == 0 && point.startsWith(marker)) {
+            *armed = true;
+        } else if (*armed && point == QLatin1String("COMMIT")) {
+            *armed = false;
+            ++refused;
+            db.Exec(QStringLiteral("ROLLBACK"));
+        }
+    });
+}
+
 void DbTest::SetUp() {
     static int counter = 0;
     dbName_ =

@@ -20,6 +20,11 @@ QString DbUser();
 QString DbPassword();
 }  // namespace TestServers
 
+// Treats db as a node of a cluster that refuses a commit unseen: the unit that runs a statement
+// starting with marker is rolled back just before its COMMIT, which then answers OK with
+// nothing to commit. Only the first such unit; refused counts it.
+void RefuseCommitUnseen(Database& db, const QString& marker, int& refused);
+
 // Each test gets its own fresh database loaded from db/schema.sql on the private MariaDB, a
 // program folder and a settings folder of its own, and the database door opened on it
 // (native driver unless the test opens another).
