@@ -1,10 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextCodec>
 
 #include "app/RegistryImport.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -12,13 +10,9 @@ const QString kRoot = QStringLiteral("[HKEY_CURRENT_USER\\Software\\VB and VBA P
 
 RegistryImport Import(const QByteArray& bytes) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("settings.reg");
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    WriteFile(dir.filePath("settings.reg"), bytes);
     RegistryImport reg;
-    EXPECT_TRUE(reg.Read(path)) << reg.Error().toStdString();
+    EXPECT_TRUE(reg.Read(dir.filePath("settings.reg"))) << reg.Error().toStdString();
     return reg;
 }
 

@@ -1,13 +1,12 @@
 #include <QXmppMessage.h>
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 
 #include "chat/ChatSession.h"
 #include "dispatch/Core.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -171,11 +170,7 @@ TEST_F(TerminalTest, AnOrderGoesOutOnceAcrossARelogin) {
 TEST_F(TerminalTest, AMessageTheServerSendsTwiceIsTakenInOnce) {
     Prepare(34);
     SaveSetting(Keys::kAppKzdSql, Keys::kSecHpAdmin, Keys::kValue, "0899");
-    QDir().mkpath(Home() + "/Log");
-    QFile rules(Home() + "/Log/Modul.txt");  // the administrator hears of every "sukses"
-    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
-    rules.write("sukses\n");
-    rules.close();
+    WriteFile(Home() + "/Log/Modul.txt", "sukses\n");  // the administrator hears of every "sukses"
     XmppPeer supplier("supplier34");
     ASSERT_TRUE(supplier.Login());
     ASSERT_TRUE(Start());
