@@ -64,17 +64,6 @@ TEST(RegistryImport, Utf16ExportTakesStringValuesAndReportsTheRest) {
     EXPECT_EQ(reg.KeysOutside(), 1);
 }
 
-// REGEDIT4 is in the ANSI code page: curly quotes and accents arrive as themselves.
-TEST(RegistryImport, Regedit4ExportIsReadAsWindows1252) {
-    const QByteArray ansi = "REGEDIT4\r\n\r\n" + kRoot.toLatin1() +
-                            "kzd_sql\\FiturPromo]\r\n\"Value\"=\"Terima kasih \x93"
-                            "caf\xE9\x94\"\r\n\"Aktiv\"=dword:00000001\r\n";
-    const RegistryImport reg = Import(ansi);
-    EXPECT_EQ(Taken(reg), QStringList{QString::fromUtf8(
-                              "kzd_sql|FiturPromo|Value=Terima kasih \u201Ccaf\u00E9\u201D")});
-    EXPECT_EQ(reg.Skipped(), QStringList{"kzd_sql\\FiturPromo\\Aktiv: dword"});
-}
-
 // Files as careless tools leave them: every byte is read, a value that cannot be read is
 // listed by name and takes nothing after it along, and the encoding comes from the bytes.
 TEST(RegistryImport, DamagedAndResavedExportsLoseNothingUnseen) {
