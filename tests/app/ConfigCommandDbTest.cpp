@@ -1,32 +1,22 @@
 // `relvane config set` of keys that change rows, against the database of the program folder.
-#include <QProcess>
 #include <QTemporaryFile>
 
 #include "settlement/ReplyClassifier.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
 class ConfigCommandDbTest : public TerminalTest {
   protected:
-    struct Outcome {
-        int status;
-        QString out;
-        QString err;
-    };
     // `relvane config --home HOME set ...` with the database password in a file, as a
     // terminal's service gets it.
-    Outcome Set(const QStringList& args, const QString& password = TestServers::DbPassword()) {
+    Ran Set(const QStringList& args, const QString& password = TestServers::DbPassword()) {
         QTemporaryFile secret;
         EXPECT_TRUE(secret.open() && secret.write(password.toUtf8() + "\n") > 0 && secret.flush());
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("RELVANE_DB_PASSWORD_FILE", secret.fileName());
-        p.setProcessEnvironment(env);
-        p.start(RELVANE_BINARY, QStringList{"config", "--home", Home(), "set"} + args);
-        p.waitForFinished(20000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
-                QString::fromUtf8(p.readAllStandardError()).trimmed()};
+        const Ran ran = RunRelvane(QStringList{"config", "--home", Home(), "set"} + args,
+                                   {"RELVANE_DB_PASSWORD_FILE=" + secret.fileName()});
+        return {ran.status, ran.out.trimmed(), ran.err.trimmed()};
     }
     QStringList Failures() {
         return Column(
@@ -44,7 +34,7 @@ class ConfigCommandDbTest : public TerminalTest {
 // The keyword rows are written before the key is stored: nothing is stored without them.
 TEST_F(ConfigCommandDbTest, RerouteKeywordsGetTheirFailureRepliesAsThePanelAddsThem) {
     const QString value = "Stok Habis; kode 'salah';gangguan";
-    const Outcome refused = Set({"kzd_sql", "Settings", "Pintar25", value}, "wrong password");
+    const Ran refused = Set({"kzd_sql", "Settings", "Pintar25", value}, "wrong password");
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(
         refused.err.contains("cannot open the database named in " + Home() + "/Setting.ini"))
@@ -53,7 +43,7 @@ TEST_F(ConfigCommandDbTest, RerouteKeywordsGetTheirFailureRepliesAsThePanelAddsT
     EXPECT_TRUE(Failures().isEmpty());
 
     Insert("balasan", {{"katakunci", "gangguan"}, {"balasan", "x"}, {"jenis", "GAGAL"}});
-    const Outcome o = Set({"kzd_sql", "Settings", "Pintar25", value});
+    const Ran o = Set({"kzd_sql", "Settings", "Pintar25", value});
     EXPECT_EQ(o.status, 0) << o.err.toStdString();
     EXPECT_EQ(o.out, "wrote " + Settings().FileOf("kzd_sql"));
     EXPECT_EQ(Failures(), QStringList({"Stok Habis", " kode 'salah'"}));
@@ -68,7 +58,7 @@ TEST_F(ConfigCommandDbTest, SupplierEntryWritesItsMethodCodeAndNoneIsOnlyStored)
     const QString methods = "select group_concat(method order by id) from parsing";
     EXPECT_EQ(Set({"NXEngine", "Terminal #5", "Method", "Mobo Indosat"}).status, 0);
     EXPECT_EQ(Scalar(methods), "M0BO,X");
-    const Outcome none = Set({"NXEngine", "Terminal #5", "Method", "None"});
+    const Ran none = Set({"NXEngine", "Terminal #5", "Method", "None"});
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.err, "warning: Supplier tidak boleh Terisi 'None'");
     EXPECT_EQ(Scalar(methods), "M0BO,X");

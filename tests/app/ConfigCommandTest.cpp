@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCodec>
@@ -11,14 +8,11 @@
 #include "chat/PasswordScramble.h"
 #include "store/IniFile.h"
 #include "store/SettingsKeys.h"
+#include "support/TestTools.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
+using Outcome = Ran;
 
 class ConfigCommandTest : public ::testing::Test {
   protected:
@@ -27,25 +21,14 @@ class ConfigCommandTest : public ::testing::Test {
     }
     // The program with these arguments, this test's settings folder and standard input.
     Outcome Program(const QStringList& args, const QByteArray& input = QByteArray()) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("RELVANE_CONFIG_DIR", dir_.path());
-        env.insert("RELVANE_HOME", exports_.path());
-        p.setProcessEnvironment(env);
-        p.start(RELVANE_BINARY, args);
-        p.write(input);
-        p.closeWriteChannel();
-        p.waitForFinished(10000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
-                QString::fromUtf8(p.readAllStandardError()).trimmed()};
+        const Ran ran = RunRelvane(
+            args, {"RELVANE_CONFIG_DIR=" + dir_.path(), "RELVANE_HOME=" + exports_.path()}, input);
+        return {ran.status, ran.out.trimmed(), ran.err.trimmed()};
     }
     // A file beside the settings, for `config import`.
     QString Export(const QByteArray& bytes) {
-        const QString path = exports_.filePath("settings.reg");
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        WriteFile(exports_.filePath("settings.reg"), bytes);
+        return exports_.filePath("settings.reg");
     }
     QString Stored(const QString& app, const QString& section, const QString& key) const {
         return IniFile::Read(dir_.filePath(app + ".ini"), section, key);
@@ -251,10 +234,9 @@ TEST_F(ConfigCommandTest, KeysListsEveryKeyWithItsDefaultAndMeaning) {
 // empty file: start-up ends, `get` and `set` fail, each naming it, and it is left as it was.
 TEST_F(ConfigCommandTest, AnUnreadableSettingsFileStopsTheTerminalAndTheCommand) {
     const QString file = dir_.filePath("kzd_sql.ini");
-    QFile ini(exports_.filePath("Setting.ini"));  // a database that is not there
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=1\n");
-    ini.close();
+    // a database that is not there
+    WriteFile(exports_.filePath("Setting.ini"),
+              "[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=1\n");
     for (const bool folder : {false, true}) {
         if (!folder && ::geteuid() == 0) continue;  // root reads a file of any mode
         if (folder) {

@@ -1,24 +1,18 @@
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 
+#include "support/TestTools.h"
+
 namespace {
 
-struct Ended {
-    bool finished;
-    int status;
-    QString out;
-    QString err;
-    QString log;  // the terminal's own log, "Log/Terminal #5.log"
+// A run of the program and the terminal's own log, "Log/Terminal #5.log".
+struct Ended : Ran {
+    QString log;
 };
 
 // Runs the program where it could not open a window (no display, the X11 platform forced) on
@@ -30,33 +24,18 @@ Ended RunProgram(const QStringList& args, const QString& home,
                  const QString& passwordFile = QString(), const QString& config = QString(),
                  const QMap<QString, QString>& display = {{"QT_QPA_PLATFORM", "xcb"}}) {
     QTemporaryDir fresh;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
+    QStringList env = {"DISPLAY",
+                       "WAYLAND_DISPLAY",
+                       "QT_QPA_PLATFORM",
+                       "RELVANE_DB_PASSWORD_FILE",
+                       "RELVANE_HOME=" + home,
+                       "RELVANE_CONFIG_DIR=" + (config.isEmpty() ? fresh.path() : config)};
     for (auto it = display.cbegin(); it != display.cend(); ++it)
-        if (!it.value().isEmpty()) env.insert(it.key(), it.value());
-    env.insert("RELVANE_HOME", home);
-    env.insert("RELVANE_CONFIG_DIR", config.isEmpty() ? fresh.path() : config);
-    env.remove("RELVANE_DB_PASSWORD_FILE");
-    if (!passwordFile.isEmpty()) env.insert("RELVANE_DB_PASSWORD_FILE", passwordFile);
-    p.setProcessEnvironment(env);
-    p.start(RELVANE_BINARY, args);
-    const bool finished = p.waitForFinished(10000);
-    if (!finished) p.kill(), p.waitForFinished();
+        if (!it.value().isEmpty()) env << it.key() + "=" + it.value();
+    if (!passwordFile.isEmpty()) env << "RELVANE_DB_PASSWORD_FILE=" + passwordFile;
+    const Ran ran = RunRelvane(args, env, {}, 10000);
     QFile log(home + "/Log/Terminal #5.log");
-    return {finished, finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError()),
-            log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString()};
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
+    return {ran, log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString()};
 }
 
 // A terminal started headless on an empty program folder.
@@ -128,14 +107,8 @@ TEST(Main, CarelessCommandLinesNamesAndValuesEndTheProgram) {
          1,
          {"NXEngine [Terminal #5] LimitPending = \"40000\" is out of range"},
          false},
-        {{"config", "set", "../outside", "Setting", "k", "v"},
-         {},
-         {},
-         {},
-         1,
-         {"unusable application name \"../outside\""},
-         true},
-        {{"config", "set", "a/b", "Setting", "k", "v"}, {}, {}, {}, 1, {"\"a/b\""}, true},
+        {{"config", "set", "../x", "Setting", "k", "v"}, {}, {}, {}, 1, {"\"../x\""}, true},
+        {{"config", "get", "a/b", "S", "k"}, {}, {}, {}, 1, {"unusable application name"}, true},
         {{"config", "get", "..", "Setting", "k"}, {}, {}, {}, 1, {"\"..\""}, true},
         {{"config", "password", "+5", "pw"}, {}, {}, {}, 2, {"not a terminal number"}, true},
         {{"config", "password", "0", "pw"}, {}, {}, {}, 2, {"not a terminal number"}, true},
@@ -150,7 +123,6 @@ TEST(Main, CarelessCommandLinesNamesAndValuesEndTheProgram) {
         QDir().mkpath(config);
         if (!c.settingsFile.isEmpty()) WriteFile(config + "/" + c.settingsFile, c.settings);
         const Ended ended = RunProgram(c.args, home, QString(), config);
-        EXPECT_TRUE(ended.finished);
         EXPECT_EQ(ended.status, c.status) << ended.err.toStdString();
         for (const QString& text : c.said)
             EXPECT_TRUE((ended.out + ended.err).contains(text)) << ended.err.toStdString();
@@ -182,7 +154,6 @@ TEST(Main, APasswordFileThatCannotBeReadEndsTheProgram) {
     }
     for (const auto& [line, file] : cases) {
         const Ended ended = RunTerminal({line}, file);
-        EXPECT_TRUE(ended.finished);
         EXPECT_EQ(ended.status, 1) << file.toStdString();
         EXPECT_TRUE(ended.err.startsWith("HOME: ") &&
                     ended.err.contains("RELVANE_DB_PASSWORD_FILE"))
@@ -192,17 +163,12 @@ TEST(Main, APasswordFileThatCannotBeReadEndsTheProgram) {
     }
 }
 
-TEST(Main, VersionAndHelpAreAnsweredWithoutStartingAnything) {
+TEST(Main, VersionIsAnsweredWithoutStartingAnything) {
     QTemporaryDir home;
     const Ended version = RunProgram({"--version"}, home.path());
     EXPECT_EQ(version.status, 0);
     EXPECT_FALSE(ProjectVersion().isEmpty());
     EXPECT_EQ(version.out, "relvane " + ProjectVersion() + "\n");
-
-    const Ended help = RunProgram({"--help"}, home.path());
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: relvane [--headless] [--home DIR] "))
-        << help.out.toStdString();
 
     EXPECT_TRUE(QDir(home.path()).isEmpty());  // no Log/: no terminal started
 }
@@ -236,13 +202,10 @@ TEST(Main, EndSignalsEndTheTerminalCleanlyWhileTheDatabaseDoesNotAnswer) {
                 QFile f(home.filePath(name));
                 return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
             };
-            QFile ini(home.filePath("Setting.ini"));
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write(QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\n"
-                              "Timeout=1\n")
+            WriteFile(home.filePath("Setting.ini"),
+                      QString("[Database]\nDriver=QMYSQL\nServer=127.0.0.1\nPort=%1\nTimeout=1\n")
                           .arg(silent.serverPort())
                           .toUtf8());
-            ini.close();
             QProcess p;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("RELVANE_CONFIG_DIR", config.path());

@@ -1,10 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextCodec>
 
 #include "app/RegistryImport.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -12,13 +10,9 @@ const QString kRoot = QStringLiteral("[HKEY_CURRENT_USER\\Software\\VB and VBA P
 
 RegistryImport Import(const QByteArray& bytes) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("settings.reg");
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.close();
+    WriteFile(dir.filePath("settings.reg"), bytes);
     RegistryImport reg;
-    EXPECT_TRUE(reg.Read(path)) << reg.Error().toStdString();
+    EXPECT_TRUE(reg.Read(dir.filePath("settings.reg"))) << reg.Error().toStdString();
     return reg;
 }
 
@@ -68,17 +62,6 @@ TEST(RegistryImport, Utf16ExportTakesStringValuesAndReportsTheRest) {
                            "hbv-gate\\Setting\\jPORT #5: dword", "hbv-gate\\Setting\\Logo: hex",
                            "hbv-gate\\Setting\\Old: key deeper than application\\section"}));
     EXPECT_EQ(reg.KeysOutside(), 1);
-}
-
-// REGEDIT4 is in the ANSI code page: curly quotes and accents arrive as themselves.
-TEST(RegistryImport, Regedit4ExportIsReadAsWindows1252) {
-    const QByteArray ansi = "REGEDIT4\r\n\r\n" + kRoot.toLatin1() +
-                            "kzd_sql\\FiturPromo]\r\n\"Value\"=\"Terima kasih \x93"
-                            "caf\xE9\x94\"\r\n\"Aktiv\"=dword:00000001\r\n";
-    const RegistryImport reg = Import(ansi);
-    EXPECT_EQ(Taken(reg), QStringList{QString::fromUtf8(
-                              "kzd_sql|FiturPromo|Value=Terima kasih \u201Ccaf\u00E9\u201D")});
-    EXPECT_EQ(reg.Skipped(), QStringList{"kzd_sql\\FiturPromo\\Aktiv: dword"});
 }
 
 // Files as careless tools leave them: every byte is read, a value that cannot be read is

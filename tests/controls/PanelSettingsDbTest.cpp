@@ -5,6 +5,7 @@
 #include "controls/PanelSettings.h"
 #include "store/Output.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -112,10 +113,8 @@ TEST_F(PanelSettingsTest, CaptureMarkersAreSavedOnlyWhenEveryPairMatches) {
 // the extra command on by default, no hint text taken for a marker.
 TEST_F(PanelSettingsTest, LoadShowsTheValuesInForceAndSimpanKeepsThem) {
     QFile file(Settings().FileOf(Keys::kAppKzdSql));  // as installed: no switch stored
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray text = file.readAll().replace("OFFCekSaldo11=0\n", "");
-    ASSERT_TRUE(file.resize(0) && file.seek(0) && file.write(text) == text.size());
-    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    WriteFile(file.fileName(), file.readAll().replace("OFFCekSaldo11=0\n", ""));
     ASSERT_EQ(Stored(Keys::kOffCekSaldo), kUnset);
     v_ = Panel().Load();
     EXPECT_TRUE(v_.Check3);

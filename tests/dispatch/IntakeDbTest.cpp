@@ -62,12 +62,7 @@ TEST_F(OfflineTerminalTest, EveryMessageGoesPastTheAdministratorsRules) {
     EXPECT_EQ(Scalar("SELECT active FROM parsing"), "1");
     Term().In().txtPm(Supplier(), "stok kosong");
     EXPECT_EQ(Scalar("SELECT active FROM parsing"), "0");
-    const QStringList sent =
-        Query(
-            "SELECT GROUP_CONCAT(LEFT(pesan, 24) ORDER BY id SEPARATOR '|') AS p FROM "
-            "job_quenue WHERE tujuan = '0899'")
-            .Text(0, "p")
-            .split('|');
-    EXPECT_EQ(sent, (QStringList{"Terminal #9 ada gangguan", "Terminal #9 stok kosong."}));
+    EXPECT_EQ(Column("SELECT LEFT(pesan, 24) FROM job_quenue WHERE tujuan = '0899' ORDER BY id"),
+              (QStringList{"Terminal #9 ada gangguan", "Terminal #9 stok kosong."}));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM inbox"), "2");
 }

@@ -1,10 +1,10 @@
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "dispatch/Lifecycle.h"
 #include "store/Database.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 TEST_F(OfflineTerminalTest, StartUpLoadsSettingsAndRecordsTheInstance) {
     SaveSetting(Keys::kAppKzdSql, Keys::kSecNxEngineMedia, "ValueTerminal #4", "1");
@@ -43,11 +43,8 @@ TEST_F(OfflineTerminalTest, TheWindowsPlaceIsStoredOnlyWhenAWindowShowedIt) {
 // A service unit leaves the password off the line and names a file holding it.
 TEST_F(TerminalTest, DatabasePasswordFromTheFileWhenTheLineGivesNone) {
     QTemporaryDir secrets;
-    QFile file(secrets.filePath("db-password"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(TestServers::DbPassword().toUtf8() + "\r\n");
-    file.close();
-    qputenv("RELVANE_DB_PASSWORD_FILE", file.fileName().toUtf8());
+    WriteFile(secrets.filePath("db-password"), TestServers::DbPassword().toUtf8() + "\r\n");
+    qputenv("RELVANE_DB_PASSWORD_FILE", secrets.filePath("db-password").toUtf8());
     Core core(Home());
     const bool started = core.FormLoad("Terminal #5@@Relvane@@2@@");
     qunsetenv("RELVANE_DB_PASSWORD_FILE");

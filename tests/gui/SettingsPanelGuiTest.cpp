@@ -16,6 +16,7 @@
 #include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -76,14 +77,12 @@ TEST_F(SettingsPanelGuiTest, SimpanStoresWhatTheFieldsHoldAndCloses) {
     Get<QSpinBox>("JobsPerTick")->setValue(4);
     Simpan();
     EXPECT_FALSE(panel_->isVisible());
-    EXPECT_EQ(Stored(Keys::kSnAwal), "sn:");
-    EXPECT_EQ(Stored(Keys::kSnAwalIdPln), "idpel:");
-    EXPECT_EQ(Stored(Keys::kSnAkhirIdPln), "/");
-    EXPECT_EQ(Stored(Keys::kSnAkhirStok), ".");
-    EXPECT_EQ(Stored(Keys::kOffCekSaldo), "1");
-    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod),
-              "Mobo Indosat");
-    EXPECT_EQ(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kJobsPerTick), "4");
+    EXPECT_EQ(Joined(Stored(Keys::kSnAwal), Stored(Keys::kSnAwalIdPln), Stored(Keys::kSnAkhirIdPln),
+                     Stored(Keys::kSnAkhirStok), Stored(Keys::kOffCekSaldo)),
+              "sn:|idpel:|/|.|1");
+    EXPECT_EQ(Joined(Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kMethod),
+                     Settings().GetSetting(Keys::kAppNxEngine, "Terminal #11", Keys::kJobsPerTick)),
+              "Mobo Indosat|4");
     EXPECT_EQ(Window().state.ExtraCommand, "CEK.Saldo");
 }
 

@@ -1,5 +1,6 @@
 #include "monitor/FeedReader.h"
 #include "support/TerminalFixture.h"
+#include "support/TestTools.h"
 
 // A terminal started from the test fixtures sends to the reader what it sends in service: its
 // announcement, the record of an order it sent and of a reply it took in.
@@ -20,10 +21,8 @@ TEST_F(OfflineTerminalTest, ReaderTakesWhatATerminalSends) {
     EXPECT_TRUE(reader.LastSent(43).isValid());
     EXPECT_TRUE(reader.LastReceived(43).isValid());
     ASSERT_EQ(reader.Recent().size(), 2);
-    EXPECT_EQ(reader.Recent()[0].direction, 1);
-    EXPECT_EQ(reader.Recent()[0].message, "S5.08123.1");
-    EXPECT_EQ(reader.Recent()[1].direction, 2);
-    EXPECT_EQ(reader.Recent()[1].terminal, 43);
+    EXPECT_EQ(Joined(reader.Recent()[0].direction, reader.Recent()[0].message), "1|S5.08123.1");
+    EXPECT_EQ(Joined(reader.Recent()[1].direction, reader.Recent()[1].terminal), "2|43");
 }
 
 TEST(FeedReaderTest, GarbageIsCountedAndDroppedAndNeverStopsIt) {

@@ -1,5 +1,6 @@
 #include "monitor/FleetSnapshot.h"
 #include "support/DbFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -49,49 +50,18 @@ TEST_F(FleetSnapshotTest, FiguresPerTerminalFromTheSharedTables) {
     s.Refresh(Db(), kNoon);
     ASSERT_FALSE(s.stale) << s.error.toStdString();
     EXPECT_EQ(s.terminals.keys(), (QList<int>{3, 4, 7}));
-    struct Expected {
-        int terminal;
-        bool inTable;
-        const char* status;
-        int queued, waiting;
-        qint64 oldest;
-        int succeeded, failed;
-        const char* lastSent;
-        const char* lastReply;
-        QStringList off;
-        double rate;
+    // in table, status, queued, waiting, oldest waiting, succeeded, failed, last sent and last
+    // reply (day of March 2025), products off, success rate
+    const auto figures = [&](int terminal) {
+        const TerminalFigures t = s.terminals.value(terminal);
+        return Joined(t.inTable, t.status, t.queued, t.waiting, t.oldestWaitingSeconds, t.succeeded,
+                      t.failed, t.lastSent.toString("dd hh:mm:ss"),
+                      t.lastReply.toString("dd hh:mm:ss"), t.productsOff.join(','),
+                      QString::number(t.SuccessRate(), 'f', 4));
     };
-    const Expected cases[] = {
-        {3,
-         true,
-         "1",
-         2,
-         2,
-         600,
-         4,
-         2,
-         "2025-03-10 11:30:00",
-         "2025-03-10 11:31:00",
-         {"S5", "X10"},
-         4.0 / 6},
-        {4, true, "0", 1, 0, 0, 2, 1, "2025-03-09 11:30:00", "", {}, 2.0 / 3},
-        {7, false, "", 1, 0, 0, 0, 0, "", "", {}, -1},
-    };
-    for (const Expected& e : cases) {
-        SCOPED_TRACE(e.terminal);
-        const TerminalFigures t = s.terminals.value(e.terminal);
-        EXPECT_EQ(t.inTable, e.inTable);
-        EXPECT_EQ(t.status, e.status);
-        EXPECT_EQ(t.queued, e.queued);
-        EXPECT_EQ(t.waiting, e.waiting);
-        EXPECT_EQ(t.oldestWaitingSeconds, e.oldest);
-        EXPECT_EQ(t.succeeded, e.succeeded);
-        EXPECT_EQ(t.failed, e.failed);
-        EXPECT_EQ(t.lastSent.toString("yyyy-MM-dd hh:mm:ss"), e.lastSent);
-        EXPECT_EQ(t.lastReply.toString("yyyy-MM-dd hh:mm:ss"), e.lastReply);
-        EXPECT_EQ(t.productsOff, e.off);
-        EXPECT_DOUBLE_EQ(t.SuccessRate(), e.rate);
-    }
+    EXPECT_EQ(figures(3), "true|1|2|2|600|4|2|10 11:30:00|10 11:31:00|S5,X10|0.6667");
+    EXPECT_EQ(figures(4), "true|0|1|0|0|2|1|09 11:30:00|||0.6667");
+    EXPECT_EQ(figures(7), "false||1|0|0|0|0||||-1.0000");
     // Settled and failed orders of the last hour by minute, waiting ones left out.
     QMap<QString, QPair<int, int>> minutes;
     for (auto it = s.perMinute.cbegin(); it != s.perMinute.cend(); ++it)

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include "monitor/MonitorServer.h"
+#include "support/TestTools.h"
 
 TEST(MonitorServerTest, TokenIsCheckedOnEveryPath) {
     struct Case {
@@ -63,13 +61,8 @@ TEST(MonitorServerTest, LoopbackAddresses) {
 
 // The command itself: away from loopback it does not start without a token.
 TEST(MonitorServerTest, CommandRefusesAnOpenAddressWithoutAToken) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("RELVANE_MONITOR_TOKEN");
-    env.remove("RELVANE_MONITOR_TOKEN_FILE");
-    p.setProcessEnvironment(env);
-    p.start(RELVANE_BINARY, {"monitor", "--listen", "0.0.0.0:1"});
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(p.readAllStandardError().contains("without a token"));
+    const Ran ran = RunRelvane({"monitor", "--listen", "0.0.0.0:1"},
+                               {"RELVANE_MONITOR_TOKEN", "RELVANE_MONITOR_TOKEN_FILE"});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_TRUE(ran.err.contains("without a token"));
 }

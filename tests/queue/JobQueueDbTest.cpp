@@ -1,5 +1,6 @@
 #include "store/Stamps.h"
 #include "support/MoneyFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -25,10 +26,9 @@ TEST_F(JobQueueTest, FetchesTodaysOldestJobOfThisTerminalOnly) {
     Job("job_quenue", 5, "S5.08123.3333");
     const std::optional<::Job> job = W().jobs.GetQueue(5);
     ASSERT_TRUE(job);
-    EXPECT_EQ(
-        (QStringList{job->kodeProduk, job->tujuan, job->pesan, job->kodeReseller, job->hpReseller,
-                     job->trxId, QString::number(job->terminal), QString::number(job->lineGate)}),
-        (QStringList{"S5", "08123", "S5.08123.2222", "R1", "0811", "T9", "5", "3"}));
+    EXPECT_EQ(Joined(job->kodeProduk, job->tujuan, job->pesan, job->kodeReseller, job->hpReseller,
+                     job->trxId, job->terminal, job->lineGate),
+              "S5|08123|S5.08123.2222|R1|0811|T9|5|3");
     W().jobs.DelQueue(job->id);
     EXPECT_EQ(W().jobs.GetQueue(5)->pesan, "S5.08123.3333");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM job_quenue"), "4");  // only the one job is deleted
@@ -53,6 +53,5 @@ TEST_F(JobQueueTest, MergedTerminalsServeTheOldestOfAll) {
     Job("job_quenue", 5, "third");
     const std::optional<::Job> job = W().jobs.GetQueue(5);
     ASSERT_TRUE(job);
-    EXPECT_EQ(job->pesan, "oldest of the three");
-    EXPECT_EQ(job->terminal, 9);
+    EXPECT_EQ(Joined(job->pesan, job->terminal), "oldest of the three|9");
 }

@@ -4,6 +4,7 @@
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
 #include "support/MoneyFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -62,10 +63,7 @@ TEST_F(ReroutingTest, PintarQueuesTheExpandedCommandAndClosesTheOrder) {
     EXPECT_EQ(Jobs(), QStringList{"7|X.0812.500.TX9|TX9#3#500|3|XL10|0812|R1|0811"});
     EXPECT_EQ(Column("SELECT CONCAT_WS('|', pengirim, pesan, status, terminal) FROM inbox"),
               QStringList{"R1@0811|stok habis|1|5"});
-    EXPECT_TRUE(QRegularExpression("^0\\|<\\d{8}>AUTO Pengalihan<stok>:\\{stok habis\\(5\\)\\}$")
-                    .match(Order())
-                    .hasMatch())
-        << Order().toStdString();
+    EXPECT_THAT(Order(), MatchesRe("^0\\|<\\d{8}>AUTO Pengalihan<stok>:\\{stok habis\\(5\\)\\}$"));
     EXPECT_EQ(Active(5), "1");
 }
 

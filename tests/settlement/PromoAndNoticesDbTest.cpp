@@ -1,11 +1,10 @@
-#include <QDir>
-#include <QFile>
 #include <memory>
 
 #include "settlement/PromoAndNotices.h"
 #include "store/ProgramFiles.h"
 #include "store/SettingsKeys.h"
 #include "support/MoneyFixture.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -82,11 +81,8 @@ TEST_F(PromoAndNoticesTest, EveryMatchingRuleForwardsOnceAndAnEmptyKeyAlwaysMatc
 TEST_F(PromoAndNoticesTest, SwitchRulesActOnThisTerminalForOwnSuppliersOnly) {
     Rows("parsing", "kode_produk,terminal,active,dec_stok",
          {{"P1", 5, "1", 10}, {"P2", 5, "1", 10}, {"P1", 6, "1", 10}, {"P3", 5, "1", 10}});
-    QDir().mkpath(Util().LogFolder());
-    QFile file(Util().ProgramFile(Keys::kModulTxt));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Gangguan|P1;P2|OFF\r\n\r\npulih|P1;P2|on\r\nx|P3' or ''='|off\r\n");
-    file.close();
+    WriteFile(Util().ProgramFile(Keys::kModulTxt),
+              "Gangguan|P1;P2|OFF\r\n\r\npulih|P1;P2|on\r\nx|P3' or ''='|off\r\n");
     Values().ModulRules = ProgramFiles::ReadModulRules(Util());
 
     Notices().KirimPesanAdm("Terminal #5 gangguan x.", "0899", false);  // a stranger: forwarded

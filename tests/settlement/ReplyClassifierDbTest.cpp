@@ -71,13 +71,8 @@ TEST_F(ReplyClassifierTest, NumberedSnFieldsByMarkerPairs) {
     EXPECT_EQ(c.IsiSNMulti("ok sn:abc123. ref 778 done", "tanpa nomor"), "tanpa nomor");
 
     // ten pairs and more: "<sn-10>" is its own placeholder, not "<sn-1>" and a "0"
-    QStringList starts, ends;
-    for (int k = 0; k <= 10; ++k) {
-        starts << QString("a%1=").arg(k);
-        ends << "/";
-    }
-    Values().SnMulti0 = starts.join(';');
-    Values().SnMulti1 = ends.join(';');
+    Values().SnMulti0 = "a0=;a1=;a2=;a3=;a4=;a5=;a6=;a7=;a8=;a9=;a10=";
+    Values().SnMulti1 = "/;/;/;/;/;/;/;/;/;/;/";
     EXPECT_EQ(c.IsiSNMulti("a1=x/ a10=y/", "<sn-1>,<sn-10>"), "x,y");
 
     // fewer end markers: the pairs that exist are filled, the shortage is logged

@@ -1,9 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "store/ConnectDatabase.h"
+#include "support/TestTools.h"
 
 TEST(ConnectDatabase, APasswordFileLosesOneLineBreakAndNothingElse) {
     QTemporaryDir dir;
@@ -13,10 +11,7 @@ TEST(ConnectDatabase, APasswordFileLosesOneLineBreakAndNothingElse) {
         {"relvane\n", "relvane"},     {"relvane\r\n", "relvane"}, {"relvane\n\n", "relvane\n"},
         {" relvane\t", " relvane\t"}, {"relvane\r", "relvane\r"}, {"", ""}};
     for (const auto& [content, password] : contents) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        f.close();
+        WriteFile(path, content);
         EXPECT_EQ(DatabasePassword(""), password) << content.toStdString();
     }
     EXPECT_EQ(DatabasePassword("relvane"), "relvane");  // the host's line as it always was

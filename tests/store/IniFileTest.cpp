@@ -1,21 +1,15 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "store/Errors.h"
 #include "store/IniFile.h"
+#include "support/TestTools.h"
 
 namespace {
 
 class IniFileTest : public ::testing::Test {
   protected:
     QString Path() const { return dir_.filePath(QStringLiteral("Setting.ini")); }
-    void WriteRaw(const QByteArray& bytes) {
-        QFile f(Path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void WriteRaw(const QByteArray& bytes) { WriteFile(Path(), bytes); }
     QByteArray ReadRaw() const {
         QFile f(Path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -26,17 +26,14 @@ TEST(ReplyJournalTest, RepliesComeBackWholeAndADamagedJournalIsKeptAside) {
     for (const auto& r : replies) ASSERT_TRUE(journal.Append(r));
     EXPECT_TRUE(journal.Path().endsWith("held-replies-5.journal"));
 
-    const auto same = [](const QList<ReplyJournal::Reply>& a, const QList<ReplyJournal::Reply>& b) {
-        if (a.size() != b.size()) return false;
-        for (int i = 0; i < a.size(); ++i)
-            if (a[i].sender != b[i].sender || a[i].text != b[i].text ||
-                a[i].received != b[i].received)
-                return false;
-        return true;
+    const auto texts = [](const QList<ReplyJournal::Reply>& list) {
+        QStringList all;
+        for (const auto& r : list) all << r.sender + '|' + r.text + '|' + r.received.toString();
+        return all;
     };
-    EXPECT_TRUE(same(journal.Load(), replies));
+    EXPECT_EQ(texts(journal.Load()), texts(replies));
     ASSERT_TRUE(journal.Rewrite({replies[1]}));
-    EXPECT_TRUE(same(journal.Load(), {replies[1]}));
+    EXPECT_EQ(texts(journal.Load()), texts({replies[1]}));
     ASSERT_TRUE(journal.Rewrite({}));
     EXPECT_FALSE(QFile::exists(journal.Path()));
 
@@ -49,8 +46,8 @@ TEST(ReplyJournalTest, RepliesComeBackWholeAndADamagedJournalIsKeptAside) {
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write(damage);
         f.close();
-        EXPECT_TRUE(same(journal.Load(), {replies[0]}));
-        EXPECT_TRUE(same(journal.Load(), {replies[0]}));  // the good part, in a fresh journal
+        EXPECT_EQ(texts(journal.Load()), texts({replies[0]}));
+        EXPECT_EQ(texts(journal.Load()), texts({replies[0]}));  // the good part, in a fresh journal
         ASSERT_TRUE(journal.Rewrite({}));
     }
     // both kept aside, never deleted

@@ -44,9 +44,6 @@ TEST_F(SettingsStoreTest, AbsentKeysYieldTheGivenDefaultAndStoredEmptyStaysEmpty
     EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host), "");
     store.SaveSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, "");
     EXPECT_EQ(store.GetSetting(Keys::kAppHbvGate, Keys::kSecSetting, host, "NC"), "");
-    // the window position of terminal 5 lives under the application named after it
-    store.SaveSetting("Terminal #5", Keys::kSecSetting, Keys::kMainLeft, "1200");
-    EXPECT_TRUE(QFile::exists(dir_.path() + "/Terminal #5.ini"));
 }
 
 TEST_F(SettingsStoreTest, SettingsFilesAreCreatedForTheirOwnerOnly) {

@@ -1,12 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "store/Errors.h"
 #include "store/SettingsStore.h"
 #include "store/UtilityComponent.h"
+#include "support/TestTools.h"
 
 namespace {
 
@@ -39,17 +36,13 @@ TEST_F(UtilityTest, LogLinesCarryStampAndStayOneLinePerCall) {
     util_.WriteLog("Terminal #5", "reply\r\nwith\nbreaks");
     const QStringList lines = LogLines("Terminal #5");
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(
-        QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d InsertToInbox gone away$")
-            .match(lines[0])
-            .hasMatch());
+    EXPECT_THAT(lines[0],
+                MatchesRe("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d InsertToInbox gone away$"));
     EXPECT_TRUE(lines[1].endsWith(" reply with breaks"));
 }
 
 TEST_F(UtilityTest, FailingLogWriteNeverRaises) {
-    QFile blocker(home_.path() + "/Log");  // a file where the folder should be
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    WriteFile(home_.path() + "/Log", "");  // a file where the folder should be
     EXPECT_NO_THROW(util_.CreateLog("db"));
     EXPECT_NO_THROW(util_.WriteLog("db", "Konek RLV refused"));
 }

@@ -2,24 +2,22 @@
 
 #include <signal.h>
 
-#include <QFile>
-
 #include "chat/ChatSession.h"
 #include "chat/PasswordScramble.h"
 #include "store/Output.h"
 #include "store/SettingsKeys.h"
 #include "store/Stamps.h"
+#include "support/TestTools.h"
 
 void TerminalTest::SetUp() {
     DbTest::SetUp();
     if (HasFatalFailure()) return;
-    QFile ini(Home() + "/Setting.ini");
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(
+    WriteFile(
+        Home() + "/Setting.ini",
         QStringLiteral("[Database]\nDriver=QMYSQL\nServer=%1\nPort=%2\nDatabase=%3\nUID=%4\n")
             .arg(TestServers::DbHost(), TestServers::DbPort(), DbName(), TestServers::DbUser())
             .toUtf8());
-    ini.close();
+    if (HasFatalFailure()) return;
     qputenv("RELVANE_CONFIG_DIR", Settings().Folder().toUtf8());
     ASSERT_TRUE(monitor_.bind(QHostAddress(QHostAddress::LocalHost), 0));
     qputenv("RELVANE_MONITOR_PORT", QByteArray::number(monitor_.localPort()));

@@ -7,8 +7,6 @@
 #include <QEventLoop>
 #include <QThread>
 
-#include "Environment.h"
-
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!condition()) {
@@ -19,25 +17,12 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-QString XmppPeer::Domain() {
-    return EnvOr("RELVANE_XMPP_DOMAIN", "localhost");
-}
-QString XmppPeer::Port() {
-    return EnvOr("RELVANE_XMPP_PORT", "52220");
-}
-QString XmppPeer::TlsDomain() {
-    return EnvOr("RELVANE_XMPP_TLS_DOMAIN", "tls.localhost");
-}
 QString XmppPeer::TlsAuthority() {
     const QString own = qEnvironmentVariable("RELVANE_XMPP_TLS_CA");
     if (!own.isEmpty()) return own;
     return QStringLiteral(RELVANE_SOURCE_DIR "/build/services/prosody/certs/") + TlsDomain() +
            QStringLiteral(".crt");
 }
-QString XmppPeer::Password() {
-    return EnvOr("RELVANE_XMPP_PASSWORD", "relvane");
-}
-
 XmppPeer::XmppPeer(const QString& user, bool grantPresence, const QString& resource)
     : user_(user), grantPresence_(grantPresence), resource_(resource) {
     QObject::connect(&client_, &QXmppClient::messageReceived, [this](const QXmppMessage& m) {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "Environment.h"
+
 // A chat account on the private Prosody that plays a supplier or a stranger in tests.
 class XmppPeer {
   public:
@@ -22,12 +24,12 @@ class XmppPeer {
     QString Jid() const;
     QXmppClient& Client() { return client_; }
 
-    static QString Domain();
-    static QString Port();
+    static QString Domain() { return EnvOr("RELVANE_XMPP_DOMAIN", "localhost"); }
+    static QString Port() { return EnvOr("RELVANE_XMPP_PORT", "52220"); }
     // The private server's domain that offers TLS, and its certificate (its own authority).
-    static QString TlsDomain();
+    static QString TlsDomain() { return EnvOr("RELVANE_XMPP_TLS_DOMAIN", "tls.localhost"); }
     static QString TlsAuthority();
-    static QString Password();
+    static QString Password() { return EnvOr("RELVANE_XMPP_PASSWORD", "relvane"); }
 
   private:
     QString user_;
