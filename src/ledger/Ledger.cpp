@@ -90,7 +90,7 @@ void Ledger::InsertToRekening(const QString& kodeRek, qint32 debet, qint32 kredi
                           debet);
             const QVariantList values = {NowStamp(), kodeRek, debet, kredit, saldo, kodeRS, uraian};
             DbError refused(QString{});
-            if (ctx_.db.Attempt(
+            if (ctx_.db.AttemptStatement(
                     [&] {
                         ctx_.db.Exec(QStringLiteral("insert into rekening (tanggal,kode_rekening,"
                                                     "debet,kredit,saldo,kode_reseller,uraian)"

@@ -99,7 +99,7 @@ void SettlementRows::UpdateTrxMenunggu(qint32 depositAwal, qint32 depositAkhir, 
                                QStringLiteral(" sudah tidak menunggu"));
     };
     DbError failed{QString()};
-    if (ctx_.db.Attempt([&] { write(keterangan); }, &failed)) return;
+    if (ctx_.db.AttemptStatement([&] { write(keterangan); }, &failed)) return;
     ctx_.util.WriteLog(ctx_.values.TerminalName,
                        QStringLiteral("UpdateTrxMenunggu ") + failed.Description());
     write(keterangan + QStringLiteral(" AUTO Execute Transaksi "));

@@ -467,6 +467,21 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     return true;
 }
 
+bool Database::AttemptStatement(const std::function<void()>& body, DbError* error) {
+    if (transactionDepth_ == 0) return Attempt(body, error);
+    if (unitFailure_) throw *unitFailure_;
+    CheckStillInTransaction();
+    try {
+        body();
+    } catch (const DbError& e) {
+        if (e.RolledBack() || e.ConnectionLost()) throw;
+        unitFailure_.reset();
+        if (error != nullptr) *error = e;
+        return false;
+    }
+    return true;
+}
+
 void Database::Step(const std::function<void()>& body) {
     DbError failed{QString()};
     if (!Attempt([&] { Transaction(body); }, &failed)) throw failed;

@@ -120,6 +120,9 @@ class Database {
     // (with the error in *error) when it failed. A failure that took the whole transaction
     // with it (deadlock, lost connection) still raises.
     bool Attempt(const std::function<void()>& body, DbError* error = nullptr);
+    // Attempt for a body whose one write is its last statement (reads before it change
+    // nothing): the server undoes a statement that fails by itself, so no savepoint is set.
+    bool AttemptStatement(const std::function<void()>& body, DbError* error = nullptr);
     // For a routine that logs its own errors and must not fail the unit it runs in: body is one
     // transaction of its own, or, inside a unit, a step undone alone back to a savepoint. Its
     // error is raised (as Attempt's is) for the routine's handler to log.

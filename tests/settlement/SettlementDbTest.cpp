@@ -403,10 +403,10 @@ TEST_F(SettlementTest, StatementsOfEachRoutineOfOneOrder) {
     };
     const Case cases[] = {
         // the first hand-over also learns the size of transaksi.keterangan, once per connection
-        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 9, 1, 6, 47}, 100000 - 10010, "1", 1},
-        {true, "GAGAL <n>", {2, 9, 1, 5, 12}, 100000, "0", 1},
-        {true, "stok tidak tersedia <n>", {2, 9, 1, 5, 26}, 100000, "0", 1},
-        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 5, 1, 5, 34}, 100000 - 10500, "1", 1},
+        {true, "SUKSES <n> SN:77 stok=5 saldo", {2, 9, 1, 6, 43}, 100000 - 10010, "1", 1},
+        {true, "GAGAL <n>", {2, 9, 1, 5, 10}, 100000, "0", 1},
+        {true, "stok tidak tersedia <n>", {2, 9, 1, 5, 24}, 100000, "0", 1},
+        {false, "SUKSES <n> SN:78 stok=5 saldo", {2, 5, 1, 5, 30}, 100000 - 10500, "1", 1},
     };
     int serial = 0;
     for (const Case& c : cases) {

@@ -108,6 +108,18 @@ TEST_F(DatabaseTest, AUnitFailsWholeOnAnySwallowedErrorAndRunsAgainAfterAConflic
         debit(10);
     });
     EXPECT_EQ(deposit(), "890");
+    // a step of one write sets no savepoint: the server undoes a failed statement whole, rows
+    // it had written included, and the unit goes on
+    Db().Transaction([&] {
+        const quint64 before = Db().StatementCount();
+        EXPECT_FALSE(Db().AttemptStatement([&] {
+            Db().Exec("INSERT INTO reseller (kode_reseller, deposit) VALUES ('R2', 1), ('R1', 1)");
+        }));
+        EXPECT_EQ(Db().StatementCount() - before, 1u);
+        Db().Exec("INSERT INTO reseller (kode_reseller, deposit) VALUES ('R3', 0)");
+    });
+    EXPECT_EQ(Column("SELECT kode_reseller FROM reseller ORDER BY 1"), (QStringList{"R1", "R3"}));
+    Query("DELETE FROM reseller WHERE kode_reseller = 'R3'");
 
     // rolled back by the server for a deadlock: run once more from its start, and only once;
     // a lock wait that ran out goes once more only
