@@ -438,6 +438,14 @@ void Database::AfterCommit(std::function<void()> work) {
 }
 
 bool Database::Attempt(const std::function<void()>& body, DbError* error) {
+    return AttemptStep(body, error, true);
+}
+
+bool Database::AttemptStatement(const std::function<void()>& body, DbError* error) {
+    return AttemptStep(body, error, false);
+}
+
+bool Database::AttemptStep(const std::function<void()>& body, DbError* error, bool savepoint) {
     const auto failed = [error](const DbError& e) {
         if (error != nullptr) *error = e;
         return false;
@@ -451,7 +459,7 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
         }
     }
     if (unitFailure_) throw *unitFailure_;
-    Exec(QStringLiteral("SAVEPOINT relvane_attempt"));
+    if (savepoint) Exec(QStringLiteral("SAVEPOINT relvane_attempt"));
     // A cluster node may roll a transaction back for another node's write without telling the
     // savepoint: the step would then run, and be kept, outside any transaction.
     CheckStillInTransaction();
@@ -460,25 +468,10 @@ bool Database::Attempt(const std::function<void()>& body, DbError* error) {
     } catch (const DbError& e) {
         if (e.RolledBack() || e.ConnectionLost()) throw;
         unitFailure_.reset();
-        Exec(QStringLiteral("ROLLBACK TO SAVEPOINT relvane_attempt"));
+        if (savepoint) Exec(QStringLiteral("ROLLBACK TO SAVEPOINT relvane_attempt"));
         return failed(e);
     }
-    Exec(QStringLiteral("RELEASE SAVEPOINT relvane_attempt"));
-    return true;
-}
-
-bool Database::AttemptStatement(const std::function<void()>& body, DbError* error) {
-    if (transactionDepth_ == 0) return Attempt(body, error);
-    if (unitFailure_) throw *unitFailure_;
-    CheckStillInTransaction();
-    try {
-        body();
-    } catch (const DbError& e) {
-        if (e.RolledBack() || e.ConnectionLost()) throw;
-        unitFailure_.reset();
-        if (error != nullptr) *error = e;
-        return false;
-    }
+    if (savepoint) Exec(QStringLiteral("RELEASE SAVEPOINT relvane_attempt"));
     return true;
 }
 

@@ -169,6 +169,8 @@ class Database {
   private:
     using Binder = std::function<void(QSqlQuery&)>;
     DbResult Run(const QString& sql, const Binder& bind);
+    // Attempt, with or without a savepoint around the body.
+    bool AttemptStep(const std::function<void()>& body, DbError* error, bool savepoint);
     void RunTransaction(const std::function<void()>& body, const std::function<bool()>& committed);
     // On a cluster, after a COMMIT that answered OK: raises a conflict when committed says the
     // unit's work is not there.
